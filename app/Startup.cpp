@@ -1,0 +1,92 @@
+#include "app/Startup.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLibraryInfo>
+#include <QMessageBox>
+#include <QTextCodec>
+#include <QTranslator>
+#include <QWidget>
+
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "core/AppContext.h"
+#include "platform/System.h"
+
+void ensureFolder(const std::string& path)
+{
+    struct stat st;
+    if (::stat(path.c_str(), &st) == 0)
+        return;  // anything of that name counts as present
+    ::mkdir(path.c_str(), 0755);
+}
+
+void createDataFolders()
+{
+    const std::string root = platform::appDataRoot();
+    // The root itself may be missing on a fresh account (~/.local/share).
+    QDir().mkpath(QString::fromLocal8Bit(root.c_str()));
+    const std::string data = root + "/Lorvane";
+    const char* subfolders[] = {"", "/database", "/documents", "/item", "/tmp"};
+    for (const char* sub : subfolders)
+        ensureFolder(data + sub);
+    if (::chdir(data.c_str()) != 0) {
+        // The database open that follows reports the failure.
+    }
+    AppContext::instance()->data_path = data;
+}
+
+void initLorvaneResources()
+{
+    Q_INIT_RESOURCE(resources);
+}
+
+void applyStyleAndTranslation()
+{
+    QFile style(QStringLiteral(":/Lorvane/Resources/ui/lorvane.qss"));
+    if (style.open(QIODevice::ReadOnly)) {
+        qApp->setStyleSheet(QString::fromUtf8(style.readAll()));
+        style.close();
+    }
+    static QTranslator translator;
+    const QString own = QCoreApplication::applicationDirPath() + QStringLiteral("/translations");
+    if (!translator.load(QStringLiteral("qt_zh_CN.qm"), own))
+        translator.load(QStringLiteral("qt_zh_CN.qm"), QLibraryInfo::location(QLibraryInfo::TranslationsPath));
+    qApp->installTranslator(&translator);
+}
+
+namespace {
+
+void showStartupMessage(const QString& text)
+{
+    QMessageBox::information(nullptr, QStringLiteral("提示"), text);
+}
+
+}  // namespace
+
+int runLorvane(int argc, char** argv)
+{
+    // File names and 8-bit texts are UTF-8 whatever the locale says.
+    QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
+    QApplication app(argc, argv);
+    initLorvaneResources();
+
+    static platform::InstanceLock instanceLock("Lorvane");
+    if (!instanceLock.tryLock()) {
+        showStartupMessage(QStringLiteral("软件已启动，请勿重复开启"));
+        return 0;
+    }
+
+    applyStyleAndTranslation();
+    createDataFolders();
+
+    auto window = std::make_unique<QWidget>();
+    window->setWindowTitle(QStringLiteral("错题本2.0.8"));
+    window->resize(1024, 700);
+    window->show();
+    return app.exec();
+}

@@ -1,0 +1,8 @@
+#pragma once
+
+// Told by a dialog that changed the subject; the main window follows.
+class IObserver {
+public:
+    // index: the row of the chosen subject in AppContext::subjects.
+    virtual void notify(int index) = 0;
+};
