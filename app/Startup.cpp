@@ -40,11 +40,6 @@ void createDataFolders()
     AppContext::instance()->data_path = data;
 }
 
-void initLorvaneResources()
-{
-    Q_INIT_RESOURCE(resources);
-}
-
 void applyStyleAndTranslation()
 {
     QFile style(QStringLiteral(":/Lorvane/Resources/ui/lorvane.qss"));
@@ -73,7 +68,6 @@ int runLorvane(int argc, char** argv)
     // File names and 8-bit texts are UTF-8 whatever the locale says.
     QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
     QApplication app(argc, argv);
-    initLorvaneResources();
 
     static platform::InstanceLock instanceLock("Lorvane");
     if (!instanceLock.tryLock()) {

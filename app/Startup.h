@@ -10,9 +10,6 @@ void createDataFolders();
 // Creates a folder when nothing of that name exists (one level).
 void ensureFolder(const std::string& path);
 
-// Registers the compiled-in resources (the program's code is a static library).
-void initLorvaneResources();
-
 // Loads the program's style sheet and Qt's Chinese translation.
 void applyStyleAndTranslation();
 

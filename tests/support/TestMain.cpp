@@ -52,7 +52,6 @@ int main(int argc, char** argv)
     int result = 0;
     {
         QApplication app(argc, argv);
-        initLorvaneResources();
         ::testing::InitGoogleTest(&argc, argv);
         result = RUN_ALL_TESTS();
     }
