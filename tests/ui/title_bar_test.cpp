@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QLabel>
+#include <QTest>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -176,4 +178,16 @@ TEST(TitleBar, SettingsAndHelpAreOnlyReported)
     uitest::button(&dialog, "helpButton")->click();
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(dialog.clicks, (std::vector<int>{3, 4}));
+}
+
+TEST(TitleBar, WindowFadesInFromPointThree)
+{
+    RecordingDialog dialog;
+    EXPECT_NEAR(dialog.windowOpacity(), 0.3, 0.15);
+    dialog.show();
+    QElapsedTimer clock;
+    clock.start();
+    while (dialog.windowOpacity() < 1.0 && clock.elapsed() < 3000)
+        QTest::qWait(10);
+    EXPECT_DOUBLE_EQ(dialog.windowOpacity(), 1.0);
 }
