@@ -16,6 +16,7 @@
 
 #include "core/AppContext.h"
 #include "platform/System.h"
+#include "ui/QMessageBoxBase.h"
 
 void ensureFolder(const std::string& path)
 {
@@ -58,7 +59,7 @@ namespace {
 
 void showStartupMessage(const QString& text)
 {
-    QMessageBox::information(nullptr, QStringLiteral("提示"), text);
+    QMessageBoxBase::information(nullptr, QStringLiteral("提示"), text);
 }
 
 }  // namespace
