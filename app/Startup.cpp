@@ -18,6 +18,7 @@
 #include "core/AppContext.h"
 #include "core/Sqlite.h"
 #include "platform/System.h"
+#include "ui/QMessageBoxBase.h"
 
 void ensureFolder(const std::string& path)
 {
@@ -60,7 +61,7 @@ namespace {
 
 void showStartupMessage(const QString& text)
 {
-    QMessageBox::information(nullptr, QStringLiteral("提示"), text);
+    QMessageBoxBase::information(nullptr, QStringLiteral("提示"), text);
 }
 
 }  // namespace
