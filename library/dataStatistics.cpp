@@ -52,8 +52,8 @@ dataStatistics::dataStatistics(QWidget* parent) : QWidget(parent)
     radios[0]->setChecked(true);
 
     // The page is shown before its figures are fetched.
-    connect(group_, QOverload<int>::of(&QButtonGroup::buttonClicked), stack_, &QStackedLayout::setCurrentIndex);
-    connect(group_, QOverload<int>::of(&QButtonGroup::buttonClicked), this, &dataStatistics::buttonClicked);
+    connect(group_, &QButtonGroup::idClicked, stack_, &QStackedLayout::setCurrentIndex);
+    connect(group_, &QButtonGroup::idClicked, this, &dataStatistics::buttonClicked);
 }
 
 dataStatistics::~dataStatistics()
