@@ -2,14 +2,19 @@
 // dialogs of the settings menu and of the grade, term and subject buttons,
 // the statistics tab and the start-up worker.
 #include "app/Lorvane.h"
+#include "library/dataStatistics.h"
 
 #include <QWidget>
 
 #include <string>
 
-QWidget* Lorvane::createStatisticsTab() { return new QWidget; }
+QWidget* Lorvane::createStatisticsTab() { return new dataStatistics(nullptr); }
 
-void Lorvane::refreshStatisticsTab() {}
+void Lorvane::refreshStatisticsTab()
+{
+    if (auto* tab = qobject_cast<dataStatistics*>(statistics))
+        tab->StartStatistical();
+}
 
 void Lorvane::editBaseData(int) {}
 
