@@ -25,6 +25,7 @@
 #include "core/Settings.h"
 #include "core/Sqlite.h"
 #include "library/DetailcListWidget.h"
+#include "library/dataStatistics.h"
 #include "library/WebAddress.h"
 #include "ui/AwaitTask.h"
 #include "ui/QMessageBoxBase.h"

@@ -19,6 +19,7 @@ class QPushButton;
 class QStackedLayout;
 class QTabWidget;
 class WorkerClient;
+class dataStatistics;
 class myTabBar;
 class myTreeWidget;
 
@@ -95,7 +96,7 @@ private:
     // Tells the worker to stop and waits for its thread.
     void stopWorker();
     // The statistics tab and its refresh.
-    QWidget* createStatisticsTab();
+    dataStatistics* createStatisticsTab();
     void refreshStatisticsTab();
 
     myTabBar* tabbar = nullptr;
@@ -106,7 +107,7 @@ private:
     QPushButton* btnSubject = nullptr;
     QTabWidget* tabWidget = nullptr;
     DetailcListWidget* detailList = nullptr;
-    QWidget* statistics = nullptr;
+    dataStatistics* statistics = nullptr;
     WorkerClient* worker = nullptr;
     QThread thread;
     QLabel* labelTip = nullptr;

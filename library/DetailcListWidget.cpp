@@ -23,6 +23,7 @@
 #include "core/Settings.h"
 #include "library/SearchWidget.h"
 #include "library/WebAddress.h"
+#include "service/Infomation.h"
 #include "core/Sqlite.h"
 #include "ui/AwaitTask.h"
 #include "ui/QMessageBoxBase.h"
@@ -47,9 +48,9 @@ const Qt::Alignment kCentre = Qt::AlignCenter;
 
 }  // namespace
 
-std::function<int(SearchWidget&)>& DetailcListWidget::searchDialogRunner()
+std::function<int(QDialog&)>& DetailcListWidget::dialogRunner()
 {
-    static std::function<int(SearchWidget&)> runner = [](SearchWidget& dialog) { return dialog.exec(); };
+    static std::function<int(QDialog&)> runner = [](QDialog& dialog) { return dialog.exec(); };
     return runner;
 }
 
@@ -411,7 +412,7 @@ void DetailcListWidget::btnSearch_clicked()
 void DetailcListWidget::btnSearch_clicked_more()
 {
     SearchWidget dialog(nullptr);
-    if (searchDialogRunner()(dialog) == 0)
+    if (dialogRunner()(dialog) == 0)
         return;
     dialog.getCondition(number_from, number_to, classification, point, cause, questiontype, source, remark,
                         date_from, date_to);
@@ -439,7 +440,25 @@ void DetailcListWidget::next_page_clicked()
     show_detail();
 }
 
-void DetailcListWidget::labelAdvertise_linkActivated(const QString&) {}
+void DetailcListWidget::setAdvertisement(_advertisement_t notice)
+{
+    advertisement = std::move(notice);
+    labelAdvertiseIcon->setPixmap(QPixmap(QStringLiteral(":/Lorvane/Resources/new.png")));
+    // The title is the service's text, shown as it is (never as markup).
+    const QString title = QString::fromUtf8(advertisement.title.c_str());
+    labelAdvertise->setText(QStringLiteral("<a href=\"url\">%1</a>").arg(title.toHtmlEscaped()));
+}
+
+void DetailcListWidget::labelAdvertise_linkActivated(const QString&)
+{
+    std::vector<QString> lines;
+    for (const std::string& line : advertisement.information)
+        lines.push_back(QString::fromUtf8(line.c_str()));
+    Infomation dialog(QString::fromUtf8(advertisement.title.c_str()).toHtmlEscaped(), lines, QStringLiteral("详情"),
+                      QStringLiteral("关闭"), nullptr);
+    if (dialogRunner()(dialog) == 1)
+        openWebAddress(QString::fromUtf8(advertisement.url.c_str()));
+}
 
 void DetailcListWidget::showEvent(QShowEvent* event)
 {

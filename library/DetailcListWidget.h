@@ -8,8 +8,10 @@
 #include <vector>
 
 #include "core/Records.h"
+#include "service/httpUtil.h"
 
 class QCheckBox;
+class QDialog;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -60,9 +62,13 @@ public:
     QLabel* noticeLink() const { return labelAdvertise; }
     QLabel* noticeIcon() const { return labelAdvertiseIcon; }
 
-    // Runs the advanced-search dialog; tests replace it so that no modal
-    // dialog blocks. The default is the dialog's exec().
-    static std::function<int(SearchWidget&)>& searchDialogRunner();
+    // Shows a notice: the mark and a link with the notice's title.
+    void setAdvertisement(_advertisement_t advertisement);
+    const _advertisement_t& notice() const { return advertisement; }
+
+    // Runs the dialogs the list opens (the advanced search, the notice);
+    // tests replace it so that no modal dialog blocks. The default is exec().
+    static std::function<int(QDialog&)>& dialogRunner();
 
 signals:
     // Not-mastered questions got wrong once, twice, three times or more.
@@ -126,6 +132,8 @@ protected:
     std::string remark;
     std::string date_from;
     std::string date_to;
+
+    _advertisement_t advertisement;
 
 private:
     // Shared with the background counts: the list while it exists, and the

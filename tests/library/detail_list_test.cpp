@@ -28,7 +28,7 @@ protected:
     }
     void TearDown() override
     {
-        DetailcListWidget::searchDialogRunner() = [](SearchWidget& d) { return d.exec(); };
+        DetailcListWidget::dialogRunner() = [](QDialog& d) { return d.exec(); };
     }
 
     void reload()
@@ -217,7 +217,8 @@ TEST_F(DetailList, ExactModeStaysUntilTheLineIsCleared)
 
     // Numbers run on across the tests of one process: take them from the list.
     const int first = list->details().front().number;
-    DetailcListWidget::searchDialogRunner() = [first](SearchWidget& dialog) {
+    DetailcListWidget::dialogRunner() = [first](QDialog& shown) {
+        auto& dialog = dynamic_cast<SearchWidget&>(shown);
         dialog.startNumberEdit()->setText(QString::number(first + 2));
         dialog.endNumberEdit()->setText(QString::number(first + 6));
         dialog.btn_OK_clicked();
@@ -236,7 +237,7 @@ TEST_F(DetailList, ExactModeStaysUntilTheLineIsCleared)
     EXPECT_EQ(list->total(), 5);
 
     // A rejected dialog changes nothing.
-    DetailcListWidget::searchDialogRunner() = [](SearchWidget&) { return 0; };
+    DetailcListWidget::dialogRunner() = [](QDialog&) { return 0; };
     QMetaObject::invokeMethod(list.get(), "btnSearch_clicked_more");
     EXPECT_TRUE(list->isExactMode());
     EXPECT_EQ(list->total(), 5);
