@@ -1,0 +1,241 @@
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
+
+#include "MainWindowFixture.h"
+#include "app/Navigation.h"
+
+namespace {
+
+TEST_F(MainWindowTest, StartsWithTheDefaultBaseDataAndTheFirstRunTipOnce)
+{
+    ASSERT_EQ(getIniValue<int>(QStringLiteral("first_run"), 7), 7);
+    start();
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("错题本2.0.8"));
+    EXPECT_EQ(window->gradeButton()->text(), QStringLiteral("高三"));
+    EXPECT_EQ(window->termButton()->text(), QStringLiteral("上学期"));
+    EXPECT_EQ(window->subjectButton()->text(), QStringLiteral("数学"));
+    EXPECT_EQ(window->subjectList()->currentRow(), 0);
+    EXPECT_EQ(AppContext::instance()->subject.name, "数学");
+    EXPECT_EQ(window->mainTabs()->tabText(0), QStringLiteral("题库"));
+    EXPECT_EQ(window->mainTabs()->tabText(1), QStringLiteral("数据统计"));
+    EXPECT_EQ(window->tabBar()->tabText(0), QStringLiteral("科目"));
+    EXPECT_EQ(window->tabBar()->tabText(1), QStringLiteral("掌握情况"));
+
+    // Half a second later: the base-data dialog, then the tip.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->tipLabel() && window->tipLabel()->isVisible(); }, 5000));
+    EXPECT_EQ(shown, QStringList{QStringLiteral("QDataBaseSet")});
+    EXPECT_EQ(getIniValue<int>(QStringLiteral("first_run"), 7), 6);
+    const QRect tip = window->tipLabel()->geometry();
+    EXPECT_EQ(tip.size(), QSize(150, 75));
+    EXPECT_EQ(tip.right() + 1, window->width() - 96);
+    EXPECT_EQ(tip.top(), 24);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !window->tipLabel()->isVisible(); }, 5000));
+    EXPECT_EQ(boxes.count(), 0);
+    waitForWorker();
+
+    // The next start shows no tip.
+    window->close();
+    window.reset();
+    shown.clear();
+    start();
+    QTest::qWait(1200);
+    EXPECT_TRUE(shown.isEmpty());
+    EXPECT_EQ(window->tipLabel(), nullptr);
+    EXPECT_EQ(getIniValue<int>(QStringLiteral("first_run"), 7), 6);
+    waitForWorker();
+}
+
+TEST_F(MainWindowTest, TreeChoosesTheMasteryFilterAndReloads)
+{
+    setIniValue(QStringLiteral("first_run"), 6);
+    fixture::clearQuestions();
+    fixture::addQuestions(2, {0, 1, "", "", "", 0});
+    fixture::addQuestions(1, {0, 2, "", "", "", 0});
+    fixture::addQuestions(3, {1, 3, "", "", "", 0});
+    start();
+    DetailcListWidget* list = window->questionList();
+    EXPECT_EQ(list->total(), 3);  // 未掌握 at start
+
+    // The counts arrive from the background: badges on 初次出错 and 重复出错.
+    myTreeWidget* tree = window->tree();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return tree->label(3)->getCount() == 2; }, 5000));
+    EXPECT_EQ(tree->label(4)->getCount(), 1);
+    EXPECT_EQ(tree->label(5)->getCount(), 0);
+    EXPECT_TRUE(window->tabBar()->hasDot(1));
+
+    window->tabBar()->setCurrentIndex(1);
+    struct Case {
+        int item;
+        int state;
+        int times;
+        int total;
+    };
+    const Case cases[] = {
+        {2, -1, -1, 6}, {1, 1, -1, 3}, {8, 1, 3, 3}, {7, 1, 2, 0}, {0, 0, -1, 3},
+        {3, 0, 1, 2},   {4, 0, 2, 1},  {5, 0, 3, 0}, {6, 1, 1, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.item);
+        const QRect r = tree->visualItemRect(tree->treeItem(c.item));
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, r.center());
+        EXPECT_EQ(AppContext::instance()->state, c.state);
+        EXPECT_EQ(AppContext::instance()->times, c.times);
+        EXPECT_EQ(list->total(), c.total);
+    }
+    // Counts ignore the tree's filter.
+    QTest::qWait(100);
+    EXPECT_EQ(tree->label(3)->getCount(), 2);
+    waitForWorker();
+}
+
+TEST_F(MainWindowTest, BadgesAndDotFromCounts)
+{
+    setIniValue(QStringLiteral("first_run"), 6);
+    start();
+    struct Case {
+        int once, twice, thrice;
+        bool dot;
+    };
+    const Case cases[] = {{0, 2, 0, true}, {0, 0, 0, false}, {5, 0, 120, true}, {0, 0, 1, true}};
+    for (const Case& c : cases) {
+        window->detailNumberChanged(c.once, c.twice, c.thrice);
+        EXPECT_EQ(window->tabBar()->hasDot(1), c.dot);
+        EXPECT_FALSE(window->tabBar()->hasDot(0));
+        EXPECT_EQ(window->tree()->label(3)->getCount(), c.once);
+        EXPECT_EQ(window->tree()->label(4)->getCount(), c.twice);
+        EXPECT_EQ(window->tree()->label(5)->getCount(), c.thrice);
+        for (int other : {0, 1, 2, 6, 7, 8})
+            EXPECT_EQ(window->tree()->label(other)->getCount(), 0);
+    }
+    waitForWorker();
+}
+
+TEST_F(MainWindowTest, HidingTheSelectedSubjectMovesTheSelection)
+{
+    setIniValue(QStringLiteral("first_run"), 6);
+    start();
+    AppContext* ctx = AppContext::instance();
+    const std::vector<_type_t> subjects = ctx->subjects;
+    ASSERT_GE(subjects.size(), 3u);
+
+    // Select the last subject, then hide it in the base-data dialog.
+    const int last = static_cast<int>(subjects.size()) - 1;
+    window->subjectList()->setCurrentRow(last);
+    window->list_itemClicked(window->subjectList()->currentItem());
+    ASSERT_EQ(ctx->subject.id, subjects[last].id);
+
+    auto setShown = [](const _type_t& subject, int state) {
+        _type_t t = subject;
+        t.state = state;
+        std::string err;
+        EXPECT_EQ(fixture::db()->updateType(t, err), 0) << err;
+    };
+    onDialog = [&](QDialog&) {
+        setShown(subjects[last], 0);
+        return 0;
+    };
+    QTest::mouseClick(window->subjectButton(), Qt::LeftButton);
+    EXPECT_EQ(shown.last(), QStringLiteral("QDataBaseSet"));
+    EXPECT_EQ(window->subjectList()->count(), last);
+    EXPECT_EQ(window->subjectList()->currentRow(), last - 1);
+    EXPECT_EQ(ctx->subject.id, subjects[last - 1].id);
+    EXPECT_EQ(window->subjectButton()->text(), QString::fromUtf8(subjects[last - 1].name.c_str()));
+
+    // Hiding every subject empties the list; the context keeps its subject.
+    onDialog = [&](QDialog&) {
+        for (const _type_t& s : subjects)
+            setShown(s, 0);
+        return 0;
+    };
+    window->on_btnGrade_clicked();
+    EXPECT_EQ(window->subjectList()->count(), 0);
+    EXPECT_EQ(window->subjectList()->currentRow(), -1);
+    EXPECT_EQ(ctx->subject.id, subjects[last - 1].id);
+
+    // Showing them again: nothing is selected until the user picks one.
+    onDialog = [&](QDialog&) {
+        for (const _type_t& s : subjects)
+            setShown(s, 1);
+        return 0;
+    };
+    window->menu_basicData_triggered();
+    EXPECT_EQ(window->subjectList()->count(), static_cast<int>(subjects.size()));
+    EXPECT_EQ(window->subjectList()->currentRow(), -1);
+
+    // A dialog that changes the subject notifies the window.
+    window->notify(2);
+    EXPECT_EQ(window->subjectList()->currentRow(), 2);
+    EXPECT_EQ(ctx->subject.id, subjects[2].id);
+    window->notify(99);
+    EXPECT_EQ(ctx->subject.id, subjects[2].id);
+    waitForWorker();
+}
+
+TEST_F(MainWindowTest, SettingsMenuOpensTheDialogs)
+{
+    setIniValue(QStringLiteral("first_run"), 6);
+    start();
+    std::unique_ptr<QMenu> menu(window->buildSettingsMenu());
+    QStringList entries;
+    for (QAction* a : menu->actions())
+        entries << a->text();
+    EXPECT_EQ(entries, (QStringList{QStringLiteral("个人帐户"), QStringLiteral("基础数据"), QStringLiteral("短语预设"),
+                                    QStringLiteral("系统设置"), QStringLiteral("意见反馈"), QStringLiteral("关于")}));
+
+    struct Case {
+        int entry;
+        const char* dialog;
+    };
+    const Case cases[] = {
+        {0, "UserInfomation"}, {1, "QDataBaseSet"}, {2, "QPhraseBookSet"},
+        {3, "QSystemSet"},     {4, "UserSuggestion"}, {5, "about"},
+    };
+    for (const Case& c : cases) {
+        shown.clear();
+        menu->actions().at(c.entry)->trigger();
+        EXPECT_EQ(shown, QStringList{QString::fromLatin1(c.dialog)}) << c.entry;
+    }
+    EXPECT_EQ(shownTitles.last(), QStringLiteral("关于"));
+    waitForWorker();
+}
+
+TEST_F(MainWindowTest, SettingsDialogChangesReachTheList)
+{
+    setIniValue(QStringLiteral("first_run"), 6);
+    start();
+    DetailcListWidget* list = window->questionList();
+    onDialog = [](QDialog& dialog) {
+        QMetaObject::invokeMethod(&dialog, "state_cion_changed", Q_ARG(int, 1));
+        QMetaObject::invokeMethod(&dialog, "detail_order_changed", Q_ARG(int, 1));
+        return 0;
+    };
+    window->menu_systemSet_triggered();
+    EXPECT_EQ(list->iconStyle(), 1);
+    EXPECT_EQ(list->order(), 1);
+    waitForWorker();
+}
+
+TEST_F(MainWindowTest, MaximizedStateIsKept)
+{
+    setIniValue(QStringLiteral("first_run"), 6);
+    setIniValue(QStringLiteral("mainWindow"), 1);
+    start();
+    EXPECT_TRUE(window->isMaximized());
+    waitForWorker();
+    window->close();
+    EXPECT_TRUE(getIniValue<bool>(QStringLiteral("mainWindow"), false));
+    window.reset();
+
+    setIniValue(QStringLiteral("mainWindow"), false);
+    start();
+    EXPECT_FALSE(window->isMaximized());
+    waitForWorker();
+    window->close();
+    EXPECT_FALSE(getIniValue<bool>(QStringLiteral("mainWindow"), true));
+}
+
+}  // namespace
