@@ -247,8 +247,10 @@ void QSystemSet::startBackup(const QString& mode, const QString& failureText)
 {
     const QString dataFolder = QString::fromLocal8Bit(AppContext::instance()->data_path.c_str());
     if (QProcess::startDetached(backupProgram(), {mode, dataFolder}, QStringLiteral("./"))) {
-        // The backup program waits for this program to end before it works.
-        QCoreApplication::postEvent(qApp, new QCloseEvent);
+        // The backup program waits for this program to end before it works:
+        // once back in the event loop, every window closes (the main window
+        // with its own close handling) and the program ends.
+        QMetaObject::invokeMethod(qApp, &QApplication::closeAllWindows, Qt::QueuedConnection);
         return;
     }
     QProcess process;

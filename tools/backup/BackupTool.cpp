@@ -157,6 +157,10 @@ Result restore(const QString& dataFolder)
         ::_exit(3);
     }
 
+    // The restored folder gets the access rights of the one it replaces.
+    if (QFileInfo(dataFolder).isDir())
+        QFile::setPermissions(fresh.path(), QFileInfo(dataFolder).permissions());
+
     QString oldFolder;
     if (!archive::swapFolders(fresh.path(), dataFolder, oldFolder, error))
         return failure(QStringLiteral("还原失败：%1").arg(error));
