@@ -152,7 +152,7 @@ TEST(AwaitTask, NestedCallKeepsTheDialogUpUntilTheOuterEnds)
     std::string err;
     const int outer = awaitTask([&] {
         // Wait (bounded) for the inner task so the nesting really happens.
-        for (int i = 0; i < 200 && !innerRan; ++i)
+        for (int i = 0; i < 1000 && !innerRan; ++i)
             sleepMs(5);
         sleepMs(50);
         return 0;

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
+#include <QCoreApplication>
 #include <QLabel>
+#include <QMouseEvent>
+#include <QTest>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -176,4 +180,45 @@ TEST(TitleBar, SettingsAndHelpAreOnlyReported)
     uitest::button(&dialog, "helpButton")->click();
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(dialog.clicks, (std::vector<int>{3, 4}));
+}
+
+TEST(TitleBar, WindowFadesInFromPointThree)
+{
+    RecordingDialog dialog;
+    EXPECT_NEAR(dialog.windowOpacity(), 0.3, 0.15);
+    dialog.show();
+    QElapsedTimer clock;
+    clock.start();
+    while (dialog.windowOpacity() < 1.0 && clock.elapsed() < 3000)
+        QTest::qWait(10);
+    EXPECT_DOUBLE_EQ(dialog.windowOpacity(), 1.0);
+}
+
+TEST(TitleBar, DraggingTheTitleBarMovesTheWindow)
+{
+    // Where the platform offers no system move (offscreen), the title bar
+    // moves the window itself.
+    RecordingDialog dialog;
+    dialog.resize(300, 200);
+    dialog.move(100, 100);
+    dialog.show();
+    QTitleBar* bar = dialog.titleBar();
+    const QPoint grab(60, 10);
+    const QPoint globalGrab = bar->mapToGlobal(grab);
+    auto send = [bar](QEvent::Type type, QPoint local, QPoint global, Qt::MouseButton button, Qt::MouseButtons held) {
+        QMouseEvent event(type, local, local, global, button, held, Qt::NoModifier);
+        QCoreApplication::sendEvent(bar, &event);
+    };
+    send(QEvent::MouseButtonPress, grab, globalGrab, Qt::LeftButton, Qt::LeftButton);
+    send(QEvent::MouseMove, grab + QPoint(30, 20), globalGrab + QPoint(30, 20), Qt::NoButton, Qt::LeftButton);
+    EXPECT_EQ(dialog.pos(), QPoint(130, 120));
+    send(QEvent::MouseButtonRelease, grab + QPoint(30, 20), globalGrab + QPoint(30, 20), Qt::LeftButton, Qt::NoButton);
+    // After the release the pointer no longer drags the window.
+    send(QEvent::MouseMove, grab, globalGrab + QPoint(80, 80), Qt::NoButton, Qt::NoButton);
+    EXPECT_EQ(dialog.pos(), QPoint(130, 120));
+
+    // A double click does nothing.
+    send(QEvent::MouseButtonDblClick, grab, dialog.mapToGlobal(grab), Qt::LeftButton, Qt::LeftButton);
+    EXPECT_FALSE(dialog.isMaximized());
+    EXPECT_EQ(dialog.pos(), QPoint(130, 120));
 }
