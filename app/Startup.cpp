@@ -7,9 +7,11 @@
 #include <QLibraryInfo>
 #include <QMessageBox>
 #include <QTextCodec>
+#include <QTimer>
 #include <QTranslator>
 #include <QWidget>
 
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <sys/stat.h>
@@ -24,17 +26,16 @@
 void ensureFolder(const std::string& path)
 {
     struct stat st;
-    if (::stat(path.c_str(), &st) == 0)
+    if (::lstat(path.c_str(), &st) == 0)
         return;  // anything of that name counts as present
     ::mkdir(path.c_str(), 0755);
 }
 
 void createDataFolders()
 {
-    const std::string root = platform::appDataRoot();
     // The root itself may be missing on a fresh account (~/.local/share).
-    QDir().mkpath(QString::fromLocal8Bit(root.c_str()));
-    const std::string data = root + "/Lorvane";
+    QDir().mkpath(QString::fromLocal8Bit(platform::appDataRoot().c_str()));
+    const std::string data = platform::dataFolder();
     const char* subfolders[] = {"", "/database", "/documents", "/item", "/tmp"};
     for (const char* sub : subfolders)
         ensureFolder(data + sub);
@@ -51,15 +52,36 @@ void applyStyleAndTranslation()
         qApp->setStyleSheet(QString::fromUtf8(style.readAll()));
         style.close();
     }
-    static QTranslator translator;
+    // Lives as long as the application object.
+    auto* translator = new QTranslator(qApp);
     const QString own = QCoreApplication::applicationDirPath() + QStringLiteral("/translations");
-    if (!translator.load(QStringLiteral("qt_zh_CN.qm"), own))
-        translator.load(QStringLiteral("qt_zh_CN.qm"), QLibraryInfo::location(QLibraryInfo::TranslationsPath));
-    qApp->installTranslator(&translator);
+    if (!translator->load(QStringLiteral("qt_zh_CN.qm"), own))
+        translator->load(QStringLiteral("qt_zh_CN.qm"), QLibraryInfo::location(QLibraryInfo::TranslationsPath));
+    qApp->installTranslator(translator);
+}
+
+void scheduleStartupReport()
+{
+    const QString report = qEnvironmentVariable("LORVANE_STARTUP_REPORT");
+    const bool quit = qEnvironmentVariableIsSet("LORVANE_QUIT_AFTER_STARTUP");
+    if (report.isEmpty() && !quit)
+        return;
+    QTimer::singleShot(0, qApp, [report, quit] {
+        if (!report.isEmpty()) {
+            QFile file(report);
+            if (file.open(QIODevice::WriteOnly | QIODevice::Append))
+                file.write(QDir::currentPath().toUtf8() + '\n');
+        }
+        if (quit)
+            QCoreApplication::quit();
+    });
 }
 
 namespace {
 
+// With LORVANE_MESSAGE_LOG=<file> set (tests), the box is not shown: its
+// title and text are appended to that file as "title\ttext\n" (done by
+// QMessageBoxBase for every box of the program).
 void showStartupMessage(const QString& text)
 {
     QMessageBoxBase::information(nullptr, QStringLiteral("提示"), text);
@@ -73,6 +95,8 @@ int runLorvane(int argc, char** argv)
     QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
     QApplication app(argc, argv);
 
+    // Held for the life of the process; the system releases it however the
+    // process ends.
     static platform::InstanceLock instanceLock("Lorvane");
     if (!instanceLock.tryLock()) {
         showStartupMessage(QStringLiteral("软件已启动，请勿重复开启"));
@@ -108,5 +132,6 @@ int runLorvane(int argc, char** argv)
     }
 
     Singleton<Lorvane>::instance()->show();
+    scheduleStartupReport();
     return app.exec();
 }

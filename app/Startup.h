@@ -13,5 +13,13 @@ void ensureFolder(const std::string& path);
 // Loads the program's style sheet and Qt's Chinese translation.
 void applyStyleAndTranslation();
 
+// Test hook, used by the start-up tests that run the real program; does
+// nothing unless the environment asks for it. Call it right before the event
+// loop runs. Once the loop runs:
+//   LORVANE_STARTUP_REPORT=<file>  appends the working directory (UTF-8) and a
+//                                  line break to <file>: start-up is complete;
+//   LORVANE_QUIT_AFTER_STARTUP=1   then ends the event loop (a normal exit).
+void scheduleStartupReport();
+
 // The whole start-up and event loop; main() only calls this.
 int runLorvane(int argc, char** argv);

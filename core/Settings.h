@@ -6,11 +6,17 @@
 #include <QVariant>
 #include <QVariantMap>
 
+#include <string>
+#include <type_traits>
+
 // One key of "Lorvane.ini" (Qt's ini format, in the working directory, which
-// start-up makes the data folder). Each call opens the file anew.
+// start-up makes the data folder). Each call opens the file anew; keys without
+// a group land in section [General], and every other key of the file (the web
+// service's host, port and project among them) is kept when it is rewritten.
 //
 // A missing key (or file) gives the default; a stored value that does not
-// convert to T gives T's zero value.
+// convert to T gives T's zero value (0, false, empty), not the default: an int
+// key holding "true" reads 0.
 
 inline const char* settingsFileName() { return "Lorvane.ini"; }
 
@@ -18,9 +24,7 @@ template <typename T>
 T getIniValue(const QString& key, T defaultValue)
 {
     QSettings settings(QString::fromLatin1(settingsFileName()), QSettings::IniFormat);
-    if (!settings.contains(key))
-        return defaultValue;
-    QVariant value = settings.value(key);
+    QVariant value = settings.value(key, QVariant::fromValue(defaultValue));
     if (value.userType() == qMetaTypeId<T>())
         return value.value<T>();
     if (!value.convert(qMetaTypeId<T>()))
@@ -28,43 +32,52 @@ T getIniValue(const QString& key, T defaultValue)
     return value.value<T>();
 }
 
+// Check states are kept as their number.
 template <>
 inline Qt::CheckState getIniValue<Qt::CheckState>(const QString& key, Qt::CheckState defaultValue)
 {
     return static_cast<Qt::CheckState>(getIniValue<int>(key, static_cast<int>(defaultValue)));
 }
 
-template <>
-inline bool getIniValue<bool>(const QString& key, bool defaultValue)
-{
-    QSettings settings(QString::fromLatin1(settingsFileName()), QSettings::IniFormat);
-    if (!settings.contains(key))
-        return defaultValue;
-    QVariant value = settings.value(key);
-    if (value.userType() == QMetaType::Bool)
-        return value.toBool();
-    const QString text = value.toString().trimmed().toLower();
-    if (text == QLatin1String("true"))
-        return true;
-    if (text == QLatin1String("false") || text.isEmpty())
-        return false;
-    bool ok = false;
-    const double number = text.toDouble(&ok);
-    return ok && number != 0.0;
-}
-
 void setIniVariant(const QString& key, const QVariant& value);
 
-inline void setIniValue(const QString& key, int value) { setIniVariant(key, value); }
-inline void setIniValue(const QString& key, bool value) { setIniVariant(key, value); }
-inline void setIniValue(const QString& key, float value) { setIniVariant(key, value); }
-inline void setIniValue(const QString& key, double value) { setIniVariant(key, value); }
-inline void setIniValue(const QString& key, const QString& value) { setIniVariant(key, value); }
-inline void setIniValue(const QString& key, const char* value) { setIniVariant(key, QString::fromUtf8(value)); }
-inline void setIniValue(const QString& key, const QVariantMap& value) { setIniVariant(key, value); }
-inline void setIniValue(const QString& key, const QByteArray& value) { setIniVariant(key, value); }
-inline void setIniValue(const QString& key, const QVariant& value) { setIniVariant(key, value); }
+namespace settings_detail {
+
+template <typename T>
+QVariant toIniVariant(const T& value)
+{
+    using V = std::decay_t<T>;
+    if constexpr (std::is_array_v<T>) {
+        return QString::fromUtf8(value);  // a literal, UTF-8
+    } else if constexpr (std::is_same_v<V, QVariant>) {
+        return value;  // an empty QVariant leaves the key without a value
+    } else if constexpr (std::is_same_v<V, const char*> || std::is_same_v<V, char*>) {
+        return value ? QString::fromUtf8(value) : QString();
+    } else if constexpr (std::is_same_v<V, std::string>) {
+        return QString::fromStdString(value);
+    } else if constexpr (std::is_enum_v<V>) {
+        return static_cast<int>(value);
+    } else if constexpr (std::is_same_v<V, float>) {
+        // Kept as decimal text (Qt would write a float as a binary variant);
+        // it reads back as double or float alike.
+        return QString::number(static_cast<double>(value), 'g', 7);
+    } else {
+        return QVariant::fromValue(value);
+    }
+}
+
+}  // namespace settings_detail
+
+// Writes one key; the value is on disk when the call returns. Instances used:
+// int, bool, float, double, QString, const char* (UTF-8), QVariant, QVariantMap,
+// QByteArray (and any other type QVariant holds).
+template <typename T>
+void setIniValue(const QString& key, const T& value)
+{
+    setIniVariant(key, settings_detail::toIniVariant(value));
+}
 
 // The first-use hints share the key first_run (default 7). Returns true when
-// the owner's bit was still set, after clearing only that bit in the file.
+// the owner's bit was still set, after writing back the value read with only
+// that bit cleared.
 bool takeFirstRunBit(int bit);

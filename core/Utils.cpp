@@ -6,6 +6,8 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <iconv.h>
@@ -101,7 +103,8 @@ void compressImage(const QImage& in, QImage& out, int maxWidth, int maxKB)
     }
     QImage scaled = in;
     if (in.width() > maxWidth) {
-        const int height = static_cast<int>(static_cast<long long>(in.height()) * maxWidth / in.width());
+        // A strip thinner than the ratio would give no rows at all; keep one.
+        const int height = std::max(1, static_cast<int>(static_cast<long long>(in.height()) * maxWidth / in.width()));
         scaled = in.scaled(maxWidth, height, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     }
     QByteArray bytes;
@@ -163,24 +166,34 @@ void getDirectorySize(const char* path, uint64_t* total)
     namespace fs = std::filesystem;
     if (path == nullptr || total == nullptr)
         return;
+    // The folder named by the caller may itself be a link; links found inside
+    // are neither followed nor counted, so a link loop ends the walk. Each
+    // folder that cannot be listed adds nothing, the others still count.
+    std::vector<fs::path> pending{fs::path(path)};
     std::error_code ec;
-    fs::path root(path);
-    if (!fs::is_directory(fs::symlink_status(root, ec)))
+    if (!fs::is_directory(fs::status(pending.front(), ec)))
         return;
-    fs::recursive_directory_iterator it(root, fs::directory_options::skip_permission_denied, ec);
-    if (ec)
-        return;
-    const fs::recursive_directory_iterator end;
-    while (it != end) {
-        const fs::file_status status = it->symlink_status(ec);
-        if (!ec && fs::is_regular_file(status)) {
-            const uintmax_t size = it->file_size(ec);
-            if (!ec)
-                *total += static_cast<uint64_t>(size);
-        }
-        it.increment(ec);
+    while (!pending.empty()) {
+        const fs::path folder = std::move(pending.back());
+        pending.pop_back();
+        fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec);
         if (ec)
-            break;
+            continue;
+        for (const fs::directory_iterator end; it != end; it.increment(ec)) {
+            if (ec)
+                break;
+            const fs::file_status status = it->symlink_status(ec);
+            if (ec)
+                continue;
+            if (fs::is_directory(status)) {
+                pending.push_back(it->path());
+            } else if (fs::is_regular_file(status)) {
+                const uintmax_t size = it->file_size(ec);
+                if (!ec)
+                    *total += static_cast<uint64_t>(size);
+            }
+        }
+        ec.clear();
     }
 }
 

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <cstdio>
 #include <dirent.h>
+#include <filesystem>
 #include <fcntl.h>
 #include <fstream>
 #include <sys/file.h>
@@ -13,16 +15,28 @@
 
 namespace platform {
 
+namespace {
+
+// Without trailing separators, so that joined paths have single ones.
+std::string withoutTrailingSlash(std::string path)
+{
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    return path;
+}
+
+}  // namespace
+
 std::string appDataRoot()
 {
     const char* appdata = std::getenv("APPDATA");
     if (appdata && *appdata)
-        return appdata;
+        return withoutTrailingSlash(appdata);
     const char* xdg = std::getenv("XDG_DATA_HOME");
     if (xdg && *xdg)
-        return xdg;
+        return withoutTrailingSlash(xdg);
     const char* home = std::getenv("HOME");
-    return std::string(home && *home ? home : "/tmp") + "/.local/share";
+    return withoutTrailingSlash(home && *home ? home : "/tmp") + "/.local/share";
 }
 
 std::string dataFolder()
@@ -46,7 +60,8 @@ int firstAdapterAddress(unsigned char bytes[6])
     for (const std::string& name : names) {
         std::ifstream in("/sys/class/net/" + name + "/address");
         std::string text;
-        if (!(in >> text))
+        // Only six-byte (Ethernet-like) addresses: "xx:xx:xx:xx:xx:xx".
+        if (!(in >> text) || text.size() != 17)
             continue;
         unsigned int b[6];
         if (std::sscanf(text.c_str(), "%x:%x:%x:%x:%x:%x", &b[0], &b[1], &b[2], &b[3], &b[4], &b[5]) != 6)
@@ -76,11 +91,8 @@ bool InstanceLock::open()
     if (fd_ >= 0)
         return true;
     // The folder may not exist yet on a first start.
-    std::string root = appDataRoot();
-    for (size_t pos = 1; pos != std::string::npos;) {
-        pos = root.find('/', pos + 1);
-        ::mkdir(root.substr(0, pos).c_str(), 0700);
-    }
+    std::error_code ec;
+    std::filesystem::create_directories(std::filesystem::path(path_).parent_path(), ec);
     fd_ = ::open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     return fd_ >= 0;
 }

@@ -1,6 +1,5 @@
 #include "ui/WaiteDialog.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPainter>
@@ -8,6 +7,8 @@
 #include <QVBoxLayout>
 
 #include <cmath>
+
+#include "core/Singleton.h"
 
 namespace {
 
@@ -17,18 +18,6 @@ qint64 steadyNowMs()
     if (!clock.isValid())
         clock.start();
     return clock.elapsed();
-}
-
-WaiteDialog*& current()
-{
-    static WaiteDialog* dialog = nullptr;
-    return dialog;
-}
-
-void destroyInstance()
-{
-    delete current();
-    current() = nullptr;
 }
 
 }  // namespace
@@ -63,13 +52,9 @@ WaiteDialog::~WaiteDialog() = default;
 
 WaiteDialog* WaiteDialog::instance()
 {
-    if (!current()) {
-        current() = new WaiteDialog(nullptr);
-        // Post routines run at the start of the application object's
-        // destructor, while the widgets can still be deleted safely.
-        qAddPostRoutine(&destroyInstance);
-    }
-    return current();
+    // Deleted by a post routine at the start of the application object's
+    // destructor, while widgets can still be deleted safely.
+    return appOwnedInstance<WaiteDialog>();
 }
 
 QPointF WaiteDialog::home(int i)
