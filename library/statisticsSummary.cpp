@@ -16,6 +16,7 @@
 
 #include <chrono>
 #include <future>
+#include <mutex>
 #include <string>
 
 #include "core/AppContext.h"
@@ -64,6 +65,54 @@ void emptyFolder(const QString& folder)
         else
             QFile::remove(entry.absoluteFilePath());
     }
+}
+
+// Size threads are never waited for, so one may finish while the program
+// ends. They post their reports to the application object only while it
+// lives: the gate closes first thing in its destructor. The gate itself is
+// never destroyed, so a late thread can still look at it.
+struct ReportGate {
+    std::mutex mutex;
+    bool open = false;
+};
+
+ReportGate& reportGate()
+{
+    static ReportGate* gate = new ReportGate;
+    return *gate;
+}
+
+void closeReportGate()
+{
+    ReportGate& gate = reportGate();
+    std::lock_guard<std::mutex> lock(gate.mutex);
+    gate.open = false;
+}
+
+// On the GUI thread, before the first size thread starts.
+void openReportGate()
+{
+    static bool registered = false;
+    if (registered)
+        return;
+    registered = true;
+    {
+        ReportGate& gate = reportGate();
+        std::lock_guard<std::mutex> lock(gate.mutex);
+        gate.open = QCoreApplication::instance() != nullptr;
+    }
+    qAddPostRoutine(closeReportGate);
+}
+
+// From any thread: runs fn on the GUI thread later, unless the application
+// object is gone or going.
+template <typename Fn>
+void postToApplication(Fn fn)
+{
+    ReportGate& gate = reportGate();
+    std::lock_guard<std::mutex> lock(gate.mutex);
+    if (gate.open)
+        QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(fn), Qt::QueuedConnection);
 }
 
 }  // namespace
@@ -179,18 +228,13 @@ void statisticsSummary::startDirectorySize()
     // The thread may outlive the page (it is never waited for): it reports by
     // posting to the application object, and the report reaches the page only
     // while the page is alive.
+    openReportGate();
     QPointer<statisticsSummary> page(this);
     auto report = [page, run](int which, qlonglong bytes) {
-        QCoreApplication* app = QCoreApplication::instance();
-        if (!app)
-            return;
-        QMetaObject::invokeMethod(
-            app,
-            [page, run, which, bytes] {
-                if (page)
-                    page->deliverSize(run, which, bytes);
-            },
-            Qt::QueuedConnection);
+        postToApplication([page, run, which, bytes] {
+            if (page)
+                page->deliverSize(run, which, bytes);
+        });
     };
     try {
         sizeThread_ = std::thread([items, cache, report] {

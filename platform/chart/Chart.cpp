@@ -405,7 +405,11 @@ QString PieChart::sectorLabel(int i) const
 
 void PieChart::draw(QPainter& painter)
 {
-    if (values_.empty() || radius_ <= 0)
+    double total = 0;
+    for (double v : values_)
+        total += std::max(0.0, v);
+    // Nothing to share out: no sectors.
+    if (total <= 0 || radius_ <= 0)
         return;
     QChart* qchart = newChart();
     auto* series = new QPieSeries();

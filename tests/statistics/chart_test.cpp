@@ -165,3 +165,14 @@ TEST(ChartLayer, PaletteEntriesAndTransparencyResolve)
     EXPECT_EQ(c.color(chart::DataColor + 2, 0).rgb() & 0xffffffu, 0xabcdefu);
     EXPECT_EQ(c.color(-1, 0x00ff00).rgb() & 0xffffffu, 0x00ff00u);
 }
+
+TEST(ChartLayer, PieWithoutAnythingToShareDrawsNoSectors)
+{
+    for (const std::vector<double>& values : {std::vector<double>{0, 0}, std::vector<double>{-3}, std::vector<double>{}}) {
+        auto p = pie(values, {0x0000ff, 0x00ff00});
+        const QImage image = render(*p, chart::PNG);
+        ASSERT_EQ(image.size(), QSize(800, 400));
+        EXPECT_EQ(probe::rgb(image, 200, 200), 0xffffffu);
+        EXPECT_EQ(probe::rgb(image, 200, 150), 0xffffffu);
+    }
+}
