@@ -19,6 +19,8 @@
 #include "library/WebAddress.h"
 #include "library/dataStatistics.h"
 #include "service/Infomation.h"
+#include "service/UserInfomation.h"
+#include "service/UserSuggestion.h"
 #include "service/WorkerClient.h"
 
 dataStatistics* Lorvane::createStatisticsTab() { return new dataStatistics(nullptr); }
@@ -34,6 +36,18 @@ void Lorvane::editBaseData(int page)
     std::string err;
     if (loadBaseData(err) == 0)
         update_grade_term_subject();
+}
+
+void Lorvane::menu_userInfo_triggered()
+{
+    UserInfomation dialog(nullptr);
+    dialogRunner()(dialog);
+}
+
+void Lorvane::userSuggestion_triggered()
+{
+    UserSuggestion dialog(nullptr);
+    dialogRunner()(dialog);
 }
 
 void Lorvane::menu_phraseSet_triggered()
@@ -99,7 +113,3 @@ void Lorvane::slot_advertisement()
     const _advertisement_t notice = worker->advertisement;
     detailList->setAdvertisement(notice);
 }
-
-void Lorvane::menu_userInfo_triggered() {}
-
-void Lorvane::userSuggestion_triggered() {}
