@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Draws the main window's pictures: the tab icons warehouse.png and
-# barGraph.png (24 x 24), the notice mark new.png (24 x 24) and the first-run
+# barGraph.png (24 x 24), the notice mark new.png (24 x 24), the question
+# list's search and page buttons (search.png, page_previous.png,
+# page_next.png, 24 x 24) and the first-run
 # tip set_tips.png (150 x 75, its arrow points up-right at the settings button).
 # The SVG sources land in art/window/, the PNGs in resources/.
 set -euo pipefail
@@ -45,6 +47,30 @@ cat > "$svgdir/set_tips.svg" <<'SVG'
 </svg>
 SVG
 
+cat > "$svgdir/search.svg" <<'SVG'
+<svg xmlns='http://www.w3.org/2000/svg' width='48' height='48' viewBox='0 0 48 48'>
+  <circle cx='20' cy='20' r='12' fill='none' stroke='#4a7fb5' stroke-width='4.5'/>
+  <path d='M 29 29 L 40 40' stroke='#4a7fb5' stroke-width='6' stroke-linecap='round'/>
+</svg>
+SVG
+
+cat > "$svgdir/page_previous.svg" <<'SVG'
+<svg xmlns='http://www.w3.org/2000/svg' width='48' height='48' viewBox='0 0 48 48'>
+  <circle cx='24' cy='24' r='21' fill='#e8eef5' stroke='#b8c6d4' stroke-width='2'/>
+  <path d='M 28 13 L 17 24 L 28 35' fill='none' stroke='#4a7fb5' stroke-width='5' stroke-linecap='round' stroke-linejoin='round'/>
+</svg>
+SVG
+
+cat > "$svgdir/page_next.svg" <<'SVG'
+<svg xmlns='http://www.w3.org/2000/svg' width='48' height='48' viewBox='0 0 48 48'>
+  <circle cx='24' cy='24' r='21' fill='#e8eef5' stroke='#b8c6d4' stroke-width='2'/>
+  <path d='M 20 13 L 31 24 L 20 35' fill='none' stroke='#4a7fb5' stroke-width='5' stroke-linecap='round' stroke-linejoin='round'/>
+</svg>
+SVG
+
+rsvg-convert -w 24 -h 24 "$svgdir/search.svg" -o "$out/search.png"
+rsvg-convert -w 24 -h 24 "$svgdir/page_previous.svg" -o "$out/page_previous.png"
+rsvg-convert -w 24 -h 24 "$svgdir/page_next.svg" -o "$out/page_next.png"
 rsvg-convert -w 24 -h 24 "$svgdir/warehouse.svg" -o "$out/warehouse.png"
 rsvg-convert -w 24 -h 24 "$svgdir/barGraph.svg" -o "$out/barGraph.png"
 rsvg-convert -w 24 -h 24 "$svgdir/new.svg" -o "$out/new.png"
