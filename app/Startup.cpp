@@ -13,10 +13,12 @@
 
 #include <cstdlib>
 #include <memory>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "core/AppContext.h"
+#include "core/Sqlite.h"
 #include "platform/System.h"
 #include "ui/QMessageBoxBase.h"
 
@@ -102,6 +104,31 @@ int runLorvane(int argc, char** argv)
 
     applyStyleAndTranslation();
     createDataFolders();
+
+    // The question database (created with its default data on first start)
+    // and the built-in local account.
+    {
+        IDatabase* db = Singleton<sqlite>::instance();
+        std::string err;
+        int version = 0;
+        if (db->getVersion(version, err) != 0) {
+            showStartupMessage(QString::fromUtf8(err.c_str()));
+            return 0;
+        }
+        if (version != sqlite::kSchemaVersion) {
+            showStartupMessage(QStringLiteral("数据版本不匹配 version = %1").arg(version));
+            return 0;
+        }
+        _user_t user;
+        if (db->login("lorvane", "704182", user, err) != 0) {
+            showStartupMessage(QString::fromUtf8(err.c_str()));
+            return 0;
+        }
+        AppContext* context = AppContext::instance();
+        context->user = user;
+        context->user_folder = std::to_string(user.id);
+        ensureFolder("item/" + context->user_folder);
+    }
 
     auto window = std::make_unique<QWidget>();
     window->setWindowTitle(QStringLiteral("错题本2.0.8"));
