@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+
+// The backup program: backup 0|1 <data folder>.
+//
+// It first takes the main program's single-instance lock (so it waits until
+// the program has exited, and the program cannot start again while it works),
+// then backs the data folder up into one zip file, or restores it from one.
+//
+// Environment, for automated runs:
+//   LORVANE_BACKUP_ARCHIVE          the archive to write or read (no file dialog)
+//   LORVANE_BACKUP_QUIET            set: no result window (the result is printed)
+//   LORVANE_BACKUP_LOCK_TIMEOUT_MS  how long to wait for the lock (default 120 s)
+//   LORVANE_BACKUP_STOP_BEFORE_SWAP set: a restore stops dead right before the
+//                                   folders are swapped (as a crash would)
+namespace backuptool {
+
+enum ExitCode { Success = 0, Failure = 1, Cancelled = 2 };
+
+struct Result {
+    ExitCode code = Failure;
+    QString message;  // shown to the user; empty when cancelled
+};
+
+Result backup(const QString& dataFolder);
+Result restore(const QString& dataFolder);
+
+// Parses the command line, runs, reports. Returns the process exit code.
+int run(const QStringList& arguments);
+
+}  // namespace backuptool
