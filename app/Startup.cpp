@@ -13,11 +13,14 @@
 
 #include <cstdlib>
 #include <memory>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "core/AppContext.h"
+#include "core/Sqlite.h"
 #include "platform/System.h"
+#include "ui/QMessageBoxBase.h"
 
 void ensureFolder(const std::string& path)
 {
@@ -76,18 +79,11 @@ void scheduleStartupReport()
 namespace {
 
 // With LORVANE_MESSAGE_LOG=<file> set (tests), the box is not shown: its
-// title and text are appended to that file as "title\ttext\n".
+// title and text are appended to that file as "title\ttext\n" (done by
+// QMessageBoxBase for every box of the program).
 void showStartupMessage(const QString& text)
 {
-    const QString title = QStringLiteral("提示");
-    const QString log = qEnvironmentVariable("LORVANE_MESSAGE_LOG");
-    if (!log.isEmpty()) {
-        QFile file(log);
-        if (file.open(QIODevice::WriteOnly | QIODevice::Append))
-            file.write((title + QLatin1Char('\t') + text + QLatin1Char('\n')).toUtf8());
-        return;
-    }
-    QMessageBox::information(nullptr, title, text);
+    QMessageBoxBase::information(nullptr, QStringLiteral("提示"), text);
 }
 
 }  // namespace
@@ -108,6 +104,31 @@ int runLorvane(int argc, char** argv)
 
     applyStyleAndTranslation();
     createDataFolders();
+
+    // The question database (created with its default data on first start)
+    // and the built-in local account.
+    {
+        IDatabase* db = Singleton<sqlite>::instance();
+        std::string err;
+        int version = 0;
+        if (db->getVersion(version, err) != 0) {
+            showStartupMessage(QString::fromUtf8(err.c_str()));
+            return 0;
+        }
+        if (version != sqlite::kSchemaVersion) {
+            showStartupMessage(QStringLiteral("数据版本不匹配 version = %1").arg(version));
+            return 0;
+        }
+        _user_t user;
+        if (db->login("lorvane", "704182", user, err) != 0) {
+            showStartupMessage(QString::fromUtf8(err.c_str()));
+            return 0;
+        }
+        AppContext* context = AppContext::instance();
+        context->user = user;
+        context->user_folder = std::to_string(user.id);
+        ensureFolder("item/" + context->user_folder);
+    }
 
     auto window = std::make_unique<QWidget>();
     window->setWindowTitle(QStringLiteral("错题本2.0.8"));

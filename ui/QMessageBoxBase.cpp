@@ -1,0 +1,125 @@
+#include "ui/QMessageBoxBase.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPixmap>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+QMessageBoxBase::Hook& hook()
+{
+    static QMessageBoxBase::Hook current;
+    return current;
+}
+
+// LORVANE_MESSAGE_LOG: append the box to the file instead of showing it.
+bool logInsteadOfShowing(const QString& title, const QString& text)
+{
+    const char* path = std::getenv("LORVANE_MESSAGE_LOG");
+    if (!path || !*path)
+        return false;
+    QFile log(QString::fromLocal8Bit(path));
+    if (log.open(QIODevice::WriteOnly | QIODevice::Append)) {
+        log.write((title + QLatin1Char('\t') + text + QLatin1Char('\n')).toUtf8());
+        log.close();
+    }
+    return true;
+}
+
+}  // namespace
+
+QMessageBoxBase::QMessageBoxBase(QWidget*, const QString& title, const QString& text, int kind)
+    : QDialogBase(nullptr)
+{
+    setButtons(1);
+    setWindowTitle(title);
+
+    iconLabel_ = new QLabel(this);
+    const QPixmap informationIcon(QStringLiteral(":/Lorvane/Resources/information.png"));
+    const QPixmap questionIcon(QStringLiteral(":/Lorvane/Resources/question.png"));
+    iconLabel_->setPixmap(kind != Information ? questionIcon : informationIcon);
+    iconLabel_->setFixedSize(60, 60);
+
+    textLabel_ = new QLabel(text, this);
+    textLabel_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    textLabel_->setWordWrap(false);
+
+    firstButton_ = new QPushButton(this);
+    secondButton_ = new QPushButton(QStringLiteral("否"), this);
+    if (kind == Information) {
+        firstButton_->setText(QStringLiteral("确定"));
+        secondButton_->hide();
+    } else {
+        firstButton_->setText(QStringLiteral("是"));
+    }
+    connect(firstButton_, &QPushButton::clicked, this, &QDialog::accept);
+    connect(secondButton_, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout;
+    auto* body = new QHBoxLayout;
+    body->addWidget(iconLabel_);
+    body->addWidget(textLabel_);
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    row->addWidget(firstButton_);
+    row->addWidget(secondButton_);
+    layout->addLayout(body);
+    layout->addLayout(row);
+    addLayout(layout);
+
+    QApplication::beep();
+}
+
+QMessageBoxBase::~QMessageBoxBase() = default;
+
+QSize QMessageBoxBase::sizeHint() const
+{
+    return QSize(100, 50);
+}
+
+int QMessageBoxBase::run(QWidget* parent, const QString& title, const QString& text, int kind)
+{
+    if (hook())
+        return hook()(kind, title, text);
+    if (logInsteadOfShowing(title, text))
+        return 0;
+    QMessageBoxBase box(parent, title, text, kind);
+    return box.exec();
+}
+
+int QMessageBoxBase::information(QWidget* parent, const QString& title, const QString& text)
+{
+    return run(parent, title, text, Information);
+}
+
+int QMessageBoxBase::question(QWidget* parent, const QString& title, const QString& text)
+{
+    return run(parent, title, text, Question);
+}
+
+void QMessageBoxBase::setTestHook(Hook newHook)
+{
+    hook() = std::move(newHook);
+}
+
+MessageBoxRecorder::MessageBoxRecorder(int answer)
+    : answer_(answer)
+    , previous_(hook())
+{
+    QMessageBoxBase::setTestHook([this](int kind, const QString& title, const QString& text) {
+        boxes_.push_back(Box{kind, title, text});
+        return answer_;
+    });
+}
+
+MessageBoxRecorder::~MessageBoxRecorder()
+{
+    QMessageBoxBase::setTestHook(previous_);
+}
