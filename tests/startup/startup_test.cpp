@@ -51,7 +51,8 @@ protected:
     }
 
     // Starts build/bin/Lorvane with APPDATA = appData, from workDir.
-    Run& start(const QString& appData, const QString& workDir, bool quitAfterStartup = false)
+    Run& start(const QString& appData, const QString& workDir, bool quitAfterStartup = false,
+               const QString& locale = QStringLiteral("C.UTF-8"))
     {
         auto run = std::make_unique<Run>();
         const QString tag = QString::number(owned.size());
@@ -60,6 +61,8 @@ protected:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("APPDATA"), appData);
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("LC_ALL"), locale);
+        env.insert(QStringLiteral("LANG"), locale);
         env.insert(QStringLiteral("LORVANE_STARTUP_REPORT"), run->report);
         env.insert(QStringLiteral("LORVANE_MESSAGE_LOG"), run->messageLog);
         if (quitAfterStartup)
@@ -110,10 +113,11 @@ protected:
 
 TEST_F(Startup, FirstStartCreatesTheDataFolderWithItsFourFolders)
 {
-    // Neither the application-data folder nor its parent exists yet.
+    // Neither the application-data folder nor its parent exists yet, and its
+    // Chinese name must work under the plain C locale too.
     const QString appData = sandbox.filePath(QStringLiteral("家 用户/roaming"));
     const QString data = appData + QStringLiteral("/Lorvane");
-    Run& run = start(appData, sandbox.path(), true);
+    Run& run = start(appData, sandbox.path(), true, QStringLiteral("C"));
     const QString cwd = waitForReport(run);
     ASSERT_FALSE(cwd.isEmpty()) << "the program did not finish start-up";
     expectCleanExit(run);
