@@ -17,6 +17,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "app/Lorvane.h"
 #include "core/AppContext.h"
 #include "core/Sqlite.h"
 #include "platform/System.h"
@@ -130,10 +131,7 @@ int runLorvane(int argc, char** argv)
         ensureFolder("item/" + context->user_folder);
     }
 
-    auto window = std::make_unique<QWidget>();
-    window->setWindowTitle(QStringLiteral("错题本2.0.8"));
-    window->resize(1024, 700);
-    window->show();
+    Singleton<Lorvane>::instance()->show();
     scheduleStartupReport();
     return app.exec();
 }

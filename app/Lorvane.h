@@ -1,0 +1,113 @@
+#pragma once
+
+#include <QThread>
+
+#include <functional>
+#include <string>
+
+#include "core/IObserver.h"
+#include "core/Singleton.h"
+#include "ui/QDialogBase.h"
+
+class DetailcListWidget;
+class QDialog;
+class QLabel;
+class QListWidget;
+class QListWidgetItem;
+class QMenu;
+class QPushButton;
+class QStackedLayout;
+class QTabWidget;
+class WorkerClient;
+class myTabBar;
+class myTreeWidget;
+
+// The program's main window: grade, term and subject buttons on top, the
+// subject list and the mastery tree on the left, the question list and the
+// statistics as tabs on the right. Half a second after it is built it loads
+// the base data, selects the first subject, shows the first-run tip and starts
+// the start-up worker on a thread of its own.
+class Lorvane : public QDialogBase, public IObserver, public Singleton<Lorvane> {
+    Q_OBJECT
+public:
+    explicit Lorvane(QWidget* parent = nullptr);
+    ~Lorvane() override;
+
+    // Reads the user's base data into AppContext. 0, or -1 with err filled
+    // (the context is then unchanged).
+    int loadBaseData(std::string& err);
+
+    // IObserver: a dialog chose the subject at index of AppContext::subjects.
+    void notify(int index) override;
+
+    // The settings menu with its six entries (the caller runs and deletes it).
+    QMenu* buildSettingsMenu();
+
+    // Every dialog the window opens runs through this; tests replace it so
+    // that no modal dialog blocks. The default is the dialog's exec().
+    static std::function<int(QDialog&)>& dialogRunner();
+
+    // For tests and the benchmark.
+    myTabBar* tabBar() const { return tabbar; }
+    myTreeWidget* tree() const { return treeWidget; }
+    QListWidget* subjectList() const { return listSubject; }
+    QPushButton* gradeButton() const { return btnGrade; }
+    QPushButton* termButton() const { return btnTerm; }
+    QPushButton* subjectButton() const { return btnSubject; }
+    QTabWidget* mainTabs() const { return tabWidget; }
+    DetailcListWidget* questionList() const { return detailList; }
+    QThread* workerThread() { return &thread; }
+    QLabel* tipLabel() const { return labelTip; }
+
+public slots:
+    void detailNumberChanged(int once, int twice, int thrice);
+    void update_grade_term_subject();
+    void animation_finished();
+    void timeout();
+    void currentChanged(int index);
+    void on_btnGrade_clicked();
+    void on_btnTerm_clicked();
+    void on_btnSubject_clicked();
+    void set_clicked();
+    void menu_userInfo_triggered();
+    void menu_basicData_triggered();
+    void menu_phraseSet_triggered();
+    void menu_systemSet_triggered();
+    void menu_about_triggered();
+    void userSuggestion_triggered();
+    void slot_update();
+    void slot_advertisement();
+    void list_itemClicked(QListWidgetItem* item);
+    void tree_itemClicked(int item);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void titleBar_buttonClicked(int id) override;
+
+private:
+    // Refreshes the tab that is current from AppContext.
+    void refreshCurrentTab();
+    // Runs the base-data dialog on a page, then reloads the base data.
+    void editBaseData(int page);
+    // Starts the start-up worker on its thread.
+    void startWorker();
+    // Tells the worker to stop and waits for its thread.
+    void stopWorker();
+    // The statistics tab and its refresh.
+    QWidget* createStatisticsTab();
+    void refreshStatisticsTab();
+
+    myTabBar* tabbar = nullptr;
+    myTreeWidget* treeWidget = nullptr;
+    QListWidget* listSubject = nullptr;
+    QPushButton* btnGrade = nullptr;
+    QPushButton* btnTerm = nullptr;
+    QPushButton* btnSubject = nullptr;
+    QTabWidget* tabWidget = nullptr;
+    DetailcListWidget* detailList = nullptr;
+    QWidget* statistics = nullptr;
+    WorkerClient* worker = nullptr;
+    QThread thread;
+    QLabel* labelTip = nullptr;
+};

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// The program's own version, shown in the window title and compared with the
+// version the web service offers.
+inline const char* programVersion() { return "2.0.8"; }
+
+// Splits a dotted version ("2.0.10") into its numbers. False for an empty
+// text, an empty part, a part that is not all digits, or a part too long to
+// hold; surrounding blanks are ignored.
+bool parseVersion(const std::string& text, std::vector<unsigned long long>& parts);
+
+// True when offered is a well-formed version above current, comparing the
+// dotted parts as numbers (missing trailing parts count as 0).
+bool isNewerVersion(const std::string& offered, const std::string& current = programVersion());

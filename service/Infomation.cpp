@@ -1,0 +1,52 @@
+#include "service/Infomation.h"
+
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <QWindow>
+
+Infomation::Infomation(QString title, std::vector<QString> lines, QString acceptText, QString rejectText,
+                       QWidget* parent)
+    : QDialog(parent, Qt::FramelessWindowHint)
+{
+    layout_ = new QVBoxLayout(this);
+    title_ = new QLabel(QStringLiteral("<h3>%1</h3>").arg(title), this);
+    title_->setAlignment(Qt::AlignHCenter);
+    layout_->addWidget(title_);
+    layout_->addSpacing(10);
+
+    lines_ = new QVBoxLayout();
+    for (const QString& line : lines) {
+        QLabel* label = new QLabel(QStringLiteral("%1").arg(line), this);
+        label->setWordWrap(true);
+        label->setOpenExternalLinks(true);
+        lines_->addWidget(label);
+    }
+    layout_->addLayout(lines_);
+    layout_->addStretch();
+
+    QDialogButtonBox* buttons = new QDialogButtonBox(this);
+    if (!acceptText.isEmpty()) {
+        buttons->addButton(acceptText, QDialogButtonBox::YesRole);
+        connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    }
+    if (!rejectText.isEmpty()) {
+        buttons->addButton(rejectText, QDialogButtonBox::NoRole);
+        connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    }
+    layout_->addWidget(buttons);
+}
+
+Infomation::~Infomation() = default;
+
+void Infomation::mousePressEvent(QMouseEvent* event)
+{
+    // Drag the frameless window by any point, as its caption would.
+    if (QWidget* top = window()) {
+        if (QWindow* handle = top->windowHandle())
+            handle->startSystemMove();
+    }
+    event->ignore();
+}

@@ -1,0 +1,47 @@
+#include "service/WorkerClient.h"
+
+#include <QString>
+
+#include <exception>
+
+#include "core/AppContext.h"
+#include "core/Settings.h"
+#include "core/Utils.h"
+
+WorkerClient::WorkerClient(QObject* parent)
+    : QObject(parent)
+{
+}
+
+void WorkerClient::doWork()
+{
+    try {
+        AppContext* context = AppContext::instance();
+        httpUtil* client = Singleton<httpUtil>::instance();
+
+        std::string mac = getIniValue<QString>(QStringLiteral("mac"), QString()).toStdString();
+        if (mac.empty()) {
+            getMacAddress(mac);
+            setIniValue(QStringLiteral("mac"), QString::fromStdString(mac));
+        }
+        const std::string machineName = getComputerName();
+        const int importTimes = getIniValue<int>(QStringLiteral("import_times"), 0);
+
+        std::string msg;
+        if (!mac.empty()) {
+            const _user_t user = context->user;
+            client->addUserInfo(mac, 2, "2.0.8", machineName, user.username, user.sex, context->grade.name,
+                                context->term.name, user.student_number, user.contact, importTimes, msg);
+        }
+
+        if (getIniValue<int>(QStringLiteral("auto_update"), 2) == 2) {
+            if (client->getVersion(2, version, msg) == 0)
+                emit sgn_update();
+        }
+        if (client->getAdvertisement(2, advertisement, msg) == 0)
+            emit sgn_advertisement();
+    } catch (const std::exception&) {
+        // Nothing of the start-up work reaches the user.
+    }
+    emit sgn_exit(0);
+}

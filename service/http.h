@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstddef>
+#include <mutex>
+#include <string>
+
+// Transport of the web-service client: one JSON body per HTTP POST, or one
+// file per HTTP GET, through libcurl's easy interface. Every call blocks its
+// thread until the transfer ends; a failure becomes a Chinese text (UTF-8).
+//
+// Requests go to "http://" + host + ":" + port + "/" + project + path; the
+// path is used as given, without escaping.
+class http {
+public:
+    http();
+    ~http();
+
+    // 0 when the service answered with status 200: response holds the reply
+    // body. Otherwise -1 and msg holds the reason; response is untouched.
+    int post(std::string path, std::string body, std::string& response, std::string& msg);
+
+    // 0 when the reply had status 200: dir + "/" + fileName holds the body.
+    // Otherwise -1 and msg holds the reason. The body is received into a
+    // temporary file beside the target, so a failed or partial transfer
+    // leaves an existing file of that name as it was.
+    int download(std::string path, std::string fileName, std::string dir, std::string& msg);
+
+    // The value sent in the "Authorization:" header; empty until a login.
+    std::string token() const;
+    void setToken(const std::string& value);
+
+    std::string host;
+    int port = 0;
+    std::string project;
+
+    // "http://host:port/project" + path.
+    std::string url(const std::string& path) const;
+
+private:
+    http(const http&) = delete;
+    http& operator=(const http&) = delete;
+
+    mutable std::mutex tokenMutex_;
+    std::string token_;
+};
+
+// The Chinese text (UTF-8) of a libcurl result code; codes without a text of
+// their own give "未知的错误".
+const char* curlErrorText(int code);
+
+// libcurl's write callback of a POST: appends size * count bytes to the
+// response block (kept zero-terminated) and returns that number, or 0 when
+// the block cannot grow.
+size_t appendResponse(const void* data, size_t size, size_t count, void* block);

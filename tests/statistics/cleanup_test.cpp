@@ -1,0 +1,301 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTableWidget>
+
+#include <memory>
+
+#include "StatsFixture.h"
+#include "library/ClearDetail.h"
+#include "library/statisticsSummary.h"
+#include "ui/QMessageBoxBase.h"
+
+namespace {
+
+// The row of the table showing grade and term names.
+int rowOf(QTableWidget* table, const QString& grade, const QString& term)
+{
+    for (int row = 0; row < table->rowCount(); ++row)
+        if (table->item(row, 0)->text() == grade && table->item(row, 1)->text() == term)
+            return row;
+    return -1;
+}
+
+}  // namespace
+
+class CleanUp : public StatsDb {
+protected:
+    void SetUp() override
+    {
+        StatsDb::SetUp();
+        if (HasFatalFailure())
+            return;
+        current = {context->grade.id, context->term.id};
+        oldGrade = typeId(1, "初一");
+        oldTerm = typeId(2, "下学期");
+        otherTerm = typeId(2, "上学期") == context->term.id ? oldTerm : typeId(2, "上学期");
+    }
+
+    // A question with a folder holding one file.
+    void question(int grade, int term, const std::string& path, int subject = 0)
+    {
+        insert(Row().grade(grade).term(term).subject(subject).path(path));
+        if (statistics_plain(path))
+            writeFile(userFolder + "/" + QString::fromStdString(path) + "/original.jpg", 100);
+    }
+    static bool statistics_plain(const std::string& path)
+    {
+        return !path.empty() && path != "." && path != ".." && path.find('/') == std::string::npos;
+    }
+
+    std::vector<std::tuple<int, int, int>> counts()
+    {
+        std::vector<std::tuple<int, int, int>> result;
+        std::string err;
+        EXPECT_EQ(db->getGradeTermCounts(user.id, result, err), 0) << err;
+        return result;
+    }
+
+    std::pair<int, int> current;
+    int oldGrade = 0;
+    int oldTerm = 0;
+    int otherTerm = 0;
+};
+
+TEST_F(CleanUp, CurrentGradeAndTermCannotBeTicked)
+{
+    question(current.first, current.second, "a");
+    question(oldGrade, oldTerm, "b");
+    ClearDetail dialog(counts());
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("清理"));
+    QTableWidget* table = dialog.table();
+    ASSERT_EQ(table->rowCount(), 2);
+    const int now = rowOf(table, QString::fromStdString(context->grade.name), QString::fromStdString(context->term.name));
+    const int old = rowOf(table, QStringLiteral("初一"), QStringLiteral("下学期"));
+    ASSERT_GE(now, 0);
+    ASSERT_GE(old, 0);
+    EXPECT_FALSE(table->item(now, 0)->flags() & Qt::ItemIsEnabled);
+    EXPECT_FALSE(table->item(now, 0)->flags() & Qt::ItemIsSelectable);
+    EXPECT_TRUE(table->item(old, 0)->flags() & Qt::ItemIsUserCheckable);
+    EXPECT_TRUE(table->item(old, 0)->flags() & Qt::ItemIsEnabled);
+    EXPECT_EQ(table->item(old, 2)->text(), QStringLiteral("1"));
+
+    // Even ticked by force, the current row is never cleared.
+    table->item(now, 0)->setCheckState(Qt::Checked);
+    dialog.on_clear_clicked();
+    EXPECT_EQ(dialog.result(), 0);
+    EXPECT_EQ(count("1"), 2);
+}
+
+TEST_F(CleanUp, NothingTickedDoesNothing)
+{
+    question(oldGrade, oldTerm, "b");
+    ClearDetail dialog(counts());
+    MessageBoxRecorder boxes;
+    dialog.on_clear_clicked();
+    EXPECT_EQ(dialog.result(), 0);
+    EXPECT_EQ(boxes.count(), 0);
+    EXPECT_EQ(count("1"), 1);
+    EXPECT_TRUE(QDir(userFolder + "/b").exists());
+}
+
+TEST_F(CleanUp, TickedRowsLoseQuestionsOfEverySubjectAndOnlyTheirOwnFolders)
+{
+    const int otherSubject = context->subjects.at(1).id;
+    question(current.first, current.second, "keep1");
+    question(oldGrade, current.second, "keep2");  // same grade, other term: not ticked
+    question(oldGrade, oldTerm, "gone1");
+    question(oldGrade, oldTerm, "gone2", otherSubject);
+    question(oldGrade, oldTerm, "");            // empty path: record only
+    insert(Row().grade(oldGrade).term(oldTerm).path(std::nullopt));  // NULL path
+    question(oldGrade, oldTerm, "..");          // never the user folder's parent
+    question(oldGrade, oldTerm, ".");           // never the user folder itself
+    question(oldGrade, oldTerm, "../outside");  // never outside the user folder
+    const int secondGrade = typeId(1, "初二");
+    question(secondGrade, oldTerm, "gone3");
+    writeFile(userFolder + "/loose.txt", 10);
+    writeFile("item/outside/file.txt", 10);
+
+    ClearDetail dialog(counts());
+    QTableWidget* table = dialog.table();
+    table->item(rowOf(table, QStringLiteral("初一"), QStringLiteral("下学期")), 0)->setCheckState(Qt::Checked);
+    table->item(rowOf(table, QStringLiteral("初二"), QStringLiteral("下学期")), 0)->setCheckState(Qt::Checked);
+    MessageBoxRecorder boxes;
+    dialog.on_clear_clicked();
+    EXPECT_EQ(boxes.count(), 0);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+
+    EXPECT_EQ(count("term = " + std::to_string(oldTerm) + " AND grade IN (" + std::to_string(oldGrade) + "," +
+                    std::to_string(secondGrade) + ")"),
+              0);
+    EXPECT_EQ(count("1"), 2);
+    EXPECT_FALSE(QDir(userFolder + "/gone1").exists());
+    EXPECT_FALSE(QDir(userFolder + "/gone2").exists());
+    EXPECT_FALSE(QDir(userFolder + "/gone3").exists());
+    EXPECT_TRUE(QFile::exists(userFolder + "/keep1/original.jpg"));
+    EXPECT_TRUE(QFile::exists(userFolder + "/keep2/original.jpg"));
+    EXPECT_TRUE(QFile::exists(userFolder + "/loose.txt"));
+    EXPECT_TRUE(QFile::exists("item/outside/file.txt"));
+    EXPECT_TRUE(QDir(userFolder).exists());
+    EXPECT_TRUE(QDir("item").exists());
+}
+
+TEST_F(CleanUp, LinkedQuestionFolderLosesTheLinkNotItsTarget)
+{
+    writeFile("elsewhere/keep.txt", 10);
+    ASSERT_TRUE(QFile::link(QDir::current().absoluteFilePath("elsewhere"), userFolder + "/linked"));
+    ClearDetail::removeQuestionFolder(std::to_string(user.id), "linked");
+    EXPECT_FALSE(QFileInfo(userFolder + "/linked").isSymLink());
+    EXPECT_TRUE(QFile::exists("elsewhere/keep.txt"));
+}
+
+TEST_F(CleanUp, RowWhoseQuestionsAreGoneStopsWithTheDatabaseText)
+{
+    question(oldGrade, oldTerm, "gone1");
+    const int secondGrade = typeId(1, "初二");
+    question(secondGrade, oldTerm, "stays");
+    ClearDetail dialog(counts());
+    exec(("DELETE FROM detail WHERE grade = " + std::to_string(oldGrade)).c_str());
+    QTableWidget* table = dialog.table();
+    table->item(rowOf(table, QStringLiteral("初一"), QStringLiteral("下学期")), 0)->setCheckState(Qt::Checked);
+    table->item(rowOf(table, QStringLiteral("初二"), QStringLiteral("下学期")), 0)->setCheckState(Qt::Checked);
+    MessageBoxRecorder boxes;
+    dialog.on_clear_clicked();
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().title, QStringLiteral("提示"));
+    EXPECT_EQ(boxes.last().text, QStringLiteral("no item find"));
+    EXPECT_EQ(dialog.result(), 0);
+    // Rows after the failing one are left alone.
+    EXPECT_EQ(count("grade = " + std::to_string(secondGrade)), 1);
+    EXPECT_TRUE(QDir(userFolder + "/stays").exists());
+}
+
+using Summary = CleanUp;
+
+TEST_F(Summary, TablesCountBySubjectAndByGradeAndTerm)
+{
+    for (int i = 0; i < 5; ++i)
+        insert(Row().state(1));
+    for (int i = 0; i < 3; ++i)
+        insert(Row().state(0));
+    const int second = context->subjects.at(1).id;
+    insert(Row().subject(second).state(1));
+    insert(Row().grade(oldGrade).term(oldTerm));
+
+    statisticsSummary page;
+    page.doWork();
+    QTableWidget* subjects = page.subjectTable();
+    ASSERT_EQ(subjects->rowCount(), 2);
+    EXPECT_EQ(subjects->item(0, 0)->text(), QString::fromStdString(context->subjects.at(0).name));
+    EXPECT_EQ(subjects->item(0, 1)->text(), QStringLiteral("8"));
+    EXPECT_EQ(subjects->item(0, 2)->text(), QStringLiteral("37.50%"));
+    EXPECT_EQ(subjects->item(1, 2)->text(), QStringLiteral("0.00%"));
+
+    QTableWidget* gradeTerms = page.gradeTermTable();
+    ASSERT_EQ(gradeTerms->rowCount(), 2);
+    // Grades by their order: 初一 before the current 高三.
+    EXPECT_EQ(gradeTerms->item(0, 0)->text(), QStringLiteral("初一"));
+    EXPECT_EQ(gradeTerms->item(0, 1)->text(), QStringLiteral("下学期"));
+    EXPECT_EQ(gradeTerms->item(0, 2)->text(), QStringLiteral("1"));
+    EXPECT_EQ(gradeTerms->item(1, 2)->text(), QStringLiteral("9"));
+}
+
+TEST_F(Summary, FolderSizesAreSummedBesideTheGuiThread)
+{
+    writeFile(userFolder + "/q1/original.jpg", 1048576);
+    writeFile(userFolder + "/q2/questions.jpg", 524288);
+    writeFile("tmp/page-1.png", 2048);
+
+    statisticsSummary page;
+    // Until the reports arrive the labels say so and the buttons are hidden.
+    if (page.sizing()) {
+        EXPECT_TRUE(page.clearQuestionsButton()->isHidden());
+        EXPECT_TRUE(page.clearCacheButton()->isHidden());
+    }
+    ASSERT_TRUE(waitFor([&] { return !page.sizing(); }));
+    EXPECT_EQ(page.questionSizeLabel()->text(), QStringLiteral("题目：1.50M"));
+    EXPECT_EQ(page.cacheSizeLabel()->text(), QStringLiteral("缓存：2.00K"));
+    EXPECT_FALSE(page.clearQuestionsButton()->isHidden());
+    EXPECT_FALSE(page.clearCacheButton()->isHidden());
+}
+
+TEST_F(Summary, OnlyTheLatestSizeRunReportsAndNoneReachesADestroyedPage)
+{
+    writeFile(userFolder + "/q1/original.jpg", 1000);
+    {
+        auto gone = std::make_unique<statisticsSummary>();
+        gone.reset();
+    }
+    statisticsSummary page;
+    QSignalSpy spy(&page, &statisticsSummary::getFileSizeFinished);
+    page.startDirectorySize();
+    page.startDirectorySize();
+    ASSERT_TRUE(waitFor([&] { return !page.sizing(); }));
+    // Let any late report of an older run arrive.
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    EXPECT_EQ(spy.count(), 2);
+}
+
+TEST_F(Summary, CacheCleanUpEmptiesTmpAndKeepsIt)
+{
+    writeFile("tmp/a.png", 4096);
+    writeFile("tmp/pdf/page-1.png", 4096);
+    writeFile("tmp/.hidden", 10);
+    statisticsSummary page;
+    ASSERT_TRUE(waitFor([&] { return !page.sizing(); }));
+    EXPECT_EQ(page.cacheSizeLabel()->text(), QStringLiteral("缓存：8.01K"));
+
+    page.on_btn_clear2_clicked();
+    EXPECT_TRUE(QDir("tmp").exists());
+    EXPECT_TRUE(QDir("tmp").entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot).isEmpty());
+    ASSERT_TRUE(waitFor([&] { return !page.sizing(); }));
+    EXPECT_EQ(page.cacheSizeLabel()->text(), QStringLiteral("缓存：0.00K"));
+
+    // Without a tmp folder nothing happens.
+    ASSERT_TRUE(QDir("tmp").removeRecursively());
+    page.on_btn_clear2_clicked();
+    EXPECT_FALSE(page.sizing());
+    EXPECT_FALSE(QDir("tmp").exists());
+}
+
+TEST_F(Summary, ClearQuestionsRunsTheDialogAndRecountsOnlyWhenAccepted)
+{
+    int runs = 0;
+    ClearDetail::setExecHook([&](ClearDetail&) {
+        ++runs;
+        return 0;
+    });
+    statisticsSummary page;
+    page.doWork();
+    page.on_btn_clear1_clicked();  // no questions at all
+    EXPECT_EQ(runs, 0);
+
+    question(current.first, current.second, "keep");
+    question(oldGrade, oldTerm, "gone");
+    page.doWork();
+    ASSERT_TRUE(waitFor([&] { return !page.sizing(); }));
+    page.on_btn_clear1_clicked();  // cancelled: no recount, no new size run
+    EXPECT_EQ(runs, 1);
+    EXPECT_FALSE(page.sizing());
+    EXPECT_EQ(page.gradeTermTable()->rowCount(), 2);
+
+    ClearDetail::setExecHook([&](ClearDetail& dialog) {
+        ++runs;
+        QTableWidget* table = dialog.table();
+        table->item(rowOf(table, QStringLiteral("初一"), QStringLiteral("下学期")), 0)->setCheckState(Qt::Checked);
+        dialog.on_clear_clicked();
+        return dialog.result();
+    });
+    page.on_btn_clear1_clicked();
+    ClearDetail::setExecHook({});
+    EXPECT_EQ(runs, 2);
+    EXPECT_EQ(page.gradeTermTable()->rowCount(), 1);
+    EXPECT_TRUE(page.sizing());
+    EXPECT_FALSE(QDir(userFolder + "/gone").exists());
+    EXPECT_TRUE(QDir(userFolder + "/keep").exists());
+    ASSERT_TRUE(waitFor([&] { return !page.sizing(); }));
+}
