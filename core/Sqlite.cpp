@@ -99,6 +99,7 @@ const char* const kCreateStatements[] = {
 // readable either way; a file without table detail simply gets none.
 const char* const kIndexStatements[] = {
     "CREATE INDEX IF NOT EXISTS detail_bucket ON detail (user_id, grade, term, subject, number)",
+    "CREATE INDEX IF NOT EXISTS detail_bucket_state ON detail (user_id, grade, term, subject, state, times)",
     "CREATE INDEX IF NOT EXISTS serial_bucket ON serial (user_id, grade, term, subject)",
 };
 
