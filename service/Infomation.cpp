@@ -5,7 +5,6 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <QWindow>
 
 Infomation::Infomation(QString title, std::vector<QString> lines, QString acceptText, QString rejectText,
                        QWidget* parent)
@@ -44,9 +43,20 @@ Infomation::~Infomation() = default;
 void Infomation::mousePressEvent(QMouseEvent* event)
 {
     // Drag the frameless window by any point, as its caption would.
-    if (QWidget* top = window()) {
-        if (QWindow* handle = top->windowHandle())
-            handle->startSystemMove();
-    }
+    if (event->button() == Qt::LeftButton)
+        dragger_.press(window(), event->globalPos());
     event->ignore();
+}
+
+void Infomation::mouseMoveEvent(QMouseEvent* event)
+{
+    if (dragger_.isDragging())
+        dragger_.move(event->globalPos());
+    QDialog::mouseMoveEvent(event);
+}
+
+void Infomation::mouseReleaseEvent(QMouseEvent* event)
+{
+    dragger_.release();
+    QDialog::mouseReleaseEvent(event);
 }

@@ -5,6 +5,8 @@
 
 #include <vector>
 
+#include "platform/WindowSystem.h"
+
 class QLabel;
 class QVBoxLayout;
 
@@ -20,9 +22,12 @@ public:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     QVBoxLayout* layout_ = nullptr;
     QLabel* title_ = nullptr;
     QVBoxLayout* lines_ = nullptr;
+    platform::WindowDragger dragger_;
 };

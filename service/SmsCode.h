@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+
+#include <string>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTimer;
+class QWidget;
+
+// The SMS-code row shared by the registration and password-reset dialogs:
+// a four-digit code made here is sent to the phone through the web service;
+// after a successful send the phone number is fixed and the send button
+// counts down 60 seconds before it is offered again.
+class SmsCode {
+public:
+    SmsCode(QWidget* owner, QLineEdit* phone, QPushButton* send);
+
+    // The send button follows an 11-character phone number.
+    void phoneChanged(const QString& text);
+    // Makes a new code and sends it; reports failures under "提示".
+    void send();
+    // One second of the countdown.
+    void tick();
+
+    // The code of the last send attempt; empty before the first.
+    const std::string& code() const { return code_; }
+    int countdown() const { return countdown_; }
+    QTimer* timer() const { return timer_; }
+
+    // Shows whether a complete typed code matches: the right or the wrong mark,
+    // or nothing for any other length. True for a match.
+    bool showMark(QLabel* mark, const QString& typed) const;
+
+private:
+    QWidget* owner_;
+    QLineEdit* phone_;
+    QPushButton* send_;
+    QTimer* timer_ = nullptr;
+    int countdown_ = 0;
+    std::string code_;
+};
