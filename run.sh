@@ -4,7 +4,9 @@ set -euo pipefail
 cd "$(dirname "$0")"
 ./tools/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build -j"$(nproc)" --target Lorvane
+# Everything: the program, its image library and the helper programs it
+# starts from beside itself.
+cmake --build build -j"$(nproc)"
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   exec xvfb-run -a ./build/bin/Lorvane "$@"
 fi

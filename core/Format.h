@@ -77,6 +77,7 @@ inline std::unique_ptr<ArgBase> makeArg(long v) { return std::make_unique<Arg<in
 inline std::unique_ptr<ArgBase> makeArg(long long v) { return std::make_unique<Arg<int64_t>>(v); }
 inline std::unique_ptr<ArgBase> makeArg(unsigned v) { return std::make_unique<Arg<int64_t>>(v); }
 inline std::unique_ptr<ArgBase> makeArg(unsigned long v) { return std::make_unique<Arg<int64_t>>(static_cast<int64_t>(v)); }
+inline std::unique_ptr<ArgBase> makeArg(unsigned long long v) { return std::make_unique<Arg<int64_t>>(static_cast<int64_t>(v)); }
 inline std::unique_ptr<ArgBase> makeArg(const std::string& v) { return std::make_unique<Arg<std::string>>(v); }
 inline std::unique_ptr<ArgBase> makeArg(const char* v) { return std::make_unique<Arg<const char*>>(v); }
 

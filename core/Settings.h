@@ -39,6 +39,12 @@ inline Qt::CheckState getIniValue<Qt::CheckState>(const QString& key, Qt::CheckS
     return static_cast<Qt::CheckState>(getIniValue<int>(key, static_cast<int>(defaultValue)));
 }
 
+// A text default given as a literal reads as QString.
+inline QString getIniValue(const QString& key, const char* defaultValue)
+{
+    return getIniValue<QString>(key, QString::fromUtf8(defaultValue));
+}
+
 void setIniVariant(const QString& key, const QVariant& value);
 
 namespace settings_detail {

@@ -10,6 +10,7 @@
 // small letters) in dark colours on white, under light noise points. A press
 // on it draws a new code.
 class VerificationCodeLabel : public QLabel {
+    Q_OBJECT
 public:
     explicit VerificationCodeLabel(QWidget* parent = nullptr);
 

@@ -48,6 +48,7 @@ TEST(Format, ArgumentKinds)
 {
     EXPECT_EQ(format("{0}", -7), "-7");
     EXPECT_EQ(format("{0}", int64_t(1) << 32), "4294967296");
+    EXPECT_EQ(format("{0}.{1}.{2}", 7ull, -5ll, std::size_t(9)), "7.-5.9");
     EXPECT_EQ(format("{0}", 1234567), "1234567");  // never grouped
     const std::string utf8 = "错题本";
     EXPECT_EQ(format("[{0,10}]", utf8), "[ " + utf8 + "]");  // width counts bytes

@@ -43,6 +43,7 @@ TEST_F(SettingsFile, MissingFileGivesEveryDefaultAndFirstWriteCreatesIt)
     EXPECT_EQ(getIniValue<bool>("mainWindow", true), true);
     EXPECT_EQ(getIniValue<double>("TextEdit_textSize", 10.5), 10.5);
     EXPECT_EQ(getIniValue<QString>("TextEdit_textFamily", QStringLiteral("SimSun")), QStringLiteral("SimSun"));
+    EXPECT_EQ(getIniValue("TextEdit_textFamily", "宋体"), QStringLiteral("宋体"));
     EXPECT_EQ(getIniValue<Qt::CheckState>("auto_update", Qt::Checked), Qt::Checked);
     const QVariantMap space{{QStringLiteral("选择题"), 3}};
     EXPECT_EQ(getIniValue<QVariantMap>("DetailSpace", space), space);

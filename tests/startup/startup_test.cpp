@@ -13,7 +13,9 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <memory>
+#include <sqlite3.h>
 #include <vector>
 
 #include "support/TestEnv.h"
@@ -51,7 +53,8 @@ protected:
     }
 
     // Starts build/bin/Lorvane with APPDATA = appData, from workDir.
-    Run& start(const QString& appData, const QString& workDir, bool quitAfterStartup = false)
+    Run& start(const QString& appData, const QString& workDir, bool quitAfterStartup = false,
+               const QString& locale = QStringLiteral("C.UTF-8"))
     {
         auto run = std::make_unique<Run>();
         const QString tag = QString::number(owned.size());
@@ -60,6 +63,8 @@ protected:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("APPDATA"), appData);
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("LC_ALL"), locale);
+        env.insert(QStringLiteral("LANG"), locale);
         env.insert(QStringLiteral("LORVANE_STARTUP_REPORT"), run->report);
         env.insert(QStringLiteral("LORVANE_MESSAGE_LOG"), run->messageLog);
         if (quitAfterStartup)
@@ -110,10 +115,11 @@ protected:
 
 TEST_F(Startup, FirstStartCreatesTheDataFolderWithItsFourFolders)
 {
-    // Neither the application-data folder nor its parent exists yet.
+    // Neither the application-data folder nor its parent exists yet, and its
+    // Chinese name must work under the plain C locale too.
     const QString appData = sandbox.filePath(QStringLiteral("家 用户/roaming"));
     const QString data = appData + QStringLiteral("/Lorvane");
-    Run& run = start(appData, sandbox.path(), true);
+    Run& run = start(appData, sandbox.path(), true, QStringLiteral("C"));
     const QString cwd = waitForReport(run);
     ASSERT_FALSE(cwd.isEmpty()) << "the program did not finish start-up";
     expectCleanExit(run);
@@ -176,6 +182,69 @@ TEST_F(Startup, NewStartWorksAfterTheFirstCopyWasKilled)
     EXPECT_FALSE(waitForReport(next).isEmpty()) << readText(next.messageLog).toStdString();
     expectCleanExit(next);
     EXPECT_TRUE(readText(next.messageLog).isEmpty()) << readText(next.messageLog).toStdString();
+}
+
+// A start that cannot open the database, finds another schema version or
+// cannot log in tells why under "提示", leaves the files alone and ends with 0.
+TEST_F(Startup, FailedStartsTellWhyAndEndWithZero)
+{
+    struct Case {
+        const char* name;
+        std::function<void(const QString& data)> prepare;
+        QString message;
+    };
+    auto openDb = [](const QString& path, const char* sql) {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+        sqlite3_close(db);
+    };
+    const Case cases[] = {
+        {"version 3",
+         [&](const QString& data) {
+             ASSERT_TRUE(QDir().mkpath(data + "/database"));
+             openDb(data + "/database/Lorvane.db",
+                    "PRAGMA user_version=3; CREATE TABLE type(id INTEGER PRIMARY KEY, user_id INT);");
+         },
+         QStringLiteral("提示\t数据版本不匹配 version = 3\n")},
+        {"other password",
+         [&](const QString& data) {
+             // A complete database whose built-in account has another password.
+             Run& first = start(QFileInfo(data).path(), sandbox.path(), true);
+             ASSERT_FALSE(waitForReport(first).isEmpty());
+             expectCleanExit(first);
+             openDb(data + "/database/Lorvane.db", "UPDATE user SET password = 'other' WHERE id = 10000;");
+         },
+         QStringLiteral("提示\t用户不存在\n")},
+        {"database folder is a file",
+         [&](const QString& data) {
+             QFile file(data + "/database");
+             ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+         },
+         QStringLiteral("提示\tunable to open database file\n")},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString appData = sandbox.filePath(QStringLiteral("appdata-%1").arg(n++));
+        const QString data = appData + QStringLiteral("/Lorvane");
+        ASSERT_TRUE(QDir().mkpath(data + "/item"));
+        c.prepare(data);
+        QByteArray before;
+        {
+            QFile db(data + "/database/Lorvane.db");
+            if (db.open(QIODevice::ReadOnly))
+                before = db.readAll();
+        }
+        Run& run = start(appData, sandbox.path());
+        expectCleanExit(run);
+        EXPECT_EQ(readText(run.messageLog).toStdString(), c.message.toStdString());
+        EXPECT_FALSE(QFile::exists(run.report)) << "a failed start must not reach the event loop";
+        QFile db(data + "/database/Lorvane.db");
+        if (db.open(QIODevice::ReadOnly)) {
+            EXPECT_TRUE(db.readAll() == before) << "the database file was changed";
+        }
+    }
 }
 
 TEST(SingletonTeardown, WindowSingletonsAreReleasedBeforeTheApplicationTearsDownItsWidgets)

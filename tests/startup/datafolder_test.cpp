@@ -1,0 +1,71 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <cstdlib>
+#include <string>
+
+#include "app/Startup.h"
+#include "core/AppContext.h"
+
+namespace {
+
+// Points APPDATA elsewhere for one test and puts it and the working directory
+// back afterwards.
+class OtherAppData {
+public:
+    explicit OtherAppData(const QString& root)
+        : previous_(qgetenv("APPDATA")), previousCwd_(QDir::currentPath()),
+          previousDataPath_(AppContext::instance()->data_path)
+    {
+        qputenv("APPDATA", root.toUtf8());
+    }
+    ~OtherAppData()
+    {
+        qputenv("APPDATA", previous_);
+        QDir::setCurrent(previousCwd_);
+        AppContext::instance()->data_path = previousDataPath_;
+    }
+
+private:
+    QByteArray previous_;
+    QString previousCwd_;
+    std::string previousDataPath_;
+};
+
+void writeFile(const QString& path, const QByteArray& content)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(content);
+}
+
+TEST(DataFolder, ExistingEntriesCountAsPresentAndMissingOnesAreMade)
+{
+    QTemporaryDir dir;
+    const QString data = dir.filePath(QStringLiteral("用户/Lorvane"));
+    ASSERT_TRUE(QDir().mkpath(data + "/tmp"));
+    writeFile(data + "/database", "not a folder");  // a plain file of that name
+    writeFile(data + "/tmp/page-1.png", "kept");
+    writeFile(data + "/Lorvane.ini", "[General]\nhost=example\n");
+
+    // A trailing separator in the variable does not double the separators.
+    OtherAppData scope(dir.filePath(QStringLiteral("用户/")));
+    createDataFolders();
+
+    EXPECT_EQ(QFileInfo(QDir::currentPath()).canonicalFilePath(), QFileInfo(data).canonicalFilePath());
+    EXPECT_EQ(AppContext::instance()->data_path, data.toStdString());
+    EXPECT_TRUE(QFileInfo(data + "/database").isFile()) << "an existing file must be left alone";
+    for (const char* folder : {"documents", "item", "tmp"})
+        EXPECT_TRUE(QFileInfo(data + "/" + folder).isDir()) << folder;
+    QFile kept(data + "/tmp/page-1.png");
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), "kept");
+    // Relative paths now resolve in the data folder.
+    EXPECT_TRUE(QFile::exists(QStringLiteral("Lorvane.ini")));
+}
+
+}  // namespace
