@@ -196,3 +196,23 @@ TEST(InfomationDialog, ButtonsFollowTheTextsGiven)
         EXPECT_EQ(dialog.exec(), which);
     }
 }
+
+// A thread asked to stop before the worker runs sends nothing and still ends.
+TEST_F(WorkerTest, StopRequestSkipsTheRemainingCalls)
+{
+    setIniValue(QStringLiteral("mac"), QStringLiteral("0A-0B-0C-0D-0E-0F"));
+    WorkerClient worker;
+    QThread thread;
+    worker.moveToThread(&thread);
+    // (start() clears an earlier request, so ask as soon as the thread runs.)
+    QObject::connect(&thread, &QThread::started, &thread, [&] { thread.requestInterruption(); },
+                     Qt::DirectConnection);
+    QObject::connect(&thread, &QThread::started, &worker, &WorkerClient::doWork);
+    int exits = 0;
+    QObject::connect(&worker, &WorkerClient::sgn_exit, &worker, [&](int) { ++exits; }, Qt::DirectConnection);
+    QObject::connect(&worker, &WorkerClient::sgn_exit, &thread, &QThread::exit, Qt::DirectConnection);
+    thread.start();
+    ASSERT_TRUE(thread.wait(30000));
+    EXPECT_EQ(exits, 1);
+    EXPECT_TRUE(server->paths().empty());
+}
