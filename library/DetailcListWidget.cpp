@@ -356,11 +356,15 @@ void DetailcListWidget::show_detail()
 
 void DetailcListWidget::clearContents()
 {
-    // clearContents() drops the items; the cell widgets go one by one.
+    // clearContents() drops the items; the cell widgets go one by one. The
+    // table deletes them later, so they are hidden at once: an old picture
+    // must never show over the next page.
     for (int r = 0; r < tableWidget->rowCount(); ++r) {
         for (int c = 0; c < tableWidget->columnCount(); ++c) {
-            if (tableWidget->cellWidget(r, c))
+            if (QWidget* widget = tableWidget->cellWidget(r, c)) {
+                widget->hide();
                 tableWidget->removeCellWidget(r, c);
+            }
         }
     }
     tableWidget->clearContents();
