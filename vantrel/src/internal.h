@@ -1,0 +1,86 @@
+#pragma once
+// Internal interface of the image library: the straightforward OpenCV chains
+// (namespace ref) and the fused, multi-threaded paths that give the same
+// results (namespace fast). The exported functions pick one of them.
+
+#include "vantrel.h"
+
+#include <opencv2/core.hpp>
+
+#include <vector>
+
+namespace vantrel {
+
+// Wraps the caller's pixels as a CV_8UC3 header without copying. Refuses
+// negative sizes and strides (a negative stride would otherwise pass OpenCV's
+// checks as a huge number); a null pointer with a non-zero size is refused
+// by OpenCV itself.
+cv::Mat view(const myMat& m);
+
+// Bounding-box size of a cols x rows image turned by `angle` degrees, with
+// the single-precision arithmetic the size query promises.
+cv::Size turnedSize(int cols, int rows, float angle);
+
+// Geometry of the free-angle turn: the image is thought of in the middle of
+// a black square work area, turned about that area's centre, and the
+// centred outW x outH rectangle of the area is the result.
+struct TurnLayout {
+    int padTop = 0, padLeft = 0;  // black rows above / columns left of the image
+    int areaW = 0, areaH = 0;     // work area size
+    int outW = 0, outH = 0;       // result size
+    int cropX = 0, cropY = 0;     // top-left corner of the result in the area
+};
+TurnLayout turnLayout(int cols, int rows, float angle);
+
+// Skew in degrees from Hough lines: keeps the normals between pi/4 and 3pi/4,
+// averages them in single precision in the given order.
+double skewFromLines(const std::vector<cv::Vec2f>& lines);
+
+// Hough accumulator thresholds tried in turn until one gives lines.
+constexpr int kHoughThresholds[3] = {300, 200, 150};
+
+namespace ref {
+void threshold(cv::Mat& img);
+void eraserRect(cv::Mat& img, _myRect rect);
+int colorBalance(cv::Mat& img);
+int deleteRed(cv::Mat& img);
+void redMask(const cv::Mat& img, cv::Mat& mask);  // before dilation
+void rotate(const cv::Mat& src, cv::Mat& dst, int type);
+void rotateAngle(const cv::Mat& src, cv::Mat& dst, float angle);
+void canny(const cv::Mat& img, cv::Mat& edges);
+std::vector<cv::Vec2f> houghLines(const cv::Mat& edges, int threshold);
+double calcDegree(const cv::Mat& img);
+int textHeight(const cv::Mat& img);
+}  // namespace ref
+
+namespace fast {
+void threshold(cv::Mat& img);
+int colorBalance(cv::Mat& img);
+int deleteRed(cv::Mat& img);
+// Red mask before dilation; returns false (mask left empty) when no pixel is red.
+bool redMask(const cv::Mat& img, cv::Mat& mask);
+void rotate(const cv::Mat& src, cv::Mat& dst, int type);
+void rotateAngle(const cv::Mat& src, cv::Mat& dst, float angle);
+void canny(const cv::Mat& img, cv::Mat& edges);
+
+// Edge points of the skew measurement and their Hough votes, computed once
+// and reused for every threshold.
+struct EdgePoints {
+    std::vector<float> x, y;
+    int cols = 0, rows = 0;
+};
+void cannyPoints(const cv::Mat& img, EdgePoints& pts);
+struct HoughVotes {
+    int numAngle = 0, numRho = 0;
+    float theta = 0.f;
+    std::vector<int> accum;  // (numAngle + 2) x (numRho + 2), zero border
+    std::vector<int> peaks;  // local maxima above the lowest threshold, in output order
+};
+// Votes of every edge point; keeps the peaks above `lowest`.
+void vote(const EdgePoints& pts, HoughVotes& votes, int lowest);
+std::vector<cv::Vec2f> linesAbove(const HoughVotes& votes, int threshold);
+std::vector<cv::Vec2f> houghLines(const cv::Mat& edges, int threshold);
+double calcDegree(const cv::Mat& img);
+}  // namespace fast
+
+}  // namespace vantrel
