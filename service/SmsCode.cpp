@@ -85,3 +85,17 @@ bool SmsCode::showMark(QLabel* mark, const QString& typed) const
     mark->setPixmap(picture.scaledToWidth(24, Qt::SmoothTransformation));
     return match;
 }
+
+QString SmsCode::refusal(const QString& typedCode) const
+{
+    const QString phone = phone_->text();
+    if (phone.isEmpty())
+        return QStringLiteral("手机号不能为空");
+    if (phone.length() != 11)
+        return QStringLiteral("手机号太短");
+    if (code_.empty())
+        return QStringLiteral("验证码不能为空");
+    if (typedCode != QString::fromStdString(code_))
+        return QStringLiteral("验证码不正确");
+    return QString();
+}

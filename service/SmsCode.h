@@ -30,6 +30,11 @@ public:
     int countdown() const { return countdown_; }
     QTimer* timer() const { return timer_; }
 
+    // Why a submission with this phone number and typed code is refused, in
+    // the order the dialogs check: empty or short number, no code sent yet,
+    // a code that does not match. Empty when both are fine.
+    QString refusal(const QString& typedCode) const;
+
     // Shows whether a complete typed code matches: the right or the wrong mark,
     // or nothing for any other length. True for a match.
     bool showMark(QLabel* mark, const QString& typed) const;

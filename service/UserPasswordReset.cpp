@@ -96,15 +96,7 @@ void UserPasswordReset::time_slot()
 void UserPasswordReset::on_pushButton_reset_clicked()
 {
     const QString phone = phone_->text();
-    QString refusal;
-    if (phone.isEmpty())
-        refusal = QStringLiteral("手机号不能为空");
-    else if (phone.length() != 11)
-        refusal = QStringLiteral("手机号太短");
-    else if (sms_.code().empty())
-        refusal = QStringLiteral("验证码不能为空");
-    else if (sms_code_->text() != QString::fromStdString(sms_.code()))
-        refusal = QStringLiteral("验证码不正确");
+    const QString refusal = sms_.refusal(sms_code_->text());
     if (!refusal.isEmpty()) {
         QMessageBoxBase::information(this, QStringLiteral("提示"), refusal);
         return;

@@ -161,21 +161,15 @@ void UserRegister::time_slot()
 void UserRegister::on_pushButton_Register_clicked()
 {
     const QString phone = phone_->text();
-    QString refusal;
-    if (phone.isEmpty())
-        refusal = QStringLiteral("手机号不能为空");
-    else if (phone.length() != 11)
-        refusal = QStringLiteral("手机号太短");
-    else if (sms_.code().empty())
-        refusal = QStringLiteral("验证码不能为空");
-    else if (sms_code_->text() != QString::fromStdString(sms_.code()))
-        refusal = QStringLiteral("验证码不正确");
-    else if (password_->text().isEmpty())
-        refusal = QStringLiteral("密码不能为空");
-    else if (password_->text().length() < 6)
-        refusal = QStringLiteral("密码不能短于6位");
-    else if (password_->text() != confirmation_->text())
-        refusal = QStringLiteral("两次密码输入不一致");
+    QString refusal = sms_.refusal(sms_code_->text());
+    if (refusal.isEmpty()) {
+        if (password_->text().isEmpty())
+            refusal = QStringLiteral("密码不能为空");
+        else if (password_->text().length() < 6)
+            refusal = QStringLiteral("密码不能短于6位");
+        else if (password_->text() != confirmation_->text())
+            refusal = QStringLiteral("两次密码输入不一致");
+    }
     if (!refusal.isEmpty()) {
         QMessageBoxBase::information(this, QStringLiteral("提示"), refusal);
         return;
