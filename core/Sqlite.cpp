@@ -268,6 +268,16 @@ void sqlite::open(const std::string& path)
         if (tx.begin(err) == 0 && createTables(db_, err) == 0 && insertDefaultData(db_, err) == 0)
             tx.commit(err);
     }
+    // Only a file of our own schema gets the indexes: a file of another
+    // version is refused at start-up and must stay exactly as it was.
+    int version = 0;
+    {
+        Statement stmt(db_, "PRAGMA user_version");
+        if (stmt.step() == SQLITE_ROW)
+            version = stmt.columnInt(0);
+    }
+    if (version != kSchemaVersion)
+        return;
     std::string ignored;
     for (const char* sql : kIndexStatements)
         sqldb::exec(db_, sql, ignored);

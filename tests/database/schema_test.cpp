@@ -161,6 +161,50 @@ TEST(DatabaseSchema, FileWithTableTypeIsLeftAlone)
     EXPECT_EQ(raw.scalarInt("SELECT COUNT(*) FROM type"), 0);
 }
 
+// A file of another schema version is refused at start-up; opening it must
+// not touch it (no index, nothing) whatever tables it has.
+TEST(DatabaseSchema, FileOfAnotherVersionStaysByteForByte)
+{
+    const std::string path = freshPath("version3.db");
+    {
+        RawDb raw(path);
+        ASSERT_EQ(raw.exec("PRAGMA user_version=3; "
+                           "CREATE TABLE type (id INTEGER PRIMARY KEY, name TEXT); "
+                           "CREATE TABLE detail (id INTEGER PRIMARY KEY, user_id INT, number INT, grade INT, "
+                           "term INT, subject INT, state INT, times INT); "
+                           "CREATE TABLE serial (id INTEGER PRIMARY KEY, user_id INT, grade INT, term INT, "
+                           "subject INT, number INT)"),
+                  SQLITE_OK);
+    }
+    auto bytes = [&] {
+        QFile file(QString::fromStdString(path));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const QByteArray before = bytes();
+    ASSERT_FALSE(before.isEmpty());
+    {
+        sqlite db(path);
+        int version = 0;
+        std::string err;
+        ASSERT_EQ(db.getVersion(version, err), 0) << err;
+        EXPECT_EQ(version, 3);
+    }
+    EXPECT_TRUE(bytes() == before) << "opening a version-3 file changed it";
+    RawDb raw(path);
+    EXPECT_EQ(raw.scalarInt("SELECT COUNT(*) FROM sqlite_master WHERE type = 'index'"), 0);
+}
+
+// A file of our version gets its indexes (and nothing else changes).
+TEST(DatabaseSchema, FileOfOurVersionGetsTheListIndexes)
+{
+    const std::string path = freshPath("indexed.db");
+    { sqlite db(path); }
+    RawDb raw(path);
+    EXPECT_EQ(raw.scalarInt("SELECT COUNT(*) FROM sqlite_master WHERE type = 'index' AND name IN "
+                            "('detail_bucket', 'detail_bucket_state', 'serial_bucket')"),
+              3);
+}
+
 // The user table of this file refuses every insert. Setting the file up must
 // then leave no half database behind: no base data without its user.
 TEST(DatabaseSchema, FailedSetupKeepsNoneOfTheDefaultRows)

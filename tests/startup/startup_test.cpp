@@ -204,7 +204,11 @@ TEST_F(Startup, FailedStartsTellWhyAndEndWithZero)
          [&](const QString& data) {
              ASSERT_TRUE(QDir().mkpath(data + "/database"));
              openDb(data + "/database/Lorvane.db",
-                    "PRAGMA user_version=3; CREATE TABLE type(id INTEGER PRIMARY KEY, user_id INT);");
+                    "PRAGMA user_version=3; CREATE TABLE type(id INTEGER PRIMARY KEY, user_id INT);"
+                    "CREATE TABLE detail(id INTEGER PRIMARY KEY, user_id INT, number INT, grade INT, term INT,"
+                    " subject INT, state INT, times INT);"
+                    "CREATE TABLE serial(id INTEGER PRIMARY KEY, user_id INT, grade INT, term INT, subject INT,"
+                    " number INT);");
          },
          QStringLiteral("提示\t数据版本不匹配 version = 3\n")},
         {"other password",
