@@ -75,8 +75,8 @@ int firstAdapterAddress(unsigned char bytes[6])
     return -1;
 }
 
-InstanceLock::InstanceLock(const std::string& name)
-    : path_(appDataRoot() + "/." + name + ".lock")
+InstanceLock::InstanceLock(const std::string& name, const std::string& folder)
+    : path_(withoutTrailingSlash(folder) + "/." + name + ".lock")
 {
 }
 
@@ -103,18 +103,6 @@ bool InstanceLock::tryLock()
         return false;
     if (::flock(fd_, LOCK_EX | LOCK_NB) != 0)
         return false;
-    locked_ = true;
-    return true;
-}
-
-bool InstanceLock::lock()
-{
-    if (!open())
-        return false;
-    while (::flock(fd_, LOCK_EX) != 0) {
-        if (errno != EINTR)
-            return false;
-    }
     locked_ = true;
     return true;
 }

@@ -17,21 +17,18 @@ std::string dataFolder();
 int firstAdapterAddress(unsigned char bytes[6]);
 
 // The program's single-instance lock, named like the program ("Lorvane").
-// It lives in appDataRoot(), is an advisory lock on a file (released by the
-// system when the process ends, however it ends) and is never inherited by
-// child processes.
+// It lives in the folder that holds the data folder (appDataRoot() unless
+// another is given), is an advisory lock on a file (released by the system
+// when the process ends, however it ends) and is never inherited by child
+// processes.
 class InstanceLock {
 public:
-    explicit InstanceLock(const std::string& name);
+    explicit InstanceLock(const std::string& name, const std::string& folder = appDataRoot());
     ~InstanceLock();
 
     // Takes the lock without waiting; false when another process holds it.
     bool tryLock();
-    // Waits until the lock can be taken; false on a system error.
-    bool lock();
     void unlock();
-    bool isLocked() const { return fd_ >= 0 && locked_; }
-    const std::string& path() const { return path_; }
 
 private:
     InstanceLock(const InstanceLock&) = delete;

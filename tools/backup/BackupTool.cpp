@@ -57,8 +57,7 @@ std::unique_ptr<platform::InstanceLock> g_lock;
 bool takeInstanceLock(const QString& dataFolder)
 {
     const QString parent = QFileInfo(dataFolder).absolutePath();
-    ::setenv("APPDATA", QFile::encodeName(parent).constData(), 1);
-    g_lock = std::make_unique<platform::InstanceLock>("Lorvane");
+    g_lock = std::make_unique<platform::InstanceLock>("Lorvane", QFile::encodeName(parent).toStdString());
 
     bool ok = false;
     int timeout = envText("LORVANE_BACKUP_LOCK_TIMEOUT_MS").toInt(&ok);
