@@ -315,7 +315,9 @@ bool swapFolders(const QString& fresh, const QString& current, QString& oldFolde
     }
     if (std::rename(freshPath.constData(), currentPath.constData()) != 0) {
         error = QStringLiteral("无法替换数据文件夹：%1").arg(systemErrorText());
-        std::rename(local(aside).constData(), currentPath.constData());
+        // Should even the way back fail, the user must learn where the data is.
+        if (std::rename(local(aside).constData(), currentPath.constData()) != 0)
+            error += QStringLiteral("；原数据位于 %1").arg(aside);
         return false;
     }
     oldFolder = aside;
