@@ -219,6 +219,34 @@ void appendPage(Sql& sql, const query_data& q)
     sql += format(" LIMIT {0} OFFSET {1}", sqlite::kPageSize, q.offset);
 }
 
+// Steps through every row of a statement (a constant text or an Sql with its
+// values), handing each to onRow. A failing prepare or step is a failure with
+// SQLite's text.
+template <typename Text, typename OnRow>
+int eachRow(sqlite3* db, const Text& sql, std::string& err, OnRow onRow)
+{
+    Statement stmt(db, sql);
+    if (!stmt.ok()) {
+        err = sqldb::errorText(db);
+        return -1;
+    }
+    int rc;
+    while ((rc = stmt.step()) == SQLITE_ROW)
+        onRow(stmt);
+    if (rc != SQLITE_DONE) {
+        err = sqldb::errorText(db);
+        return -1;
+    }
+    return 0;
+}
+
+// Adds the entries of read to out; a key already in out keeps its value.
+template <typename Map>
+void mergeInto(Map& out, const Map& read)
+{
+    out.insert(read.begin(), read.end());
+}
+
 Sql select(const char* head, const Sql& filter)
 {
     Sql sql;
@@ -380,28 +408,20 @@ int sqlite::getTypes(int user_id, std::map<int, _type_t>& types, std::string& er
     std::lock_guard<std::mutex> lock(mutex_);
     if (!connected(err))
         return -1;
-    Statement stmt(db_, format("SELECT * FROM type WHERE user_id = {0}", user_id));
-    if (!stmt.ok()) {
-        err = sqldb::errorText(db_);
-        return -1;
-    }
     std::map<int, _type_t> read;
-    int rc;
-    while ((rc = stmt.step()) == SQLITE_ROW) {
-        _type_t t;
-        t.id = stmt.columnInt(0);
-        t.user_id = stmt.columnInt(1);
-        t.group = stmt.columnInt(2);
-        t.name = stmt.columnText(3);
-        t.order = stmt.columnInt(4);
-        t.state = stmt.columnInt(5);
-        read.emplace(t.id, t);
-    }
-    if (rc != SQLITE_DONE) {
-        err = sqldb::errorText(db_);
+    const std::string sql = format("SELECT * FROM type WHERE user_id = {0}", user_id);
+    if (eachRow(db_, sql, err, [&](const Statement& s) {
+            _type_t t;
+            t.id = s.columnInt(0);
+            t.user_id = s.columnInt(1);
+            t.group = s.columnInt(2);
+            t.name = s.columnText(3);
+            t.order = s.columnInt(4);
+            t.state = s.columnInt(5);
+            read.emplace(t.id, t);
+        }) != 0)
         return -1;
-    }
-    types.insert(read.begin(), read.end());  // an id already there keeps its entry
+    mergeInto(types, read);  // an id already there keeps its entry
     return 0;
 }
 
@@ -594,22 +614,11 @@ int sqlite::clearDetails(int user_id, int grade, int term, std::vector<std::stri
     if (!connected(err))
         return -1;
     std::vector<std::string> found;
-    {
-        Statement stmt(db_, format("SELECT detail_path FROM  detail WHERE\t user_id = {0} AND grade = {1} AND "
-                                   "term = {2} ",
-                                   user_id, grade, term));
-        if (!stmt.ok()) {
-            err = sqldb::errorText(db_);
-            return -1;
-        }
-        int rc;
-        while ((rc = stmt.step()) == SQLITE_ROW)
-            found.push_back(stmt.columnText(0));
-        if (rc != SQLITE_DONE) {
-            err = sqldb::errorText(db_);
-            return -1;
-        }
-    }
+    const std::string paths_sql = format("SELECT detail_path FROM  detail WHERE\t user_id = {0} AND grade = {1} "
+                                         "AND term = {2} ",
+                                         user_id, grade, term);
+    if (eachRow(db_, paths_sql, err, [&](const Statement& s) { found.push_back(s.columnText(0)); }) != 0)
+        return -1;
     if (found.empty()) {
         err = kNoItem;
         return -1;
@@ -660,20 +669,12 @@ int sqlite::getLastInsertId(int& id, std::string& err)
 
 namespace {
 
-// Runs a "SELECT * FROM detail" statement into list (emptied first).
+// Runs a "SELECT * FROM detail" statement into list (emptied first; left
+// empty on failure).
 int readDetails(sqlite3* db, const Sql& sql, std::vector<_detail_t>& list, std::string& err)
 {
     list.clear();
-    Statement stmt(db, sql);
-    if (!stmt.ok()) {
-        err = sqldb::errorText(db);
-        return -1;
-    }
-    int rc;
-    while ((rc = stmt.step()) == SQLITE_ROW)
-        list.push_back(readDetail(stmt));
-    if (rc != SQLITE_DONE) {
-        err = sqldb::errorText(db);
+    if (eachRow(db, sql, err, [&](const Statement& s) { list.push_back(readDetail(s)); }) != 0) {
         list.clear();
         return -1;
     }
@@ -757,36 +758,6 @@ int sqlite::queryPointDetails(query_data query, std::vector<_detail_t>& list, st
 // ---------------------------------------------------------------------------
 // Statistics
 
-namespace {
-
-// Steps through every row of a statement, handing each to onRow. A failing
-// prepare or step is a failure with SQLite's text.
-template <typename OnRow>
-int eachRow(sqlite3* db, const std::string& sql, std::string& err, OnRow onRow)
-{
-    Statement stmt(db, sql);
-    if (!stmt.ok()) {
-        err = sqldb::errorText(db);
-        return -1;
-    }
-    int rc;
-    while ((rc = stmt.step()) == SQLITE_ROW)
-        onRow(stmt);
-    if (rc != SQLITE_DONE) {
-        err = sqldb::errorText(db);
-        return -1;
-    }
-    return 0;
-}
-
-// Adds the entries of read to out; a key already in out keeps its value.
-template <typename Map>
-void mergeInto(Map& out, const Map& read)
-{
-    out.insert(read.begin(), read.end());
-}
-
-}  // namespace
 
 int sqlite::getHotPoints(int user_id, int grade, int term, int subject, std::map<std::string, double>& points,
                          std::string& err)

@@ -281,7 +281,18 @@ TEST(DatabaseQuery, FailingStepIsAFailure)
         err.clear();
         EXPECT_EQ(db.getStateCounts(kUser, kGrade12, kTermFirst, kMath, states, err), -1);
         EXPECT_TRUE(states.empty());
+        std::map<int, _type_t> types;
+        err.clear();
+        EXPECT_EQ(db.getTypes(kUser, types, err), -1);
+        EXPECT_TRUE(types.empty()) << "no partial base data";
+        EXPECT_EQ(err, "database is locked");
+        std::vector<std::string> paths{"kept"};
+        err.clear();
+        EXPECT_EQ(db.clearDetails(kUser, kGrade12, kTermFirst, paths, err), -1);
+        EXPECT_EQ(paths, std::vector<std::string>{"kept"});
+        EXPECT_EQ(err, "database is locked");
         EXPECT_EQ(raw.exec("ROLLBACK"), SQLITE_OK);
+        EXPECT_EQ(raw.scalarInt("SELECT COUNT(*) FROM detail"), 30) << "nothing may be cleared";
     }
     std::vector<_detail_t> list;
     std::string err;
