@@ -12,6 +12,7 @@
 #include <QWidget>
 
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <sys/stat.h>
@@ -35,7 +36,12 @@ void createDataFolders()
 {
     // The root itself may be missing on a fresh account (~/.local/share).
     QDir().mkpath(QString::fromLocal8Bit(platform::appDataRoot().c_str()));
-    const std::string data = platform::dataFolder();
+    // Kept absolute: the working directory changes below, and the backup
+    // program is handed this path.
+    std::error_code ec;
+    std::string data = std::filesystem::absolute(platform::dataFolder(), ec).lexically_normal().string();
+    if (ec || data.empty())
+        data = platform::dataFolder();
     const char* subfolders[] = {"", "/database", "/documents", "/item", "/tmp"};
     for (const char* sub : subfolders)
         ensureFolder(data + sub);

@@ -68,4 +68,22 @@ TEST(DataFolder, ExistingEntriesCountAsPresentAndMissingOnesAreMade)
     EXPECT_TRUE(QFile::exists(QStringLiteral("Lorvane.ini")));
 }
 
+// A relative folder in the variable still gives an absolute data folder: the
+// working directory moves into it, and the backup program is handed the path.
+TEST(DataFolder, RelativeApplicationDataFolderIsKeptAbsolute)
+{
+    QTemporaryDir dir;
+    OtherAppData scope(QStringLiteral("relative/roaming"));
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    createDataFolders();
+
+    const QString data = dir.filePath(QStringLiteral("relative/roaming/Lorvane"));
+    const QString kept = QString::fromStdString(AppContext::instance()->data_path);
+    EXPECT_TRUE(QDir::isAbsolutePath(kept)) << kept.toStdString();
+    EXPECT_EQ(QFileInfo(kept).canonicalFilePath(), QFileInfo(data).canonicalFilePath());
+    EXPECT_EQ(QFileInfo(QDir::currentPath()).canonicalFilePath(), QFileInfo(data).canonicalFilePath());
+    for (const char* folder : {"database", "documents", "item", "tmp"})
+        EXPECT_TRUE(QFileInfo(data + "/" + folder).isDir()) << folder;
+}
+
 }  // namespace
