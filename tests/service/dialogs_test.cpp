@@ -573,6 +573,29 @@ TEST_F(RegisterTest, ChecksInOrderAndRegisters)
     EXPECT_EQ(body["contact"].asString(), "qq");
 }
 
+TEST_F(RegisterTest, FieldsAcceptWhatTheirRulesAllow)
+{
+    UserRegister dialog;
+    struct Case {
+        const char* name;
+        QString typed;
+        QString kept;
+    };
+    const Case cases[] = {
+        {"lineEdit_userID", QStringLiteral("138a0-0000 0000"), QStringLiteral("13800000000")},
+        {"lineEdit_SMS", QStringLiteral("1x2.345"), QStringLiteral("1234")},
+        {"lineEdit_password", QStringLiteral("ab c.d_-9~"), QStringLiteral("abc.d_-9")},
+        {"lineEdit_confirm", QStringLiteral("ab c.d_-9~"), QStringLiteral("abc.d_-9")},
+    };
+    for (const Case& c : cases) {
+        auto* field = child<QLineEdit>(&dialog, c.name);
+        QTest::keyClicks(field, c.typed);
+        EXPECT_EQ(field->text(), c.kept) << c.name;
+    }
+    EXPECT_EQ(child<QLineEdit>(&dialog, "lineEdit_password")->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(child<QLineEdit>(&dialog, "lineEdit_password")->maxLength(), 20);
+}
+
 TEST_F(RegisterTest, PictureCodeAndSmsMark)
 {
     UserRegister dialog;
