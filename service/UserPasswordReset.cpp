@@ -19,7 +19,7 @@ UserPasswordReset::UserPasswordReset(QWidget* parent)
       mark_(new QLabel(this)),
       send_(new QPushButton(QStringLiteral("获取验证码"), this)),
       reset_(new QPushButton(QStringLiteral("重置密码"), this)),
-      sms_(this, phone_, send_)
+      sms_(this, phone_, send_, [this] { time_slot(); })
 {
     setWindowTitle(QStringLiteral("重置密码"));
     sms_code_->setPlaceholderText(QString());

@@ -23,7 +23,7 @@ UserRegister::UserRegister(QWidget* parent)
       sms_code_(makeDigitField(this, "lineEdit_SMS", 4)),
       mark_(new QLabel(this)),
       send_(new QPushButton(QStringLiteral("获取验证码"), this)),
-      sms_(this, phone_, send_)
+      sms_(this, phone_, send_, [this] { time_slot(); })
 {
     setWindowTitle(QStringLiteral("用户注册"));
     mark_->setFixedSize(24, 24);
