@@ -437,6 +437,29 @@ TEST_F(AccountDeletionTest, RefusalsThenDeletionClearsTheLocalAccount)
     EXPECT_EQ(settings.value(QStringLiteral("import_index")).toInt(), 9);
 }
 
+// The profile's account slots: a password change leaves the profile open,
+// a confirmed deletion closes it (and ends the program's event loop).
+TEST_F(ProfileTest, AccountSlotsRunTheirDialogs)
+{
+    UserInfomation profile;
+    bool changeShown = false;
+    whenShown<ChangePassword>([&changeShown](ChangePassword* dialog) {
+        changeShown = true;
+        dialog->accept();
+    });
+    profile.on_pushButton_change_password_clicked();
+    EXPECT_TRUE(changeShown);
+    EXPECT_EQ(profile.result(), 0);
+
+    whenShown<UsrDelete>([](UsrDelete* dialog) { dialog->reject(); });
+    profile.on_pushButton_account_cancellation_clicked();
+    EXPECT_EQ(profile.result(), 0);
+
+    whenShown<UsrDelete>([](UsrDelete* dialog) { dialog->accept(); });
+    profile.on_pushButton_account_cancellation_clicked();
+    EXPECT_EQ(profile.result(), QDialog::Accepted);
+}
+
 using RegisterTest = ServiceTest;
 
 TEST_F(RegisterTest, SendButtonAndCountdown)
