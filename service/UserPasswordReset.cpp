@@ -23,6 +23,7 @@ UserPasswordReset::UserPasswordReset(QWidget* parent)
 {
     setWindowTitle(QStringLiteral("重置密码"));
     sms_code_->setPlaceholderText(QString());
+    mark_->setObjectName(QStringLiteral("label_smsMark"));
     mark_->setFixedSize(24, 24);
     send_->setObjectName(QStringLiteral("pushButton_sendSMS"));
     send_->setEnabled(false);

@@ -26,6 +26,7 @@ UserRegister::UserRegister(QWidget* parent)
       sms_(this, phone_, send_, [this] { time_slot(); })
 {
     setWindowTitle(QStringLiteral("用户注册"));
+    mark_->setObjectName(QStringLiteral("label_smsMark"));
     mark_->setFixedSize(24, 24);
     send_->setObjectName(QStringLiteral("pushButton_sendSMS"));
     send_->setEnabled(false);

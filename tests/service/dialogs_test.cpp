@@ -83,6 +83,18 @@ QString wrongCode(const QString& code)
     return wrong;
 }
 
+const char kRightMark[] = ":/Lorvane/Resources/state_0.png";
+const char kWrongMark[] = ":/Lorvane/Resources/state_1.png";
+
+// Whether the SMS-code mark shows that picture (scaled to a width of 24).
+bool showsMark(QLabel* mark, const char* picture)
+{
+    const QImage expected =
+        QPixmap(QString::fromLatin1(picture)).scaledToWidth(24, Qt::SmoothTransformation).toImage();
+    return !expected.isNull()
+           && mark->pixmap(Qt::ReturnByValue).toImage().convertToFormat(expected.format()) == expected;
+}
+
 // Runs `work` on the first visible dialog of type T once a nested exec() has
 // shown it.
 template <typename T>
@@ -646,18 +658,14 @@ TEST_F(RegisterTest, PictureCodeAndSmsMark)
     child<QLineEdit>(&dialog, "lineEdit_userID")->setText(QStringLiteral("13800000000"));
     dialog.on_pushButton_sendSMS_clicked();
     const QString sms = QString::fromStdString(dialog.smsCode().code());
-    QLabel* mark = nullptr;
-    for (QLabel* l : dialog.findChildren<QLabel*>())
-        if (l->size() == QSize(24, 24) || (l->minimumSize() == QSize(24, 24) && l->maximumSize() == QSize(24, 24)))
-            mark = l;
+    auto* mark = child<QLabel>(&dialog, "label_smsMark");
     ASSERT_NE(mark, nullptr);
-    const QImage right = QPixmap(QStringLiteral(":/Lorvane/Resources/state_0.png")).scaledToWidth(24, Qt::SmoothTransformation).toImage();
-    const QImage bad = QPixmap(QStringLiteral(":/Lorvane/Resources/state_1.png")).scaledToWidth(24, Qt::SmoothTransformation).toImage();
+    EXPECT_EQ(mark->size(), QSize(24, 24));
     auto* smsField = child<QLineEdit>(&dialog, "lineEdit_SMS");
     smsField->setText(sms);
-    EXPECT_EQ(mark->pixmap(Qt::ReturnByValue).toImage().convertToFormat(right.format()), right);
+    EXPECT_TRUE(showsMark(mark, kRightMark));
     smsField->setText(sms == QStringLiteral("9999") ? QStringLiteral("9998") : QStringLiteral("9999"));
-    EXPECT_EQ(mark->pixmap(Qt::ReturnByValue).toImage().convertToFormat(bad.format()), bad);
+    EXPECT_TRUE(showsMark(mark, kWrongMark));
     smsField->setText(QStringLiteral("99"));
     EXPECT_TRUE(mark->pixmap(Qt::ReturnByValue).isNull());
 }
@@ -689,11 +697,13 @@ TEST_F(ResetTest, HandedNumberChecksAndReset)
     ASSERT_EQ(code.size(), 4);
     const QString wrongLast = code.left(3) + (code[3] == QLatin1Char('9') ? QStringLiteral("0") : QStringLiteral("9"));
     QTest::keyClicks(sms, wrongLast);
+    EXPECT_TRUE(showsMark(child<QLabel>(&dialog, "label_smsMark"), kWrongMark));
     EXPECT_FALSE(reset->isEnabled());
     dialog.on_pushButton_reset_clicked();
     EXPECT_EQ(lastText(boxes), QStringLiteral("验证码不正确"));
 
     sms->setText(code);
+    EXPECT_TRUE(showsMark(child<QLabel>(&dialog, "label_smsMark"), kRightMark));
     EXPECT_TRUE(reset->isEnabled());
     server->setReply("/svc/resetPassword", 200, "{\"returnCode\":3,\"returnMsg\":\"帐户不存在\"}");
     QTest::mouseClick(reset, Qt::LeftButton);
