@@ -6,8 +6,8 @@
 #include <QVBoxLayout>
 
 #include "core/AppContext.h"
+#include "service/AccountFields.h"
 #include "service/PasswordDigest.h"
-#include "service/PasswordField.h"
 #include "service/httpUtil.h"
 #include "ui/AwaitTask.h"
 #include "ui/QMessageBoxBase.h"

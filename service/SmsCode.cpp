@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <utility>
 
 #include "service/httpUtil.h"
 #include "ui/AwaitTask.h"
@@ -18,8 +19,8 @@ namespace {
 const char kSendText[] = "获取验证码";
 }
 
-SmsCode::SmsCode(QWidget* owner, QLineEdit* phone, QPushButton* send)
-    : owner_(owner), phone_(phone), send_(send)
+SmsCode::SmsCode(QWidget* owner, QLineEdit* phone, QPushButton* send, std::function<void()> timeSlot)
+    : owner_(owner), phone_(phone), send_(send), timeSlot_(std::move(timeSlot))
 {
 }
 
@@ -55,7 +56,7 @@ void SmsCode::send()
     countdown_ = 60;
     if (!timer_) {
         timer_ = new QTimer(owner_);
-        QObject::connect(timer_, &QTimer::timeout, owner_, [this] { tick(); });
+        QObject::connect(timer_, &QTimer::timeout, owner_, timeSlot_);
     }
     timer_->start(1000);
 }

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <string>
 
 class QLabel;
@@ -16,7 +17,9 @@ class QWidget;
 // counts down 60 seconds before it is offered again.
 class SmsCode {
 public:
-    SmsCode(QWidget* owner, QLineEdit* phone, QPushButton* send);
+    // timeSlot is the owner's slot that each second of the countdown reaches
+    // (it calls tick()).
+    SmsCode(QWidget* owner, QLineEdit* phone, QPushButton* send, std::function<void()> timeSlot);
 
     // The send button follows an 11-character phone number.
     void phoneChanged(const QString& text);
@@ -43,6 +46,7 @@ private:
     QWidget* owner_;
     QLineEdit* phone_;
     QPushButton* send_;
+    std::function<void()> timeSlot_;
     QTimer* timer_ = nullptr;
     int countdown_ = 0;
     std::string code_;

@@ -11,21 +11,13 @@
 
 #include "core/AppContext.h"
 #include "core/Sqlite.h"
+#include "service/AccountFields.h"
 #include "service/ChangePassword.h"
 #include "service/UsrDelete.h"
 #include "ui/AwaitTask.h"
 #include "ui/QMessageBoxBase.h"
 
 namespace {
-
-QLineEdit* profileField(QWidget* parent, const char* name)
-{
-    QLineEdit* field = new QLineEdit(parent);
-    field->setObjectName(QString::fromLatin1(name));
-    field->setMinimumHeight(30);
-    field->setMaxLength(20);
-    return field;
-}
 
 QRadioButton* sexButton(QWidget* parent, const char* name, const QString& icon)
 {
@@ -49,12 +41,12 @@ UserInfomation::UserInfomation(QWidget* parent)
     QFormLayout* form = new QFormLayout();
     form->setContentsMargins(10, 10, 10, 10);
 
-    name_ = profileField(this, "lineEdit_name");
+    name_ = makeTextField(this, "lineEdit_name", 20);
     man_ = sexButton(this, "radioButton_man", QStringLiteral(":/Lorvane/Resources/man_student.png"));
     woman_ = sexButton(this, "radioButton_woman", QStringLiteral(":/Lorvane/Resources/woman_student.png"));
-    number_ = profileField(this, "lineEdit_number");
+    number_ = makeTextField(this, "lineEdit_number", 20);
     number_->setAttribute(Qt::WA_InputMethodEnabled, true);
-    contact_ = profileField(this, "lineEdit_contact");
+    contact_ = makeTextField(this, "lineEdit_contact", 20);
 
     QHBoxLayout* sexRow = new QHBoxLayout();
     sexRow->addWidget(man_);

@@ -6,15 +6,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
 #include <cstring>
 
 #include "core/Settings.h"
+#include "service/AccountFields.h"
 #include "service/DesCipher.h"
 #include "service/PasswordDigest.h"
-#include "service/PasswordField.h"
 #include "service/UserPasswordReset.h"
 #include "service/UserRegister.h"
 #include "service/httpUtil.h"
@@ -44,12 +43,8 @@ UserLogin::UserLogin(QWidget* parent)
 {
     setWindowTitle(QStringLiteral("用户登录"));
 
-    userID_ = new QLineEdit(this);
-    userID_->setObjectName(QStringLiteral("lineEdit_userID"));
-    userID_->setMaxLength(11);
-    userID_->setMinimumHeight(30);
+    userID_ = makeDigitField(this, "lineEdit_userID", 11);
     userID_->setPlaceholderText(QStringLiteral("手机号"));
-    userID_->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]+$")), userID_));
     password_ = makePasswordField(this, "lineEdit_password", QStringLiteral("[a-zA-Z0-9-_.]+$"));
     password_->setPlaceholderText(QStringLiteral("密码"));
     QCheckBox* remember = new QCheckBox(QStringLiteral("记住密码"), this);

@@ -5,39 +5,25 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
+#include "service/AccountFields.h"
 #include "service/httpUtil.h"
 #include "ui/AwaitTask.h"
 #include "ui/QMessageBoxBase.h"
 
-namespace {
-
-QLineEdit* digitField(QWidget* parent, const char* name, int maxLength)
-{
-    QLineEdit* field = new QLineEdit(parent);
-    field->setObjectName(QString::fromLatin1(name));
-    field->setMaxLength(maxLength);
-    field->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]+$")), field));
-    field->setAttribute(Qt::WA_InputMethodEnabled, true);
-    field->setMinimumHeight(30);
-    return field;
-}
-
-}  // namespace
-
 UserPasswordReset::UserPasswordReset(QWidget* parent)
     : QDialogBase(parent),
-      phone_(digitField(this, "lineEdit_userID", 11)),
-      sms_code_(digitField(this, "lineEdit_SMS", 4)),
+      phone_(makeDigitField(this, "lineEdit_userID", 11)),
+      sms_code_(makeDigitField(this, "lineEdit_SMS", 4)),
       mark_(new QLabel(this)),
       send_(new QPushButton(QStringLiteral("获取验证码"), this)),
       reset_(new QPushButton(QStringLiteral("重置密码"), this)),
-      sms_(this, phone_, send_)
+      sms_(this, phone_, send_, [this] { time_slot(); })
 {
     setWindowTitle(QStringLiteral("重置密码"));
     sms_code_->setPlaceholderText(QString());
+    mark_->setObjectName(QStringLiteral("label_smsMark"));
     mark_->setFixedSize(24, 24);
     send_->setObjectName(QStringLiteral("pushButton_sendSMS"));
     send_->setEnabled(false);

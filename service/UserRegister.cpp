@@ -7,47 +7,26 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
+#include "service/AccountFields.h"
 #include "service/PasswordDigest.h"
-#include "service/PasswordField.h"
 #include "service/VerificationCodeLabel.h"
 #include "service/httpUtil.h"
 #include "ui/AwaitTask.h"
 #include "ui/QMessageBoxBase.h"
 #include "ui/StyledPaint.h"
 
-namespace {
-
-QLineEdit* textField(QWidget* parent, const char* name, int maxLength)
-{
-    QLineEdit* field = new QLineEdit(parent);
-    field->setObjectName(QString::fromLatin1(name));
-    field->setMaxLength(maxLength);
-    field->setMinimumHeight(30);
-    return field;
-}
-
-QLineEdit* digitField(QWidget* parent, const char* name, int maxLength)
-{
-    QLineEdit* field = textField(parent, name, maxLength);
-    field->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]+$")), field));
-    field->setAttribute(Qt::WA_InputMethodEnabled, true);
-    return field;
-}
-
-}  // namespace
-
 UserRegister::UserRegister(QWidget* parent)
     : QDialogBase(parent),
-      phone_(digitField(this, "lineEdit_userID", 11)),
-      sms_code_(digitField(this, "lineEdit_SMS", 4)),
+      phone_(makeDigitField(this, "lineEdit_userID", 11)),
+      sms_code_(makeDigitField(this, "lineEdit_SMS", 4)),
       mark_(new QLabel(this)),
       send_(new QPushButton(QStringLiteral("获取验证码"), this)),
-      sms_(this, phone_, send_)
+      sms_(this, phone_, send_, [this] { time_slot(); })
 {
     setWindowTitle(QStringLiteral("用户注册"));
+    mark_->setObjectName(QStringLiteral("label_smsMark"));
     mark_->setFixedSize(24, 24);
     send_->setObjectName(QStringLiteral("pushButton_sendSMS"));
     send_->setEnabled(false);
@@ -55,13 +34,13 @@ UserRegister::UserRegister(QWidget* parent)
     const QString passwordPattern = QStringLiteral("[a-zA-Z0-9-_.]+$");
     password_ = makePasswordField(this, "lineEdit_password", passwordPattern);
     confirmation_ = makePasswordField(this, "lineEdit_confirm", passwordPattern);
-    name_ = textField(this, "lineEdit_name", 20);
+    name_ = makeTextField(this, "lineEdit_name", 20);
     man_ = new QRadioButton(QStringLiteral("男"), this);
     woman_ = new QRadioButton(QStringLiteral("女"), this);
     man_->setChecked(true);
-    number_ = textField(this, "lineEdit_number", 20);
+    number_ = makeTextField(this, "lineEdit_number", 20);
     number_->setAttribute(Qt::WA_InputMethodEnabled, true);
-    contact_ = textField(this, "lineEdit_contact", 20);
+    contact_ = makeTextField(this, "lineEdit_contact", 20);
     picture_ = new VerificationCodeLabel(this);
     picture_->setMinimumSize(100, 30);
     pictureCode_ = new QLineEdit(this);

@@ -3,8 +3,6 @@
 #include <QString>
 #include <QThread>
 
-#include <exception>
-
 #include "core/AppContext.h"
 #include "core/Settings.h"
 #include "core/Utils.h"
@@ -45,8 +43,9 @@ void WorkerClient::doWork()
         }
         if (!stopping() && client->getAdvertisement(2, advertisement, msg) == 0)
             emit sgn_advertisement();
-    } catch (const std::exception&) {
-        // Nothing of the start-up work reaches the user.
+    } catch (...) {
+        // Nothing of the start-up work reaches the user, and nothing may
+        // leave this slot: the thread must still get its exit below.
     }
     emit sgn_exit(0);
 }

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -169,6 +170,10 @@ int http::download(std::string path, std::string fileName, std::string dir, std:
     const std::string target = dir + "/" + fileName;
     std::string temp = dir + "/." + fileName + ".XXXXXX";
     const int fd = mkstemp(temp.data());
+    // mkstemp makes the file private to the owner; the downloaded file gets
+    // the modes of any other file the program writes.
+    if (fd >= 0)
+        ::fchmod(fd, 0644);
     FILE* file = fd >= 0 ? fdopen(fd, "wb") : nullptr;
     if (!file) {
         if (fd >= 0) {

@@ -156,8 +156,9 @@ SilentServer::~SilentServer()
 
 int closedLoopbackPort()
 {
+    // The socket stays bound, without listening, until the process ends: a
+    // connection to its port is refused, and no other server of a test
+    // running in parallel can be handed that port meanwhile.
     const int fd = loopbackSocket();
-    const int port = boundPort(fd);
-    ::close(fd);
-    return port;
+    return boundPort(fd);
 }

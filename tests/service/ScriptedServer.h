@@ -72,5 +72,6 @@ private:
     int port_ = 0;
 };
 
-// A loopback port on which nothing listens (taken from the system, then freed).
+// A loopback port on which nothing listens: connections to it are refused.
+// The port stays reserved for the rest of the test process.
 int closedLoopbackPort();

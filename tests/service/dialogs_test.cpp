@@ -83,6 +83,18 @@ QString wrongCode(const QString& code)
     return wrong;
 }
 
+const char kRightMark[] = ":/Lorvane/Resources/state_0.png";
+const char kWrongMark[] = ":/Lorvane/Resources/state_1.png";
+
+// Whether the SMS-code mark shows that picture (scaled to a width of 24).
+bool showsMark(QLabel* mark, const char* picture)
+{
+    const QImage expected =
+        QPixmap(QString::fromLatin1(picture)).scaledToWidth(24, Qt::SmoothTransformation).toImage();
+    return !expected.isNull()
+           && mark->pixmap(Qt::ReturnByValue).toImage().convertToFormat(expected.format()) == expected;
+}
+
 // Runs `work` on the first visible dialog of type T once a nested exec() has
 // shown it.
 template <typename T>
@@ -437,6 +449,29 @@ TEST_F(AccountDeletionTest, RefusalsThenDeletionClearsTheLocalAccount)
     EXPECT_EQ(settings.value(QStringLiteral("import_index")).toInt(), 9);
 }
 
+// The profile's account slots: a password change leaves the profile open,
+// a confirmed deletion closes it (and ends the program's event loop).
+TEST_F(ProfileTest, AccountSlotsRunTheirDialogs)
+{
+    UserInfomation profile;
+    bool changeShown = false;
+    whenShown<ChangePassword>([&changeShown](ChangePassword* dialog) {
+        changeShown = true;
+        dialog->accept();
+    });
+    profile.on_pushButton_change_password_clicked();
+    EXPECT_TRUE(changeShown);
+    EXPECT_EQ(profile.result(), 0);
+
+    whenShown<UsrDelete>([](UsrDelete* dialog) { dialog->reject(); });
+    profile.on_pushButton_account_cancellation_clicked();
+    EXPECT_EQ(profile.result(), 0);
+
+    whenShown<UsrDelete>([](UsrDelete* dialog) { dialog->accept(); });
+    profile.on_pushButton_account_cancellation_clicked();
+    EXPECT_EQ(profile.result(), QDialog::Accepted);
+}
+
 using RegisterTest = ServiceTest;
 
 TEST_F(RegisterTest, SendButtonAndCountdown)
@@ -479,7 +514,12 @@ TEST_F(RegisterTest, SendButtonAndCountdown)
     EXPECT_TRUE(dialog.smsCode().timer()->isActive());
     EXPECT_EQ(dialog.smsCode().timer()->interval(), 1000);
 
-    for (int shown = 60; shown >= 1; --shown) {
+    // The first second comes through the timer itself, the others are
+    // driven here.
+    ASSERT_TRUE(QMetaObject::invokeMethod(dialog.smsCode().timer(), "timeout"));
+    EXPECT_EQ(send->text(), QStringLiteral("60"));
+    EXPECT_FALSE(send->isEnabled());
+    for (int shown = 59; shown >= 1; --shown) {
         dialog.time_slot();
         ASSERT_EQ(send->text(), QString::number(shown));
         ASSERT_FALSE(send->isEnabled());
@@ -573,6 +613,29 @@ TEST_F(RegisterTest, ChecksInOrderAndRegisters)
     EXPECT_EQ(body["contact"].asString(), "qq");
 }
 
+TEST_F(RegisterTest, FieldsAcceptWhatTheirRulesAllow)
+{
+    UserRegister dialog;
+    struct Case {
+        const char* name;
+        QString typed;
+        QString kept;
+    };
+    const Case cases[] = {
+        {"lineEdit_userID", QStringLiteral("138a0-0000 0000"), QStringLiteral("13800000000")},
+        {"lineEdit_SMS", QStringLiteral("1x2.345"), QStringLiteral("1234")},
+        {"lineEdit_password", QStringLiteral("ab c.d_-9~"), QStringLiteral("abc.d_-9")},
+        {"lineEdit_confirm", QStringLiteral("ab c.d_-9~"), QStringLiteral("abc.d_-9")},
+    };
+    for (const Case& c : cases) {
+        auto* field = child<QLineEdit>(&dialog, c.name);
+        QTest::keyClicks(field, c.typed);
+        EXPECT_EQ(field->text(), c.kept) << c.name;
+    }
+    EXPECT_EQ(child<QLineEdit>(&dialog, "lineEdit_password")->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(child<QLineEdit>(&dialog, "lineEdit_password")->maxLength(), 20);
+}
+
 TEST_F(RegisterTest, PictureCodeAndSmsMark)
 {
     UserRegister dialog;
@@ -595,18 +658,14 @@ TEST_F(RegisterTest, PictureCodeAndSmsMark)
     child<QLineEdit>(&dialog, "lineEdit_userID")->setText(QStringLiteral("13800000000"));
     dialog.on_pushButton_sendSMS_clicked();
     const QString sms = QString::fromStdString(dialog.smsCode().code());
-    QLabel* mark = nullptr;
-    for (QLabel* l : dialog.findChildren<QLabel*>())
-        if (l->size() == QSize(24, 24) || (l->minimumSize() == QSize(24, 24) && l->maximumSize() == QSize(24, 24)))
-            mark = l;
+    auto* mark = child<QLabel>(&dialog, "label_smsMark");
     ASSERT_NE(mark, nullptr);
-    const QImage right = QPixmap(QStringLiteral(":/Lorvane/Resources/state_0.png")).scaledToWidth(24, Qt::SmoothTransformation).toImage();
-    const QImage bad = QPixmap(QStringLiteral(":/Lorvane/Resources/state_1.png")).scaledToWidth(24, Qt::SmoothTransformation).toImage();
+    EXPECT_EQ(mark->size(), QSize(24, 24));
     auto* smsField = child<QLineEdit>(&dialog, "lineEdit_SMS");
     smsField->setText(sms);
-    EXPECT_EQ(mark->pixmap(Qt::ReturnByValue).toImage().convertToFormat(right.format()), right);
+    EXPECT_TRUE(showsMark(mark, kRightMark));
     smsField->setText(sms == QStringLiteral("9999") ? QStringLiteral("9998") : QStringLiteral("9999"));
-    EXPECT_EQ(mark->pixmap(Qt::ReturnByValue).toImage().convertToFormat(bad.format()), bad);
+    EXPECT_TRUE(showsMark(mark, kWrongMark));
     smsField->setText(QStringLiteral("99"));
     EXPECT_TRUE(mark->pixmap(Qt::ReturnByValue).isNull());
 }
@@ -638,11 +697,13 @@ TEST_F(ResetTest, HandedNumberChecksAndReset)
     ASSERT_EQ(code.size(), 4);
     const QString wrongLast = code.left(3) + (code[3] == QLatin1Char('9') ? QStringLiteral("0") : QStringLiteral("9"));
     QTest::keyClicks(sms, wrongLast);
+    EXPECT_TRUE(showsMark(child<QLabel>(&dialog, "label_smsMark"), kWrongMark));
     EXPECT_FALSE(reset->isEnabled());
     dialog.on_pushButton_reset_clicked();
     EXPECT_EQ(lastText(boxes), QStringLiteral("验证码不正确"));
 
     sms->setText(code);
+    EXPECT_TRUE(showsMark(child<QLabel>(&dialog, "label_smsMark"), kRightMark));
     EXPECT_TRUE(reset->isEnabled());
     server->setReply("/svc/resetPassword", 200, "{\"returnCode\":3,\"returnMsg\":\"帐户不存在\"}");
     QTest::mouseClick(reset, Qt::LeftButton);

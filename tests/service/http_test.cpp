@@ -312,6 +312,7 @@ TEST_F(HttpTest, DownloadReplacesTheFileOnlyAfterACompleteReply)
     std::string msg;
     ASSERT_EQ(client->fileDownload(3, "d", "original.jpg", dir.toStdString(), msg), 0);
     EXPECT_EQ(readFile(target), std::string("JPEG\0data", 9));
+    EXPECT_TRUE(QFileInfo(target).permissions() & QFileDevice::ReadOther);
     auto requests = server->requests();
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].method, "GET");
