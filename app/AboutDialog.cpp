@@ -13,12 +13,10 @@
 
 #include <algorithm>
 
+#include "app/Version.h"
 #include "ui/StyledPaint.h"
 
 namespace {
-
-const char* const kProgramName = "错题本";
-const char* const kVersion = "2.0.8";
 
 // Corners of the six faces (x, y, z), four per face in drawing order.
 const int kCorners[6][4][3] = {
@@ -228,7 +226,7 @@ about::about(QWidget* parent)
 
     titleLabel_->setText(
         QStringLiteral("<strong><font family=\"MicrosoftYaHei\"  size=\"5\">%1</font></strong>%2")
-            .arg(QString::fromUtf8(kProgramName), QString::fromUtf8(kVersion)));
+            .arg(QString::fromUtf8(programName()), QString::fromLatin1(programVersion())));
 
     if (cube_)
         head->addWidget(cube_);
@@ -255,7 +253,7 @@ about::~about() = default;
 
 QString about::pageText(QString html)
 {
-    return html.replace(QStringLiteral("{title}"), QString::fromUtf8(kProgramName), Qt::CaseSensitive);
+    return html.replace(QStringLiteral("{title}"), QString::fromUtf8(programName()), Qt::CaseSensitive);
 }
 
 void about::rotateOneStep()

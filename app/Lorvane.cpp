@@ -73,7 +73,7 @@ Lorvane::Lorvane(QWidget* parent) : QDialogBase(parent)
     outer->addLayout(top);
     outer->addLayout(body);
 
-    setWindowTitle(QStringLiteral("错题本") + QString::fromLatin1(programVersion()));
+    setWindowTitle(QString::fromUtf8(programName()) + QString::fromLatin1(programVersion()));
 
     // Grade, term and subject buttons.
     auto linkButton = [this](void (Lorvane::*slot)()) {

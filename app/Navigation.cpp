@@ -3,6 +3,8 @@
 #include <QImage>
 #include <QPainter>
 
+#include <algorithm>
+
 // ---------------------------------------------------------------- myTabBar
 
 myTabBar::myTabBar(QWidget* parent) : QTabBar(parent) {}
@@ -41,6 +43,26 @@ void myTabBar::paintEvent(QPaintEvent* event)
 }
 
 // ---------------------------------------------------------------- treeLabel
+
+namespace {
+
+// The badge's digits stay inside its ellipse: a count whose text fills the
+// badge's width is written a little smaller.
+QFont badgeFont(const QFont& font, int textWidth, int badgeWidth)
+{
+    QFont small = font;
+    const double room = 0.8 * badgeWidth;
+    if (textWidth > 0 && textWidth > room) {
+        const double scale = room / textWidth;
+        if (font.pixelSize() > 0)
+            small.setPixelSize(std::max(6, static_cast<int>(font.pixelSize() * scale)));
+        else
+            small.setPointSizeF(std::max(5.0, font.pointSizeF() * scale));
+    }
+    return small;
+}
+
+}  // namespace
 
 treeLabel::treeLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {}
 
@@ -84,7 +106,7 @@ void treeLabel::paintEvent(QPaintEvent* event)
         p.setBrush(QBrush(Qt::red));
         p.drawEllipse(badge.adjusted(0, 0, -1, -1));
         p.setPen(QPen(Qt::white));
-        p.setFont(font());
+        p.setFont(badgeFont(font(), fm.horizontalAdvance(QString::number(count)), badge.width()));
         p.drawText(badge, Qt::AlignCenter, QString::number(count));
     }
     QPainter painter(this);

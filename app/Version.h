@@ -3,8 +3,9 @@
 #include <string>
 #include <vector>
 
-// The program's own version, shown in the window title and compared with the
-// version the web service offers.
+// The program's name and its own version, shown in the window title and the
+// about dialog; the version is compared with the one the web service offers.
+inline const char* programName() { return "错题本"; }
 inline const char* programVersion() { return "2.0.8"; }
 
 // Splits a dotted version ("2.0.10") into its numbers. False for an empty

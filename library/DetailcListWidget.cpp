@@ -107,6 +107,10 @@ DetailcListWidget::DetailcListWidget(QWidget* parent, bool compactForm)
     tableWidget->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     tableWidget->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     tableWidget->verticalHeader()->hide();
+    // The scroll bars are hidden, so the twenty rows share the table's
+    // height: a page is seen whole on a small screen as well.
+    tableWidget->verticalHeader()->setMinimumSectionSize(18);
+    tableWidget->verticalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     tableWidget->setHorizontalHeaderLabels({QString(), QStringLiteral("编号"), QStringLiteral("掌握情况"),
                                             QStringLiteral("类别"), QStringLiteral("考点"),
                                             QStringLiteral("错误原因"), QStringLiteral("题型"),
@@ -336,6 +340,7 @@ void DetailcListWidget::show_detail()
         tableWidget->setItem(i, 1, textItem(QString::number(d.number), kLeft));
 
         auto* picture = new QLabel;
+        picture->setAlignment(Qt::AlignCenter);
         const QString file = statePicture(stateIconStyle, d);
         if (QFile::exists(file))
             picture->setPixmap(QPixmap(file));
@@ -476,4 +481,7 @@ void DetailcListWidget::resizeEvent(QResizeEvent* event)
     const int w = tableWidget->width();
     for (int c = 0; c < kColumns; ++c)
         tableWidget->setColumnWidth(c, w / kColumns - 5);
+    // The mastery pictures are never cut off on a narrow window.
+    if (tableWidget->columnWidth(2) < kStatePictureWidth + 6)
+        tableWidget->setColumnWidth(2, kStatePictureWidth + 6);
 }

@@ -29,6 +29,8 @@ class DetailcListWidget : public QWidget {
 public:
     static constexpr int kPageSize = 20;
     static constexpr int kColumns = 11;
+    // Width of the mastery pictures state/<style>-<n>.png.
+    static constexpr int kStatePictureWidth = 72;
 
     explicit DetailcListWidget(QWidget* parent = nullptr, bool compact = false);
     ~DetailcListWidget() override;

@@ -14,6 +14,8 @@
 #include <QStyleOption>
 #include <QVBoxLayout>
 
+#include <limits>
+
 #include "core/AppContext.h"
 #include "ui/QMessageBoxBase.h"
 #include "ui/StyledPaint.h"
@@ -35,6 +37,17 @@ QLineEdit* textEdit(QWidget* parent)
     edit->setMaxLength(50);
     edit->setPlaceholderText(QStringLiteral("全部"));
     return edit;
+}
+
+// A question number typed as digits; a number too long for an int counts
+// as the largest one, so a wide range is never taken for a reversed one.
+int numberOf(const QString& digits)
+{
+    bool ok = false;
+    const qlonglong value = digits.toLongLong(&ok);
+    if (!ok || value > std::numeric_limits<int>::max())
+        return std::numeric_limits<int>::max();
+    return static_cast<int>(value);
 }
 
 int typeIdAt(const std::vector<_type_t>& entries, int boxIndex)
@@ -160,8 +173,8 @@ void SearchWidget::btn_OK_clicked()
             refuse(QStringLiteral("结束编号不能为空"));
             return;
         }
-        const int first = from.toInt();
-        const int last = to.toInt();
+        const int first = numberOf(from);
+        const int last = numberOf(to);
         if (first < 1) {
             refuse(QStringLiteral("开始编号不正确"));
             return;

@@ -351,3 +351,19 @@ TEST_F(DetailList, CompactFormLeavesTheLastColumnsHiddenAndEmpty)
 }
 
 }  // namespace
+
+// The scroll bars are hidden: a full page must be seen whole, pictures
+// included, also in a window far smaller than the screen.
+TEST_F(DetailList, AFullPageFitsASmallWindow)
+{
+    fixture::addQuestions(20, {0, 3, "", "", "", 0});
+    list->resize(700, 520);
+    list->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(list.get()));
+    reload();
+    QTableWidget* table = list->table();
+    const QRect viewport = table->viewport()->rect();
+    const QRect lastRow = table->visualRect(table->model()->index(DetailcListWidget::kPageSize - 1, 1));
+    EXPECT_TRUE(viewport.contains(lastRow)) << lastRow.bottom() << " > " << viewport.bottom();
+    EXPECT_GE(table->columnWidth(2), DetailcListWidget::kStatePictureWidth);
+}

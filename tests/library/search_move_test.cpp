@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <QComboBox>
 #include <QDate>
 #include <QDateEdit>
@@ -37,6 +39,7 @@ TEST_F(SearchAndMove, SearchDialogChecks)
         {"3", "3", -365, nullptr, 3, 3},
         {"", "8", -365, nullptr, 0, 0},  // an end without a start gives no range
         {" 2 ", "12", 0, nullptr, 2, 12},
+        {"12", "99999999999", -365, nullptr, 12, std::numeric_limits<int>::max()},  // too long for an int
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message ? c.message : "accepted");
