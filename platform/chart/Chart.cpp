@@ -93,7 +93,19 @@ QChart* newChart()
 
 QString cjkFontFamily()
 {
-    return QStringLiteral("WenQuanYi Micro Hei");
+    // Looked up once: the first installed of the usual CJK families, else any
+    // family that writes Simplified Chinese.
+    static const QString family = [] {
+        const QFontDatabase fonts;
+        const QStringList installed = fonts.families();
+        for (const char* name : {"WenQuanYi Micro Hei", "Noto Sans CJK SC", "Source Han Sans SC", "Droid Sans Fallback",
+                                 "AR PL UMing CN"})
+            if (installed.contains(QLatin1String(name), Qt::CaseInsensitive))
+                return QString::fromLatin1(name);
+        const QStringList chinese = fonts.families(QFontDatabase::SimplifiedChinese);
+        return chinese.isEmpty() ? QStringLiteral("WenQuanYi Micro Hei") : chinese.front();
+    }();
+    return family;
 }
 
 QFont resolveFont(const char* name, double size)
