@@ -438,12 +438,14 @@ void PieChart::draw(QPainter& painter)
         return;
     QChart* qchart = newChart();
     auto* series = new QPieSeries();
+    // A whole disk has no edges between sectors to draw.
+    const bool whole = std::count_if(values_.begin(), values_.end(), [](double v) { return v > 0; }) == 1;
     for (std::size_t i = 0; i < values_.size(); ++i) {
         const int index = static_cast<int>(i);
         QPieSlice* slice = series->append(QString(), std::max(0.0, values_[i]));
         const QColor fill = color(DataColor + index, DataColor);
         slice->setColor(fill);
-        slice->setBorderColor(fill.darker(130));
+        slice->setBorderColor(whole ? fill : fill.darker(130));
         slice->setBorderWidth(1);
         slice->setLabelVisible(false);  // the labels are placed below
     }
