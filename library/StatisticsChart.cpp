@@ -11,9 +11,11 @@ namespace {
 
 const char* const kFont = "simsun.ttc";
 
+// The chart as a BMP file image in memory; QPixmap tells the format from the
+// bytes.
 QByteArray take(chart::BaseChart& c)
 {
-    const chart::MemBlock image = c.makeChart(chart::PNG);
+    const chart::MemBlock image = c.makeChart(chart::BMP);
     return image.data ? QByteArray(image.data, image.len) : QByteArray();
 }
 

@@ -70,7 +70,10 @@ void statisticsPoint::resultReady()
         return;
     for (const auto& [point, weight] : statistics::rankPoints(points_)) {
         (void)weight;
-        list_->addItem(QString::fromUtf8(point.c_str(), static_cast<int>(point.size())));
+        const QString text = QString::fromUtf8(point.c_str(), static_cast<int>(point.size()));
+        list_->addItem(text);
+        // The list is narrow: a long point shows whole in its tip.
+        list_->item(list_->count() - 1)->setToolTip(text);
         questions_->hotPoints.push_back(point);
     }
     if (list_->count() > 0) {

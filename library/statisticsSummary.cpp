@@ -14,8 +14,6 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include <chrono>
-#include <future>
 #include <mutex>
 #include <string>
 
@@ -25,6 +23,7 @@
 #include "library/ClearDetail.h"
 #include "library/StatisticsData.h"
 #include "library/StatisticsPage.h"
+#include "ui/AwaitTask.h"
 #include "ui/StyledPaint.h"
 
 namespace {
@@ -303,16 +302,9 @@ void statisticsSummary::on_btn_clear2_clicked()
     progress.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     progress.show();
 
-    // The folder stays: other parts of the program write into it.
-    std::future<void> task = std::async(std::launch::async, [cache] {
-        try {
-            emptyFolder(cache);
-        } catch (...) {
-        }
-    });
-    while (task.wait_for(std::chrono::milliseconds(30)) == std::future_status::timeout)
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    task.get();
+    // The folder stays: other parts of the program write into it. What the
+    // removal achieved shows in the new size.
+    awaitTask([cache] { emptyFolder(cache); });
 
     startDirectorySize();
 }

@@ -93,7 +93,19 @@ QChart* newChart()
 
 QString cjkFontFamily()
 {
-    return QStringLiteral("WenQuanYi Micro Hei");
+    // Looked up once: the first installed of the usual CJK families, else any
+    // family that writes Simplified Chinese.
+    static const QString family = [] {
+        const QFontDatabase fonts;
+        const QStringList installed = fonts.families();
+        for (const char* name : {"WenQuanYi Micro Hei", "Noto Sans CJK SC", "Source Han Sans SC", "Droid Sans Fallback",
+                                 "AR PL UMing CN"})
+            if (installed.contains(QLatin1String(name), Qt::CaseInsensitive))
+                return QString::fromLatin1(name);
+        const QStringList chinese = fonts.families(QFontDatabase::SimplifiedChinese);
+        return chinese.isEmpty() ? QStringLiteral("WenQuanYi Micro Hei") : chinese.front();
+    }();
+    return family;
 }
 
 QFont resolveFont(const char* name, double size)
@@ -296,34 +308,47 @@ bool BaseChart::makeChart(int format, const char** data, int* len)
     return ok;
 }
 
+BaseChart::LegendLayout BaseChart::legendLayout() const
+{
+    LegendLayout layout;
+    if (!legend_)
+        return layout;
+    layout.entries = legendEntries();
+    const QFontMetrics metrics(legend_->font_);
+    layout.key = std::max(8, metrics.height() * 3 / 4);
+    layout.line = std::max(layout.key, metrics.height()) + 2;
+    const int padding = 4;
+    const int gap = 6;
+
+    int x = legend_->x_ + padding;
+    int y = legend_->y_ + padding;
+    int right = x;
+    for (const LegendEntry& entry : layout.entries) {
+        const int w = layout.key + gap + metrics.horizontalAdvance(entry.text);
+        layout.places.emplace_back(x, y, w, layout.line);
+        right = std::max(right, x + w);
+        if (legend_->vertical_)
+            y += layout.line;
+        else
+            x += w + 3 * gap;
+    }
+    const int bottom = legend_->vertical_ ? y : y + layout.line;
+    layout.box = QRect(legend_->x_, legend_->y_, right - legend_->x_ + padding,
+                       std::max(layout.line, bottom - legend_->y_) + padding);
+    return layout;
+}
+
+QRect BaseChart::legendRect() const
+{
+    return legendLayout().box;
+}
+
 void BaseChart::drawLegend(QPainter& painter)
 {
     if (!legend_)
         return;
-    const std::vector<LegendEntry> entries = legendEntries();
-    const QFontMetrics metrics(legend_->font_);
-    const int key = std::max(8, metrics.height() * 3 / 4);
-    const int padding = 4;
+    const LegendLayout layout = legendLayout();
     const int gap = 6;
-    const int line = std::max(key, metrics.height()) + 2;
-
-    // Place the entries first, then draw the box behind them.
-    std::vector<QRect> places;
-    int x = legend_->x_ + padding;
-    int y = legend_->y_ + padding;
-    int right = x;
-    for (const LegendEntry& entry : entries) {
-        const int w = key + gap + metrics.horizontalAdvance(entry.text);
-        places.emplace_back(x, y, w, line);
-        right = std::max(right, x + w);
-        if (legend_->vertical_)
-            y += line;
-        else
-            x += w + 3 * gap;
-    }
-    const int bottom = legend_->vertical_ ? y : y + line;
-    const QRect box(legend_->x_, legend_->y_, right - legend_->x_ + padding,
-                    std::max(line, bottom - legend_->y_) + padding);
 
     const QColor background = color(legend_->background_, Transparent);
     const QColor edge = color(legend_->edge_, Transparent);
@@ -332,18 +357,18 @@ void BaseChart::drawLegend(QPainter& painter)
     painter.setPen(edge.alpha() > 0 ? QPen(edge) : QPen(Qt::NoPen));
     painter.setBrush(background.alpha() > 0 ? QBrush(background) : QBrush(Qt::NoBrush));
     if (edge.alpha() > 0 || background.alpha() > 0)
-        painter.drawRect(box.adjusted(0, 0, -1, -1));
+        painter.drawRect(layout.box.adjusted(0, 0, -1, -1));
 
     painter.setFont(legend_->font_);
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        const QRect& place = places[i];
-        const QRect swatch(place.x(), place.y() + (line - key) / 2, key, key);
-        painter.setPen(entries[i].color.darker(150));
-        painter.setBrush(entries[i].color);
+    for (std::size_t i = 0; i < layout.entries.size(); ++i) {
+        const QRect& place = layout.places[i];
+        const QRect swatch(place.x(), place.y() + (layout.line - layout.key) / 2, layout.key, layout.key);
+        painter.setPen(layout.entries[i].color.darker(150));
+        painter.setBrush(layout.entries[i].color);
         painter.drawRect(swatch.adjusted(0, 0, -1, -1));
         painter.setPen(color(TextColor, TextColor));
-        painter.drawText(QRect(place.x() + key + gap, place.y(), place.width() - key - gap, line),
-                         Qt::AlignLeft | Qt::AlignVCenter, entries[i].text);
+        painter.drawText(QRect(place.x() + layout.key + gap, place.y(), place.width() - layout.key - gap, layout.line),
+                         Qt::AlignLeft | Qt::AlignVCenter, layout.entries[i].text);
     }
     painter.restore();
 }
@@ -413,19 +438,16 @@ void PieChart::draw(QPainter& painter)
         return;
     QChart* qchart = newChart();
     auto* series = new QPieSeries();
-    const QFont font = labelFontSet_ ? labelFont_ : textFont(kDefaultFontSize);
+    // A whole disk has no edges between sectors to draw.
+    const bool whole = std::count_if(values_.begin(), values_.end(), [](double v) { return v > 0; }) == 1;
     for (std::size_t i = 0; i < values_.size(); ++i) {
         const int index = static_cast<int>(i);
-        QPieSlice* slice = series->append(sectorLabel(index), std::max(0.0, values_[i]));
+        QPieSlice* slice = series->append(QString(), std::max(0.0, values_[i]));
         const QColor fill = color(DataColor + index, DataColor);
         slice->setColor(fill);
-        slice->setBorderColor(fill.darker(130));
+        slice->setBorderColor(whole ? fill : fill.darker(130));
         slice->setBorderWidth(1);
-        slice->setLabelVisible(true);
-        slice->setLabelPosition(QPieSlice::LabelOutside);
-        slice->setLabelArmLengthFactor(0.15);
-        slice->setLabelFont(font);
-        slice->setLabelColor(color(labelColor_, TextColor));
+        slice->setLabelVisible(false);  // the labels are placed below
     }
     // The plot area is the whole chart, so the pie's place and size are
     // shares of it.
@@ -436,6 +458,156 @@ void PieChart::draw(QPainter& painter)
     qchart->addSeries(series);
     qchart->setPlotArea(QRectF(0, 0, width(), height()));
     renderChart(qchart, width(), height(), painter);
+
+    const QColor text = color(labelColor_, TextColor);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setFont(labelFont());
+    for (const SectorLabel& label : labelLayout()) {
+        if (label.inside) {
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(QColor(255, 255, 255, 210));
+            painter.drawRoundedRect(QRectF(label.rect), 3, 3);
+        } else {
+            const QPoint end(label.rect.center().x() > label.elbow.x() ? label.rect.left() : label.rect.right() + 1,
+                             label.rect.center().y());
+            painter.setPen(QPen(text, 1));
+            painter.drawLine(label.rim, label.elbow);
+            painter.drawLine(label.elbow, end);
+        }
+        painter.setPen(text);
+        painter.drawText(label.rect, Qt::AlignCenter, label.text);
+    }
+    painter.restore();
+}
+
+QFont PieChart::labelFont() const
+{
+    return labelFontSet_ ? labelFont_ : textFont(kDefaultFontSize);
+}
+
+namespace {
+
+constexpr double kTurn = 6.283185307179586;
+
+// Angle of p seen from c, clockwise from twelve o'clock, in [0, 2 pi).
+double clockAngle(const QPointF& c, const QPointF& p)
+{
+    const double a = std::atan2(p.x() - c.x(), c.y() - p.y());
+    return a < 0 ? a + kTurn : a;
+}
+
+// True when no point of r lies within radius of c.
+bool clearOfDisk(const QRect& r, const QPointF& c, double radius)
+{
+    const double nx = std::clamp(c.x(), static_cast<double>(r.left()), static_cast<double>(r.right() + 1));
+    const double ny = std::clamp(c.y(), static_cast<double>(r.top()), static_cast<double>(r.bottom() + 1));
+    return std::hypot(nx - c.x(), ny - c.y()) > radius;
+}
+
+// True when the corners of r lie inside the sector from angle a0 to a1 of the
+// disk (c, radius).
+bool insideSector(const QRect& r, const QPointF& c, double radius, double a0, double a1)
+{
+    for (const QPointF corner : {QPointF(r.left(), r.top()), QPointF(r.right() + 1, r.top()),
+                                 QPointF(r.left(), r.bottom() + 1), QPointF(r.right() + 1, r.bottom() + 1)}) {
+        if (std::hypot(corner.x() - c.x(), corner.y() - c.y()) > radius)
+            return false;
+        const double a = clockAngle(c, corner);
+        if (a < a0 || a > a1)
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::vector<PieChart::SectorLabel> PieChart::labelLayout() const
+{
+    std::vector<SectorLabel> labels;
+    double total = 0;
+    for (double v : values_)
+        total += std::max(0.0, v);
+    if (total <= 0 || radius_ <= 0)
+        return labels;
+
+    struct Span {
+        int sector;
+        double from;
+        double to;
+    };
+    std::vector<Span> spans;
+    double before = 0;
+    for (std::size_t i = 0; i < values_.size(); ++i) {
+        const double v = std::max(0.0, values_[i]);
+        if (v <= 0)
+            continue;
+        spans.push_back({static_cast<int>(i), before / total * kTurn, (before + v) / total * kTurn});
+        before += v;
+    }
+    std::stable_sort(spans.begin(), spans.end(),
+                     [](const Span& a, const Span& b) { return a.to - a.from > b.to - b.from; });
+
+    const QFontMetrics metrics(labelFont());
+    const int h = metrics.height() + 2;
+    const QRect legend = legendRect();
+    const QRect avoid = legend.isEmpty() ? QRect() : legend.adjusted(-3, -3, 3, 3);
+    const QRect bounds(2, 2, width() - 4, height() - 4);
+    const QPointF centre(cx_, cy_);
+    std::vector<QRect> taken;
+    auto isFree = [&](const QRect& r) {
+        if (!bounds.contains(r) || (!avoid.isNull() && r.intersects(avoid)))
+            return false;
+        for (const QRect& t : taken)
+            if (r.intersects(t.adjusted(-1, -1, 1, 1)))
+                return false;
+        return true;
+    };
+
+    for (const Span& span : spans) {
+        SectorLabel label;
+        label.sector = span.sector;
+        label.text = sectorLabel(span.sector);
+        const int w = metrics.horizontalAdvance(label.text) + 6;
+        const double mid = (span.from + span.to) / 2;
+        const QPointF dir(std::sin(mid), -std::cos(mid));
+        label.rim = (centre + dir * radius_).toPoint();
+        label.elbow = (centre + dir * (radius_ + 12)).toPoint();
+        const bool right = dir.x() >= 0;
+        auto outside = [&](int y) {
+            return QRect(right ? label.elbow.x() + 10 : label.elbow.x() - 10 - w, y - h / 2, w, h);
+        };
+        auto outsideFree = [&](const QRect& r) { return isFree(r) && clearOfDisk(r, centre, radius_ + 3); };
+
+        QRect place = outside(label.elbow.y());
+        bool placed = outsideFree(place);
+        if (!placed) {
+            // Inside, near the rim, leaving the middle of the sector clear.
+            const double extent = std::fabs(dir.x()) * w / 2 + std::fabs(dir.y()) * h / 2;
+            const QPointF at = centre + dir * (radius_ * 0.5 + extent + 4);
+            const QRect inner(static_cast<int>(std::lround(at.x() - w / 2.0)),
+                              static_cast<int>(std::lround(at.y() - h / 2.0)), w, h);
+            if (isFree(inner) && insideSector(inner, centre, radius_ - 2, span.from, span.to)) {
+                place = inner;
+                placed = label.inside = true;
+            }
+        }
+        for (int step = 1; !placed && step * h / 2 < height(); ++step) {
+            for (int sign : {1, -1}) {
+                const QRect moved = outside(label.elbow.y() + sign * step * (h / 2));
+                if (outsideFree(moved)) {
+                    place = moved;
+                    placed = true;
+                    break;
+                }
+            }
+        }
+        label.rect = place;
+        taken.push_back(place);
+        labels.push_back(label);
+    }
+    std::sort(labels.begin(), labels.end(), [](const SectorLabel& a, const SectorLabel& b) { return a.sector < b.sector; });
+    return labels;
 }
 
 std::vector<BaseChart::LegendEntry> PieChart::legendEntries() const
@@ -547,7 +719,8 @@ void XYChart::draw(QPainter& painter)
     axisY->setRange(0, scale.top);
     axisY->setTickCount(scale.steps + 1);
     axisY->setMinorTickCount(0);
-    axisY->setLabelFormat(scale.step == std::floor(scale.step) ? QStringLiteral("%.0f") : QStringLiteral("%g"));
+    const QString valueFormat = scale.step == std::floor(scale.step) ? QStringLiteral("%.0f") : QStringLiteral("%g");
+    axisY->setLabelFormat(valueFormat);
 
     const QFont axisFont = textFont(kDefaultFontSize);
     const QColor text = color(TextColor, TextColor);
@@ -578,7 +751,7 @@ void XYChart::draw(QPainter& painter)
         axis->setTitleBrush(titleColor);
     };
     applyTitle(axisX, xAxis_, color(xAxis_.titleColor_, TextColor));
-    applyTitle(axisY, yAxis_, color(yAxis_.titleColor_, TextColor));
+    // The y axis title is drawn below, where it cannot leave the chart.
 
     qchart->addAxis(axisX, Qt::AlignBottom);
     qchart->addAxis(axisY, Qt::AlignLeft);
@@ -607,6 +780,30 @@ void XYChart::draw(QPainter& painter)
     }
     qchart->setPlotArea(QRectF(plotX_, plotY_, plotW_, plotH_));
     renderChart(qchart, width(), height(), painter);
+
+    if (yAxis_.hasTitle_ && !yAxis_.title_.isEmpty()) {
+        // Turned a quarter left, left of the widest value label, but never
+        // beyond the chart's left edge.
+        const QFontMetrics labelMetrics(axisFont);
+        int labelWidth = 0;
+        for (int k = 0; k <= scale.steps; ++k)
+            labelWidth = std::max(labelWidth,
+                                  labelMetrics.horizontalAdvance(QString::asprintf(valueFormat.toLatin1().constData(),
+                                                                                   k * scale.step)));
+        const QFontMetrics titleMetrics(yAxis_.titleFont_);
+        const int thickness = titleMetrics.height();
+        const int length = titleMetrics.horizontalAdvance(yAxis_.title_) + 4;
+        const int right = plotX_ - labelWidth - 12;
+        const int left = std::max(1, right - thickness);
+        painter.save();
+        painter.setRenderHint(QPainter::TextAntialiasing, true);
+        painter.translate(left, plotY_ + plotH_ / 2.0 + length / 2.0);
+        painter.rotate(-90);
+        painter.setFont(yAxis_.titleFont_);
+        painter.setPen(color(yAxis_.titleColor_, TextColor));
+        painter.drawText(QRect(0, 0, length, thickness), Qt::AlignCenter, yAxis_.title_);
+        painter.restore();
+    }
 }
 
 std::vector<BaseChart::LegendEntry> XYChart::legendEntries() const

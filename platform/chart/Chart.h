@@ -4,6 +4,7 @@
 #include <QColor>
 #include <QFont>
 #include <QImage>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 
@@ -170,6 +171,9 @@ public:
     // Colour value to a Qt colour (palette entries resolved); fallback for -1.
     QColor color(int value, int fallback) const;
 
+    // Where the legend box is drawn (empty without a legend).
+    QRect legendRect() const;
+
 protected:
     BaseChart(int width, int height, int bgColor, int edgeColor, int raisedEffect);
 
@@ -177,6 +181,15 @@ protected:
         QString text;
         QColor color;
     };
+
+    struct LegendLayout {
+        std::vector<LegendEntry> entries;
+        std::vector<QRect> places;  // key and text of each entry
+        QRect box;
+        int key = 0;   // side of a colour key
+        int line = 0;  // height of one entry
+    };
+    LegendLayout legendLayout() const;
 
     QFont textFont(double size) const;
     // Draws the chart's own content on a painter covering the whole chart.
@@ -213,12 +226,28 @@ public:
     int centreY() const { return cy_; }
     int radius() const { return radius_; }
 
+    // Where each sector's label goes: outside the pie beside its sector,
+    // joined to the rim by a line; where that place is taken (by the legend or
+    // a label placed before it) inside the sector on a light box, or else
+    // further up or down that side of the pie. Larger sectors are placed
+    // first. Sectors without a positive value get no label.
+    struct SectorLabel {
+        int sector = 0;
+        QString text;
+        QRect rect;
+        bool inside = false;
+        QPoint rim;    // outside labels: where the join line leaves the pie
+        QPoint elbow;  // and where it bends towards the text
+    };
+    std::vector<SectorLabel> labelLayout() const;
+
 protected:
     void draw(QPainter& painter) override;
     std::vector<LegendEntry> legendEntries() const override;
 
 private:
     QString sectorLabel(int i) const;
+    QFont labelFont() const;
 
     int cx_;
     int cy_;

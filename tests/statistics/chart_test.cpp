@@ -176,3 +176,57 @@ TEST(ChartLayer, PieWithoutAnythingToShareDrawsNoSectors)
         EXPECT_EQ(probe::rgb(image, 200, 150), 0xffffffu);
     }
 }
+
+TEST(ChartLayer, SectorLabelsKeepClearOfTheLegendAndOfEachOther)
+{
+    struct Case {
+        const char* name;
+        std::vector<double> values;
+    };
+    const Case cases[] = {
+        // The first sector's label would sit on the legend's entries.
+        {"four near-equal sectors", {16, 15, 15, 15}},
+        {"one large, one tiny", {99, 1}},
+        {"twelve causes", {1, 2, 3, 4, 1, 2, 3, 4, 1, 2, 3, 4}},
+        {"many tiny ones", {40, 1, 1, 1, 1, 1, 1, 1, 1, 30}},
+    };
+    for (const Case& c : cases) {
+        auto p = pie(c.values, {});
+        const QRect legend = p->legendRect();
+        ASSERT_FALSE(legend.isEmpty()) << c.name;
+        EXPECT_EQ(legend.topLeft(), QPoint(300, 50)) << c.name;
+        const std::vector<chart::PieChart::SectorLabel> labels = p->labelLayout();
+        ASSERT_EQ(labels.size(), c.values.size()) << c.name;
+        for (std::size_t i = 0; i < labels.size(); ++i) {
+            const chart::PieChart::SectorLabel& label = labels[i];
+            EXPECT_EQ(label.sector, static_cast<int>(i)) << c.name;
+            EXPECT_TRUE(label.text.endsWith('%')) << c.name;
+            EXPECT_TRUE(QRect(0, 0, 800, 400).contains(label.rect)) << c.name << " " << i;
+            EXPECT_FALSE(label.rect.intersects(legend)) << c.name << " " << i;
+            for (std::size_t k = i + 1; k < labels.size(); ++k)
+                EXPECT_FALSE(label.rect.intersects(labels[k].rect)) << c.name << " " << i << "/" << k;
+        }
+    }
+}
+
+TEST(ChartLayer, ValueAxisTitleStaysInsideTheChartBesideWideLabels)
+{
+    chart::XYChart c(800, 400, chart::BackgroundColor, chart::Transparent, 0);
+    c.setPlotArea(50, 20, 700, 300, chart::Transparent, -1, -1, 0xc0c0c0, chart::Transparent);
+    c.yAxis()->setTickDensity(50);
+    c.yAxis()->setMargin(30);
+    c.yAxis()->setTitle("数量", "simsun.ttc", 10, chart::TextColor);
+    const double values[] = {1800, 950};
+    chart::BarLayer2Layer(c.addBarLayer2(chart::Side, 0))->addDataSet(values, 2, 0xff3333, "a");
+    const QImage image = render(c, chart::PNG);
+    auto inkIn = [&](int x0, int x1) {
+        int ink = 0;
+        for (int x = x0; x < x1; ++x)
+            for (int y = 20; y < 320; ++y)
+                if (qGray(image.pixel(x, y)) < 128)
+                    ++ink;
+        return ink;
+    };
+    EXPECT_EQ(inkIn(0, 1), 0);      // nothing cut at the left edge
+    EXPECT_GT(inkIn(1, 18), 20);    // the title, left of the four-digit labels
+}

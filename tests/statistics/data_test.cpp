@@ -169,7 +169,9 @@ TEST(StatisticsData, PlainFolderNames)
 TEST(StatisticsCharts, MasterySectorsAreDrawnInTheirColours)
 {
     const std::vector<Sector> sectors = statistics::stateSectors({{0, 1, 5}, {0, 3, 2}, {1, 1, 4}, {1, 2, 1}});
-    const QImage image = probe::decode(statistics::drawPie(sectors, true));
+    const QByteArray bytes = statistics::drawPie(sectors, true);
+    EXPECT_TRUE(bytes.startsWith("BM"));  // a BMP file image
+    const QImage image = probe::decode(bytes);
     ASSERT_EQ(image.size(), QSize(800, 400));
     const std::vector<double> values = {5, 2, 5};
     const unsigned colours[] = {0xff3333, 0xb62424, 0x33ff33};
