@@ -137,70 +137,63 @@ void TestPoints(benchmark::State& state)
     state.counters["rows"] = static_cast<double>(list.size());
 }
 
-void StateCounts(benchmark::State& state)
+// One statistics query, called with a fresh result container each time.
+template <typename Result, typename Query>
+void statistics(benchmark::State& state, Query query)
 {
     Setup s(state.range(0));
     std::string err;
     for (auto _ : state) {
-        std::vector<std::tuple<int, int, int>> counts;
-        if (s.db->getStateCounts(kUser, kGrade, kTerm, kSubject, counts, err) != 0)
+        Result result;
+        if (query(*s.db, result, err) != 0)
             return fail(state, err);
     }
+}
+
+using Tuples = std::vector<std::tuple<int, int, int>>;
+using Counts = std::map<std::string, int>;
+
+void StateCounts(benchmark::State& state)
+{
+    statistics<Tuples>(state, [](sqlite& db, Tuples& r, std::string& err) {
+        return db.getStateCounts(kUser, kGrade, kTerm, kSubject, r, err);
+    });
 }
 
 void HotPoints(benchmark::State& state)
 {
-    Setup s(state.range(0));
-    std::string err;
-    for (auto _ : state) {
-        std::map<std::string, double> points;
-        if (s.db->getHotPoints(kUser, kGrade, kTerm, kSubject, points, err) != 0)
-            return fail(state, err);
-    }
+    using Points = std::map<std::string, double>;
+    statistics<Points>(state, [](sqlite& db, Points& r, std::string& err) {
+        return db.getHotPoints(kUser, kGrade, kTerm, kSubject, r, err);
+    });
 }
 
 void CauseCounts(benchmark::State& state)
 {
-    Setup s(state.range(0));
-    std::string err;
-    for (auto _ : state) {
-        std::map<std::string, int> counts;
-        if (s.db->getCauseCounts(kUser, kGrade, kTerm, kSubject, counts, err) != 0)
-            return fail(state, err);
-    }
+    statistics<Counts>(state, [](sqlite& db, Counts& r, std::string& err) {
+        return db.getCauseCounts(kUser, kGrade, kTerm, kSubject, r, err);
+    });
 }
 
 void MonthlyAdded(benchmark::State& state)
 {
-    Setup s(state.range(0));
-    std::string err;
-    for (auto _ : state) {
-        std::map<std::string, int> counts;
-        if (s.db->getMonthlyAdded(kUser, kGrade, kTerm, kSubject, counts, err) != 0)
-            return fail(state, err);
-    }
+    statistics<Counts>(state, [](sqlite& db, Counts& r, std::string& err) {
+        return db.getMonthlyAdded(kUser, kGrade, kTerm, kSubject, r, err);
+    });
 }
 
 void GradeTermCounts(benchmark::State& state)
 {
-    Setup s(state.range(0));
-    std::string err;
-    for (auto _ : state) {
-        std::vector<std::tuple<int, int, int>> counts;
-        if (s.db->getGradeTermCounts(kUser, counts, err) != 0)
-            return fail(state, err);
-    }
+    statistics<Tuples>(state, [](sqlite& db, Tuples& r, std::string& err) {
+        return db.getGradeTermCounts(kUser, r, err);
+    });
 }
 
 void SubjectCounts(benchmark::State& state)
 {
-    Setup s(state.range(0));
-    std::string err;
-    for (auto _ : state) {
-        std::vector<std::tuple<int, int, int>> counts;
-        if (s.db->getSubjectCounts(kUser, kGrade, kTerm, true, counts, err) != 0)
-            return fail(state, err);
-    }
+    statistics<Tuples>(state, [](sqlite& db, Tuples& r, std::string& err) {
+        return db.getSubjectCounts(kUser, kGrade, kTerm, true, r, err);
+    });
 }
 
 void AddDetail(benchmark::State& state)
