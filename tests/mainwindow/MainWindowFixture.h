@@ -13,7 +13,7 @@
 #include <memory>
 #include <string>
 
-#include "../service/ScriptedServer.h"
+#include "support/ScriptedServer.h"
 #include "app/Lorvane.h"
 #include "core/AppContext.h"
 #include "core/Settings.h"

@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "ScriptedServer.h"
+#include "support/ScriptedServer.h"
 #include "service/httpUtil.h"
 #include "support/TestEnv.h"
 
