@@ -1,39 +1,16 @@
 #include "ui/QMessageBoxBase.h"
 
+#include "ui/Modal.h"
+
 #include <QApplication>
-#include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include <cstdlib>
 #include <vector>
 
-namespace {
-
-QMessageBoxBase::Hook& hook()
-{
-    static QMessageBoxBase::Hook current;
-    return current;
-}
-
-// LORVANE_MESSAGE_LOG: append the box to the file instead of showing it.
-bool logInsteadOfShowing(const QString& title, const QString& text)
-{
-    const char* path = std::getenv("LORVANE_MESSAGE_LOG");
-    if (!path || !*path)
-        return false;
-    QFile log(QString::fromLocal8Bit(path));
-    if (log.open(QIODevice::WriteOnly | QIODevice::Append)) {
-        log.write((title + QLatin1Char('\t') + text + QLatin1Char('\n')).toUtf8());
-        log.close();
-    }
-    return true;
-}
-
-}  // namespace
 
 QMessageBoxBase::QMessageBoxBase(QWidget*, const QString& title, const QString& text, int kind)
     : QDialogBase(nullptr)
@@ -86,12 +63,10 @@ QSize QMessageBoxBase::sizeHint() const
 
 int QMessageBoxBase::run(QWidget* parent, const QString& title, const QString& text, int kind)
 {
-    if (hook())
-        return hook()(kind, title, text);
-    if (logInsteadOfShowing(title, text))
-        return 0;
-    QMessageBoxBase box(parent, title, text, kind);
-    return box.exec();
+    return modal::message(kind, title, text, [&] {
+        QMessageBoxBase box(parent, title, text, kind);
+        return box.exec();
+    });
 }
 
 int QMessageBoxBase::information(QWidget* parent, const QString& title, const QString& text)
@@ -102,24 +77,4 @@ int QMessageBoxBase::information(QWidget* parent, const QString& title, const QS
 int QMessageBoxBase::question(QWidget* parent, const QString& title, const QString& text)
 {
     return run(parent, title, text, Question);
-}
-
-void QMessageBoxBase::setTestHook(Hook newHook)
-{
-    hook() = std::move(newHook);
-}
-
-MessageBoxRecorder::MessageBoxRecorder(int answer)
-    : answer_(answer)
-    , previous_(hook())
-{
-    QMessageBoxBase::setTestHook([this](int kind, const QString& title, const QString& text) {
-        boxes_.push_back(Box{kind, title, text});
-        return answer_;
-    });
-}
-
-MessageBoxRecorder::~MessageBoxRecorder()
-{
-    QMessageBoxBase::setTestHook(previous_);
 }

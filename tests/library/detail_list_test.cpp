@@ -14,6 +14,7 @@
 #include "library/DetailcListWidget.h"
 #include "library/QuestionFixture.h"
 #include "library/SearchWidget.h"
+#include "ui/ModalRecorder.h"
 #include "ui/QMessageBoxBase.h"
 
 namespace {
@@ -49,7 +50,7 @@ protected:
         button->click();
     }
 
-    MessageBoxRecorder boxes;
+    ModalRecorder boxes;
     std::unique_ptr<DetailcListWidget> list;
 };
 

@@ -10,6 +10,7 @@
 #include "library/MoveSubject.h"
 #include "library/QuestionFixture.h"
 #include "library/SearchWidget.h"
+#include "ui/ModalRecorder.h"
 #include "ui/QMessageBoxBase.h"
 
 namespace {
@@ -17,7 +18,7 @@ namespace {
 class SearchAndMove : public ::testing::Test {
 protected:
     void SetUp() override { fixture::openDatabase(); }
-    MessageBoxRecorder boxes;
+    ModalRecorder boxes;
 };
 
 TEST_F(SearchAndMove, SearchDialogChecks)

@@ -21,6 +21,7 @@
 #include "library/QuestionFixture.h"
 #include "library/WebAddress.h"
 #include "service/httpUtil.h"
+#include "ui/ModalRecorder.h"
 #include "ui/QMessageBoxBase.h"
 
 // A main window on a real database; every dialog it opens is recorded and
@@ -79,7 +80,7 @@ protected:
         QTest::qWait(50);
     }
 
-    MessageBoxRecorder boxes;
+    ModalRecorder boxes;
     std::unique_ptr<Lorvane> window;
     QStringList shown;
     QStringList shownTitles;

@@ -28,6 +28,7 @@
 #include "service/UserSuggestion.h"
 #include "service/UsrDelete.h"
 #include "service/VerificationCodeLabel.h"
+#include "ui/ModalRecorder.h"
 #include "ui/QMessageBoxBase.h"
 
 namespace {
@@ -58,7 +59,7 @@ Json::Value parse(const std::string& body)
     return root;
 }
 
-QString lastText(const MessageBoxRecorder& boxes)
+QString lastText(const ModalRecorder& boxes)
 {
     return boxes.count() ? boxes.last().text : QString();
 }
@@ -142,7 +143,7 @@ TEST_F(FeedbackTest, CounterFollowsTheTextLength)
 
 TEST_F(FeedbackTest, RefusedSubmissionsSendNothing)
 {
-    MessageBoxRecorder boxes;
+    ModalRecorder boxes;
     UserSuggestion dialog;
     auto* text = child<QTextEdit>(&dialog, "textEdit_suggest");
     auto* code = child<QLineEdit>(&dialog, "lineEdit_code");
@@ -188,7 +189,7 @@ TEST_F(FeedbackTest, SendsTheTextWithTheAdapterAddress)
     // A stored address is not what feedback uses.
     setIniValue(QStringLiteral("mac"), QStringLiteral("FF-FF-FF-FF-FF-FF"));
 
-    MessageBoxRecorder boxes;
+    ModalRecorder boxes;
     UserSuggestion dialog;
     auto* label = dialog.findChild<VerificationCodeLabel*>();
     child<QTextEdit>(&dialog, "textEdit_suggest")->setPlainText(QStringLiteral("界面很好用，谢谢！请加打印"));
@@ -334,7 +335,7 @@ using ChangePasswordTest = ProfileTest;
 
 TEST_F(ChangePasswordTest, ChecksInOrderThenSendsDigests)
 {
-    MessageBoxRecorder boxes;
+    ModalRecorder boxes;
     ChangePassword dialog;
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("修改密码"));
     auto* oldField = child<QLineEdit>(&dialog, "lineEdit_old");
@@ -400,7 +401,7 @@ using AccountDeletionTest = ProfileTest;
 
 TEST_F(AccountDeletionTest, RefusalsThenDeletionClearsTheLocalAccount)
 {
-    MessageBoxRecorder boxes;
+    ModalRecorder boxes;
     const QString folder = QStringLiteral("item/") + QString::fromStdString(AppContext::instance()->user_folder);
     ASSERT_TRUE(QDir().mkpath(folder + QStringLiteral("/q1")));
     setIniValue(QStringLiteral("userID"), QStringLiteral("13800000000"));
@@ -476,7 +477,7 @@ using RegisterTest = ServiceTest;
 
 TEST_F(RegisterTest, SendButtonAndCountdown)
 {
-    MessageBoxRecorder boxes;
+    ModalRecorder boxes;
     UserRegister dialog;
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("用户注册"));
     auto* phone = child<QLineEdit>(&dialog, "lineEdit_userID");
@@ -539,7 +540,7 @@ TEST_F(RegisterTest, SendButtonAndCountdown)
 
 TEST_F(RegisterTest, ChecksInOrderAndRegisters)
 {
-    MessageBoxRecorder boxes;
+    ModalRecorder boxes;
     UserRegister dialog;
     auto* phone = child<QLineEdit>(&dialog, "lineEdit_userID");
     auto* sms = child<QLineEdit>(&dialog, "lineEdit_SMS");
@@ -674,7 +675,7 @@ using ResetTest = ServiceTest;
 
 TEST_F(ResetTest, HandedNumberChecksAndReset)
 {
-    MessageBoxRecorder boxes;
+    ModalRecorder boxes;
     {
         UserPasswordReset shorter;
         shorter.setUserID(QStringLiteral("1380000"));

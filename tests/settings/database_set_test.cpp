@@ -9,6 +9,7 @@
 
 #include "app/QDataBaseSet.h"
 #include "settings/SettingsFixture.h"
+#include "ui/ModalRecorder.h"
 #include "ui/QMessageBoxBase.h"
 
 namespace {
@@ -201,7 +202,7 @@ TEST_F(BaseDataDialog, DeleteIsRefusedWhileInUseAndReportsQuestionsUsingIt)
         std::string err;
         ASSERT_EQ(db->addDetail(d, err), 0) << err;
     }
-    MessageBoxRecorder boxes(1);
+    ModalRecorder boxes(1);
     open(2);
 
     chooseEntry("数学");  // shown: in use
@@ -237,7 +238,7 @@ TEST_F(BaseDataDialog, DeleteIsRefusedWhileInUseAndReportsQuestionsUsingIt)
 
 TEST_F(BaseDataDialog, LaterEditsKeepTheStateJustTicked)
 {
-    MessageBoxRecorder boxes(1);
+    ModalRecorder boxes(1);
     open(2);
     chooseEntry("物理");
     box(1)->click();  // hidden

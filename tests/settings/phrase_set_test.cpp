@@ -15,6 +15,7 @@
 #include "core/IObserver.h"
 #include "core/PhraseBook.h"
 #include "settings/SettingsFixture.h"
+#include "ui/ModalRecorder.h"
 #include "ui/QMessageBoxBase.h"
 
 namespace {
@@ -139,7 +140,7 @@ TEST_F(PhraseDialog, BatchImportTakesGoodLinesAndReportsLongOnesInAnyEncoding)
         {"UTF-8 with BOM and CRLF", QByteArray("\xEF\xBB\xBF") + QString(text).replace("\n", "\r\n").toUtf8()},
         {"GBK", gbk->fromUnicode(text)},
     };
-    MessageBoxRecorder boxes(1);
+    ModalRecorder boxes(1);
     open();
     chooseType(1);
     int n = 0;
@@ -178,7 +179,7 @@ TEST_F(PhraseDialog, BatchImportTakesGoodLinesAndReportsLongOnesInAnyEncoding)
 
 TEST_F(PhraseDialog, DeleteAndClearAskFirst)
 {
-    MessageBoxRecorder boxes(0);
+    ModalRecorder boxes(0);
     open();
     chooseType(2);
     click("btn_delete_all");  // empty list: nothing asked

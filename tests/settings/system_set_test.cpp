@@ -21,6 +21,7 @@
 #include "core/Settings.h"
 #include "platform/System.h"
 #include "settings/SettingsFixture.h"
+#include "ui/ModalRecorder.h"
 #include "ui/QMessageBoxBase.h"
 
 namespace {
@@ -160,7 +161,7 @@ TEST_F(SettingsDialog, StoredValuesOutOfRangeShowAndKeepTheDefault)
 TEST_F(SettingsDialog, MissingBackupProgramIsReportedAndTheDialogStays)
 {
     QSystemSet::setBackupProgram(testenv::appDataRoot() + "/no-such-backup");
-    MessageBoxRecorder boxes(1);
+    ModalRecorder boxes(1);
     open();
     dialog->show();
     const struct {
@@ -183,7 +184,7 @@ TEST_F(SettingsDialog, MissingBackupProgramIsReportedAndTheDialogStays)
 TEST_F(SettingsDialog, EnterNeverStartsABackup)
 {
     QSystemSet::setBackupProgram(testenv::appDataRoot() + "/no-such-backup");
-    MessageBoxRecorder boxes(1);
+    ModalRecorder boxes(1);
     open();
     dialog->show();
     dialog->activateWindow();
@@ -207,7 +208,7 @@ TEST_F(SettingsDialog, BackupStartsTheBackupProgramAndClosesTheProgram)
     Singleton<sqlite>::instance();
     setIniValue("detail_order", 1);
 
-    MessageBoxRecorder boxes(1);
+    ModalRecorder boxes(1);
     open();
     dialog->show();
     button(QStringLiteral("备份"))->click();

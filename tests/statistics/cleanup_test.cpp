@@ -12,6 +12,7 @@
 #include "StatsFixture.h"
 #include "library/ClearDetail.h"
 #include "library/statisticsSummary.h"
+#include "ui/ModalRecorder.h"
 #include "ui/QMessageBoxBase.h"
 
 namespace {
@@ -95,7 +96,7 @@ TEST_F(CleanUp, NothingTickedDoesNothing)
 {
     question(oldGrade, oldTerm, "b");
     ClearDetail dialog(counts());
-    MessageBoxRecorder boxes;
+    ModalRecorder boxes;
     dialog.on_clear_clicked();
     EXPECT_EQ(dialog.result(), 0);
     EXPECT_EQ(boxes.count(), 0);
@@ -124,7 +125,7 @@ TEST_F(CleanUp, TickedRowsLoseQuestionsOfEverySubjectAndOnlyTheirOwnFolders)
     QTableWidget* table = dialog.table();
     table->item(rowOf(table, QStringLiteral("初一"), QStringLiteral("下学期")), 0)->setCheckState(Qt::Checked);
     table->item(rowOf(table, QStringLiteral("初二"), QStringLiteral("下学期")), 0)->setCheckState(Qt::Checked);
-    MessageBoxRecorder boxes;
+    ModalRecorder boxes;
     dialog.on_clear_clicked();
     EXPECT_EQ(boxes.count(), 0);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
@@ -163,7 +164,7 @@ TEST_F(CleanUp, RowWhoseQuestionsAreGoneStopsWithTheDatabaseText)
     QTableWidget* table = dialog.table();
     table->item(rowOf(table, QStringLiteral("初一"), QStringLiteral("下学期")), 0)->setCheckState(Qt::Checked);
     table->item(rowOf(table, QStringLiteral("初二"), QStringLiteral("下学期")), 0)->setCheckState(Qt::Checked);
-    MessageBoxRecorder boxes;
+    ModalRecorder boxes;
     dialog.on_clear_clicked();
     ASSERT_EQ(boxes.count(), 1);
     EXPECT_EQ(boxes.last().title, QStringLiteral("提示"));

@@ -18,6 +18,7 @@
 #include "library/statisticsImportNumber.h"
 #include "library/statisticsPoint.h"
 #include "library/statisticsState.h"
+#include "ui/ModalRecorder.h"
 #include "ui/QMessageBoxBase.h"
 
 namespace {
@@ -39,7 +40,7 @@ using StatisticsPages = StatsDb;
 TEST_F(StatisticsPages, TabFrameShowsThePageThenFetchesIt)
 {
     insert(Row().state(0).times(1).point("函数"));
-    MessageBoxRecorder boxes;
+    ModalRecorder boxes;
     dataStatistics tab;
     const char* captions[] = {"易错考点", "掌握情况", "错误原因", "题目收录", "题目汇总"};
     for (int i = 0; i < 5; ++i)
@@ -110,7 +111,7 @@ TEST_F(StatisticsPages, FailedFetchShowsOneBoxAndKeepsThePicture)
     const qint64 before = page.chartLabel()->pixmap(Qt::ReturnByValue).cacheKey();
 
     exec("ALTER TABLE detail RENAME TO detail_gone");
-    MessageBoxRecorder boxes;
+    ModalRecorder boxes;
     page.doWork();
     ASSERT_EQ(boxes.count(), 1);
     EXPECT_EQ(boxes.last().title, QStringLiteral("提示"));

@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 
+#include "ui/ModalRecorder.h"
 #include "ui/QMessageBoxBase.h"
 #include "UiTestUtil.h"
 
@@ -92,14 +93,14 @@ TEST(MessageBox, ShowsTextAndIcon)
 TEST(MessageBox, TestHookAnswersWithoutShowing)
 {
     {
-        MessageBoxRecorder boxes(1);
+        ModalRecorder boxes(1);
         EXPECT_EQ(QMessageBoxBase::question(nullptr, QStringLiteral("删除"), QStringLiteral("是否要全部删除?")), 1);
         boxes.setAnswer(0);
         EXPECT_EQ(QMessageBoxBase::information(nullptr, QStringLiteral("提示"), QStringLiteral("失败")), 0);
         ASSERT_EQ(boxes.count(), 2);
-        EXPECT_EQ(boxes.boxes()[0].kind, 1);
+        EXPECT_EQ(boxes.boxes()[0].messageKind, 1);
         EXPECT_EQ(boxes.boxes()[0].title, QStringLiteral("删除"));
-        EXPECT_EQ(boxes.last().kind, 0);
+        EXPECT_EQ(boxes.last().messageKind, 0);
         EXPECT_EQ(boxes.last().text, QStringLiteral("失败"));
         EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     }
