@@ -260,7 +260,7 @@ void libevent::handleDocument(evhttp_request* req)
         return notFound(req);
     }
     evkeyvalq* headers = evhttp_request_get_output_headers(req);
-    evhttp_add_header(headers, "Content-Type", contentTypeOf(path.c_str()));
+    evhttp_add_header(headers, "Content-Type", contentTypeOf(relative.c_str()));
     evhttp_add_header(headers, "Content-Length", std::to_string(opened.st_size).c_str());
     // The file goes straight onto the connection's own buffer: only there
     // does the library send it with sendfile instead of mapping it.

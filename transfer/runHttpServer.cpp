@@ -80,3 +80,9 @@ void discardHttpServerStop()
     std::lock_guard<std::mutex> lock(g_mutex);
     g_pendingStop = false;
 }
+
+int httpServerPort()
+{
+    std::lock_guard<std::mutex> lock(g_mutex);
+    return g_running ? g_running->port() : 0;
+}

@@ -22,5 +22,7 @@ int runHttpServer(const char* root, int port, HttpDocumentCallback onDocument, v
 // Ends the running server's loop; a stop that comes before the server has
 // started is kept, and the next runHttpServer returns 0 at once.
 void stopHttpServer();
+// The running server's port once it is up, else 0.
+int httpServerPort();
 // Drops a kept stop (after the thread that would have consumed it ended).
 void discardHttpServerStop();
