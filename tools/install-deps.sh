@@ -14,6 +14,7 @@ PACKAGES=(
   libgl1-mesa-dri libglu1-mesa-dev
   xvfb xauth fonts-wqy-microhei
   mupdf-tools zint librsvg2-bin
+  libreoffice-writer-nogui poppler-utils
 )
 
 missing=()
