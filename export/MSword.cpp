@@ -14,6 +14,7 @@
 #include "export/docx/Media.h"
 #include "export/docx/Package.h"
 #include "export/docx/TemplateFields.h"
+#include "export/TempFolder.h"
 #include "export/office/Soffice.h"
 
 MSword::MSword() = default;
@@ -102,7 +103,7 @@ void MSword::insertPicture(QString path)
     current().runs.push_back(Run{QString(), path, insertionHalfPoints_});
 }
 
-bool MSword::writeDocx(const QString& path)
+bool MSword::saveDocx(const QString& path)
 {
     tinyxml2::XMLDocument doc;
     const std::string skeleton = docx::blankDocumentXml();
@@ -169,13 +170,13 @@ bool MSword::saveAs(const QString& path)
         lastError_ = QStringLiteral("无法写入文件 %1").arg(path);
         return false;
     }
-    QTemporaryDir work(QDir::tempPath() + QStringLiteral("/lorvane-doc-XXXXXX"));
+    QTemporaryDir work(temporaryFolderPattern("lorvane-doc"));
     if (!work.isValid()) {
         lastError_ = QStringLiteral("无法创建临时文件夹");
         return false;
     }
     const QString docxPath = work.filePath(QStringLiteral("document.docx"));
-    if (!writeDocx(docxPath))
+    if (!saveDocx(docxPath))
         return false;
     QString err;
     if (!office::convert({docxPath}, QStringLiteral("doc"), work.path(), err)) {

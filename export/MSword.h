@@ -51,6 +51,10 @@ public:
     // be read is left out.
     void insertPicture(QString path);
 
+    // Writes the document as .docx, the file that saveAs hands to the
+    // converter; false with lastError().
+    bool saveDocx(const QString& path);
+
     QString lastError() const { return lastError_; }
     bool isOpen() const { return open_; }
 
@@ -65,7 +69,6 @@ private:
         std::vector<Run> runs;
     };
     Paragraph& current();
-    bool writeDocx(const QString& path);
 
     bool open_ = false;
     std::vector<Paragraph> paragraphs_;

@@ -24,6 +24,7 @@
 #include "core/Utils.h"
 #include "export/DetailSpaceWidget.h"
 #include "export/ExportPlan.h"
+#include "export/TempFolder.h"
 #include "ui/Modal.h"
 #include "ui/QMessageBoxBase.h"
 
@@ -182,10 +183,10 @@ bool QExportDialog::prepareDataRoot()
     if (!hasHighByte(dataRoot))
         return true;
     tempCopied = true;
-    tempDir_ = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/lorvane-export-XXXXXX"));
+    const QString pattern = temporaryFolderPattern("lorvane-export");
+    tempDir_ = std::make_unique<QTemporaryDir>(pattern);
     if (!tempDir_->isValid()) {
-        QMessageBoxBase::information(this, QStringLiteral("提示"),
-                                     QStringLiteral("创建目录失败 %1").arg(tempDir_->path()));
+        QMessageBoxBase::information(this, QStringLiteral("提示"), QStringLiteral("创建目录失败 %1").arg(pattern));
         return false;
     }
     dataRoot = QDir::cleanPath(tempDir_->path()).toUtf8().toStdString();

@@ -13,6 +13,8 @@
 #include <memory>
 #include <mutex>
 
+#include "export/TempFolder.h"
+
 namespace office {
 namespace {
 
@@ -27,7 +29,7 @@ QString profileFolder()
 {
     static std::unique_ptr<QTemporaryDir> dir;
     if (!dir || !dir->isValid())
-        dir = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/lorvane-office-XXXXXX"));
+        dir = std::make_unique<QTemporaryDir>(temporaryFolderPattern("lorvane-office"));
     return dir->isValid() ? dir->path() : QString();
 }
 

@@ -219,6 +219,18 @@ TEST_F(ExportDialog, AFailedCopyIsReportedOnceWithTheNumbers)
     EXPECT_TRUE(modals.last().text.contains(QStringLiteral("编号 8、9"))) << modals.last().text.toStdString();
 }
 
+TEST_F(ExportDialog, ADialogWhoseCopyFolderCannotBeMadeIsNotReady)
+{
+    AppContext::instance()->data_path = dataPath + "/数据";
+    const QByteArray tmp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", "/nonexistent/lorvane");
+    auto dialog = open();
+    qputenv("TMPDIR", tmp);
+    EXPECT_FALSE(dialog->isReady());
+    ASSERT_EQ(modals.count(), 1);
+    EXPECT_EQ(modals.last().text, QStringLiteral("创建目录失败 /nonexistent/lorvane/lorvane-export-XXXXXX"));
+}
+
 TEST(DetailSpace, ShowsStoredCountsAndStoresEveryRowOnEachChange)
 {
     exportfixture::openDatabase();

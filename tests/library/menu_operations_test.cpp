@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QTimer>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -372,6 +375,42 @@ TEST_F(ListOperations, TheOldStyleIsNamedInEveryExportTitle)
     points.hotPoints = {"勾股定理"};
     points.btnexport_hotPoints_clicked();
     EXPECT_EQ(titles, (QStringList{"导出选中项(旧版)", "导出全部(旧版)", "导出全部考点(旧版)"}));
+}
+
+TEST_F(ListOperations, AnExportDialogThatCouldNotPrepareIsNeverShown)
+{
+    fixture::addQuestions(2);
+    reload();
+    recordDialogs();
+    const std::string dataPath = AppContext::instance()->data_path;
+    AppContext::instance()->data_path = dataPath + "/数据";
+    const QByteArray tmp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", "/nonexistent/lorvane");
+    list->menu_exportAll_triggered();
+    qputenv("TMPDIR", tmp);
+    AppContext::instance()->data_path = dataPath;
+    EXPECT_TRUE(titles.isEmpty());
+    ASSERT_EQ(modals.count(), 1);
+    EXPECT_TRUE(modals.last().text.startsWith(QStringLiteral("创建目录失败")));
+}
+
+TEST_F(ListOperations, ARightClickRunsTheMenu)
+{
+    fixture::addQuestions(2);
+    reload();
+    select(1);
+    QStringList shown;
+    QTimer::singleShot(0, [&] {
+        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            for (QAction* a : menu->actions())
+                shown << a->text();
+            menu->close();
+        }
+    });
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), QPoint(5, 5));
+    QApplication::sendEvent(list.get(), &event);
+    EXPECT_EQ(shown.size(), 10);
+    EXPECT_TRUE(event.isAccepted());
 }
 
 TEST_F(ListOperations, ExamPointExportTakesEveryQuestionOfTheListedPointsByNumber)
