@@ -66,6 +66,21 @@ RunFormat runFormatOf(const QTextCharFormat& cf)
     return f;
 }
 
+// The marker of a list item: its number ("3.") or its bullet.
+QString listMarker(QTextList* list, const QTextBlock& block)
+{
+    switch (list->format().style()) {
+    case QTextListFormat::ListDisc:
+        return QStringLiteral("•");
+    case QTextListFormat::ListCircle:
+        return QStringLiteral("◦");
+    case QTextListFormat::ListSquare:
+        return QStringLiteral("▪");
+    default:
+        return list->itemText(block);
+    }
+}
+
 }  // namespace
 
 HtmlToWordML::HtmlToWordML(tinyxml2::XMLDocument& doc, MediaSet& media, RunFormat base, long maxWidth,
@@ -126,7 +141,7 @@ XMLElement* HtmlToWordML::block(const QTextBlock& b, long width)
     if (QTextList* list = b.textList()) {
         pf.indentLeft += twips(list->format().indent() * 20.0);
         setParagraphFormat(p, pf);
-        addTextRuns(p, list->itemText(b) + QLatin1Char(' '), blockBase);
+        addTextRuns(p, listMarker(list, b) + QLatin1Char(' '), blockBase);
     }
     for (QTextBlock::iterator it = b.begin(); !it.atEnd(); ++it) {
         const QTextFragment fragment = it.fragment();

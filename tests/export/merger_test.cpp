@@ -221,6 +221,28 @@ TEST_F(Merger, AnHtmlFieldBecomesParagraphsRunsPicturesAndTables)
     EXPECT_NE(xml.find("cx=\"1143000\" cy=\"571500\""), std::string::npos);
 }
 
+TEST_F(Merger, ListsKeepTheirMarkersAndMergedCellsTheirSpans)
+{
+    const std::string html = "<html><body><ol><li>甲</li><li>乙</li></ol><ul><li>丙</li></ul>"
+                             "<table border=\"1\"><tr><td colspan=\"2\">合并</td></tr>"
+                             "<tr><td rowspan=\"2\">竖</td><td>a</td></tr><tr><td>b</td></tr></table></body></html>";
+    ok(merger.setText("rich", "body", html, err));
+    ok(merger.paste("rich", err));
+    ok(merger.save(path("lists.docx"), err));
+    inspect::Docx doc;
+    ASSERT_TRUE(doc.open(path("lists.docx")));
+    EXPECT_TRUE(doc.malformedParts().empty());
+    const QStringList p = doc.paragraphs();
+    EXPECT_EQ(p.mid(0, 3), (QStringList{"1. 甲", "2. 乙", "• 丙"}));
+    for (const char* cell : {"合并", "竖", "a", "b"})
+        EXPECT_TRUE(p.contains(QString::fromUtf8(cell))) << cell;
+    const std::string xml = doc.part("word/document.xml");
+    EXPECT_NE(xml.find("<w:gridSpan w:val=\"2\"/>"), std::string::npos) << xml;
+    EXPECT_NE(xml.find("<w:vMerge w:val=\"restart\"/>"), std::string::npos);
+    EXPECT_NE(xml.find("<w:vMerge/>"), std::string::npos);
+    EXPECT_EQ(doc.count("w:tc"), 5);  // 1 + 2 + 2, the covered cell continuing the merge
+}
+
 TEST_F(Merger, UnknownItemsAndFieldsAreRefused)
 {
     EXPECT_FALSE(merger.setText("nope", "title", "x", err));
