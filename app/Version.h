@@ -3,10 +3,9 @@
 #include <string>
 #include <vector>
 
-// The program's name and its own version, shown in the window title and the
-// about dialog; the version is compared with the one the web service offers.
-inline const char* programName() { return "错题本"; }
-inline const char* programVersion() { return "2.0.8"; }
+// The program's name and version (core/Program.h); the version is compared
+// with the one the web service offers.
+#include "core/Program.h"
 
 // Splits a dotted version ("2.0.10") into its numbers. False for an empty
 // text, an empty part, a part that is not all digits, or a part too long to

@@ -167,6 +167,7 @@ DetailcListWidget::DetailcListWidget(QWidget* parent, bool compactForm)
 
     stateIconStyle = getIniValue<int>(QStringLiteral("state_ico"), 3);
     detailOrder = getIniValue<int>(QStringLiteral("detail_order"), 0);
+    setupOperations();
 }
 
 DetailcListWidget::~DetailcListWidget()

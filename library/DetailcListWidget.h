@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/IDatabase.h"
 #include "core/Records.h"
 #include "service/httpUtil.h"
 
@@ -14,8 +15,10 @@ class QCheckBox;
 class QDialog;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 class QTableWidget;
+class QTableWidgetItem;
 class QToolButton;
 class SearchWidget;
 
@@ -68,6 +71,14 @@ public:
     void setAdvertisement(_advertisement_t advertisement);
     const _advertisement_t& notice() const { return advertisement; }
 
+    // The rows an operation applies to: the ticked rows in row order, else
+    // the table's selected row.
+    std::vector<int> targetRows() const;
+    // The context menu for the current ticks and selection (parent: the
+    // list); null when the page holds no question, when there is no target
+    // row, or when a target row holds no question.
+    QMenu* createContextMenu();
+
     // Runs the dialogs the list opens (the advanced search, the notice);
     // tests replace it so that no modal dialog blocks. The default is exec().
     static std::function<int(QDialog&)>& dialogRunner();
@@ -88,6 +99,23 @@ public slots:
     void state_cion_changed(int index);
     virtual void btnexport_hotPoints_clicked();
 
+    // The context menu's entries, in menu order.
+    void menu_open_triggered();
+    void menu_delete_triggered();
+    void menu_mastered_triggered();
+    void menu_source_triggered();
+    void menu_remark_triggered();
+    void menu_move_triggered();
+    void menu_export_triggered();
+    void menu_exportAll_triggered();
+    // 预览 and the double click: the viewer on the current row.
+    void itemDoubleClicked(QTableWidgetItem* item);
+    void select_all_stateChanged(int state);
+    // "题目收录": the capture window, then a reload.
+    void btnImport_clicked();
+    // "导出全部".
+    void btnExport_clicked();
+
 protected slots:
     void textChanged(const QString& text);
     void btnSearch_clicked();
@@ -100,6 +128,11 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+    // Opens the export dialog on list, titled title, or title + "(旧版)"
+    // when the setting export_style is not 0.
+    void openExportDialog(const std::vector<_detail_t>& list, const QString& title);
 
     QPushButton* btnImport = nullptr;
     QPushButton* btnExport = nullptr;
@@ -138,6 +171,16 @@ protected:
     _advertisement_t advertisement;
 
 private:
+    void setupOperations();
+    // The ids of the questions of rows, in that order.
+    std::vector<int> idsOf(const std::vector<int>& rows) const;
+    // Runs change as an awaited task; a failure shows its text, a success
+    // reloads the list. True on success.
+    bool applyChange(const std::function<int(std::string&)>& change);
+    // 修改题目来源 / 修改备注.
+    void changeText(const QString& title, const QString& label,
+                    int (IDatabase::*write)(std::vector<int>, std::string, std::string&));
+
     // Shared with the background counts: the list while it exists, and the
     // number of the latest reload.
     struct CountChannel;

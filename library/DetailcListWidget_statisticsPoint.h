@@ -18,7 +18,7 @@ public:
     std::vector<std::string> hotPoints;
 
 public slots:
-    // Export of all questions of the listed points; comes with the Word
-    // export, until then it does nothing.
+    // "导出全部考点": every question of the listed points (under the list's
+    // grade, term, subject and mastery filter), by number ascending.
     void btnexport_hotPoints_clicked() override;
 };

@@ -15,6 +15,7 @@ PACKAGES=(
   xvfb xauth fonts-wqy-microhei
   mupdf-tools zint librsvg2-bin
   zbar-tools nodejs chromium
+  libreoffice-writer-nogui poppler-utils
 )
 # npm comes with some builds of nodejs (which then conflict with Debian's npm).
 if ! command -v npm >/dev/null 2>&1; then

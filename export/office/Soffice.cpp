@@ -1,0 +1,125 @@
+#include "export/office/Soffice.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QUrl>
+
+#include <csignal>
+#include <memory>
+#include <mutex>
+
+#include "export/TempFolder.h"
+
+namespace office {
+namespace {
+
+std::mutex& runMutex()
+{
+    static std::mutex m;
+    return m;
+}
+
+// The process's private profile folder; built on first use.
+QString profileFolder()
+{
+    static std::unique_ptr<QTemporaryDir> dir;
+    if (!dir || !dir->isValid())
+        dir = std::make_unique<QTemporaryDir>(temporaryFolderPattern("lorvane-office"));
+    return dir->isValid() ? dir->path() : QString();
+}
+
+}  // namespace
+
+QString findSoffice()
+{
+    const QString besideProgram = QCoreApplication::instance()
+                                      ? QCoreApplication::applicationDirPath() + QStringLiteral("/soffice")
+                                      : QString();
+    if (!besideProgram.isEmpty() && QFileInfo(besideProgram).isExecutable())
+        return besideProgram;
+    for (const QString& name : {QStringLiteral("soffice"), QStringLiteral("libreoffice")}) {
+        const QString found = QStandardPaths::findExecutable(name);
+        if (!found.isEmpty())
+            return found;
+    }
+    return QString();
+}
+
+QString convertedPath(const QString& file, const QString& target, const QString& outDir)
+{
+    const QString extension = target.section(QLatin1Char(':'), 0, 0);
+    return QDir(outDir).filePath(QFileInfo(file).completeBaseName() + QLatin1Char('.') + extension);
+}
+
+bool convert(const QStringList& files, const QString& target, const QString& outDir, QString& err, int timeoutMs)
+{
+    const QString soffice = findSoffice();
+    if (soffice.isEmpty()) {
+        err = QStringLiteral("找不到 LibreOffice（soffice）");
+        return false;
+    }
+    std::lock_guard<std::mutex> lock(runMutex());
+    const QString profile = profileFolder();
+    if (profile.isEmpty()) {
+        err = QStringLiteral("无法创建 LibreOffice 的临时配置文件夹");
+        return false;
+    }
+    for (const QString& file : files)
+        QFile::remove(convertedPath(file, target, outDir));
+
+    QStringList arguments{QStringLiteral("-env:UserInstallation=") + QUrl::fromLocalFile(profile).toString(),
+                          QStringLiteral("--headless"),
+                          QStringLiteral("--invisible"),
+                          QStringLiteral("--nologo"),
+                          QStringLiteral("--norestore"),
+                          QStringLiteral("--nolockcheck"),
+                          QStringLiteral("--convert-to"),
+                          target,
+                          QStringLiteral("--outdir"),
+                          outDir};
+    arguments += files;
+
+    // soffice hands the work to a child of its own; started in a session of
+    // its own, the whole group can be stopped when it hangs.
+    const QString setsid = QStandardPaths::findExecutable(QStringLiteral("setsid"));
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    if (!setsid.isEmpty()) {
+        arguments.prepend(soffice);
+        process.start(setsid, arguments);
+    } else {
+        process.start(soffice, arguments);
+    }
+    if (!process.waitForStarted(30000)) {
+        err = QStringLiteral("无法启动 LibreOffice：") + process.errorString();
+        return false;
+    }
+    if (!process.waitForFinished(timeoutMs)) {
+        if (!setsid.isEmpty() && process.processId() > 0)
+            ::kill(-static_cast<pid_t>(process.processId()), SIGKILL);
+        process.kill();
+        process.waitForFinished(5000);
+        err = QStringLiteral("LibreOffice 转换超时");
+        return false;
+    }
+    const QString output = QString::fromLocal8Bit(process.readAll()).trimmed();
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+        err = QStringLiteral("LibreOffice 转换失败（退出码 %1）%2").arg(process.exitCode()).arg(output);
+        return false;
+    }
+    for (const QString& file : files) {
+        const QFileInfo result(convertedPath(file, target, outDir));
+        if (!result.exists() || result.size() == 0) {
+            err = QStringLiteral("LibreOffice 没有写出 %1 %2").arg(result.fileName(), output);
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace office

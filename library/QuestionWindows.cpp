@@ -1,0 +1,7 @@
+#include "library/QuestionWindows.h"
+
+QuestionWindows& QuestionWindows::instance()
+{
+    static QuestionWindows windows;
+    return windows;
+}

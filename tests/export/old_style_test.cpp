@@ -1,0 +1,147 @@
+// The older exporter without starting LibreOffice: the typed document, the
+// answers page and PDF, and the failures it reports.
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "DocxInspect.h"
+#include "ExportFixture.h"
+#include "export/MSword.h"
+#include "export/WordProcessing2.h"
+#include "export/office/Soffice.h"
+
+namespace {
+
+class OldStyle : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        exportfixture::openDatabase();
+        ASSERT_TRUE(out.isValid());
+        exporter.grade = "初一";
+        exporter.term = "上学期";
+        exporter.subject = "数学";
+    }
+    QTemporaryDir out;
+    WordProcessing2 exporter;
+    std::string err;
+};
+
+TEST_F(OldStyle, TypedLinesTakeTheirFormatsAndNewParagraphsInheritThem)
+{
+    if (office::findSoffice().isEmpty())
+        GTEST_SKIP() << "needs LibreOffice to open a document";
+    const QString picture = out.filePath(QStringLiteral("p.png"));
+    ASSERT_TRUE(exportfixture::writePicture(picture, 100, 40, Qt::white, QStringLiteral("图"), "PNG"));
+    MSword word;
+    ASSERT_TRUE(word.open(false));
+    word.typeText(QStringLiteral("标题"));
+    word.selectLine();
+    word.setAlignment(0);
+    word.setFontSize(16);
+    word.setLineSpacing(20.0);
+    word.moveToEnd();
+    word.typeParagraph();
+    word.typeText(QStringLiteral("编号：1"));
+    word.selectLine();
+    word.setAlignment(1);
+    word.setFontSize(10);
+    word.moveToEnd();
+    word.typeParagraph();
+    word.insertPicture(QString(picture).replace(QLatin1Char('/'), QLatin1Char('\\')));  // read as '/'
+
+    word.typeParagraph();
+    word.setAlignment(7);  // not a kind: nothing
+    ASSERT_TRUE(word.saveDocx(out.filePath(QStringLiteral("typed.docx")))) << word.lastError().toStdString();
+
+    inspect::Docx doc;
+    ASSERT_TRUE(doc.open(out.filePath(QStringLiteral("typed.docx"))));
+    EXPECT_TRUE(doc.malformedParts().empty());
+    EXPECT_TRUE(doc.danglingEmbeds().empty());
+    EXPECT_EQ(doc.paragraphs(), (QStringList{"标题", "编号：1", "", ""}));
+    EXPECT_EQ(doc.pictureCount(), 1);
+    const std::string xml = doc.part("word/document.xml");
+    // Heading: centred, 16 pt, at least 20 pt a line; the number line
+    // justified, 10 pt, with the spacing carried over.
+    EXPECT_NE(xml.find("<w:spacing w:line=\"400\" w:lineRule=\"atLeast\"/><w:jc w:val=\"center\"/>"), std::string::npos)
+        << xml;
+    EXPECT_NE(xml.find("<w:sz w:val=\"32\"/>"), std::string::npos);
+    EXPECT_NE(xml.find("<w:jc w:val=\"both\"/></w:pPr><w:r><w:rPr><w:sz w:val=\"20\"/>"), std::string::npos) << xml;
+}
+
+TEST_F(OldStyle, AnswersPageHoldsTheParagraphsOfEachAnswerOnly)
+{
+    _answer_t good;
+    good.number = 4;
+    good.content = "<html><head/><body><p>甲段</p><table><tr><td>表格文字</td></tr></table><p>乙段</p>"
+                   "<ul><li>列表</li></ul></body></html>";
+    _answer_t broken;
+    broken.number = 5;
+    broken.content = "<html><body><p>未闭合</body></html>";
+    exporter.answers = {good, broken};
+    const QString page = exporter.answerPage();
+    EXPECT_TRUE(page.contains(QStringLiteral("<h2>初一上学期数学答案</h2>"))) << page.toStdString();
+    EXPECT_TRUE(page.contains(QStringLiteral("<p>编号：4</p>")));
+    EXPECT_TRUE(page.contains(QStringLiteral("<p>甲段</p>")));
+    EXPECT_TRUE(page.contains(QStringLiteral("<p>乙段</p>")));
+    EXPECT_TRUE(page.contains(QStringLiteral("<p>编号：5</p>")));
+    for (const char* absent : {"表格文字", "列表", "未闭合"})
+        EXPECT_FALSE(page.contains(QString::fromUtf8(absent))) << absent;
+    EXPECT_TRUE(page.contains(QStringLiteral("font-family:'SimSun'; font-size:10pt")));
+
+    exporter.answerPath = out.filePath(QStringLiteral("答案.pdf")).toLocal8Bit().toStdString();
+    ASSERT_EQ(exporter.exportAnswer(err), 0) << err;
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {out.filePath(QStringLiteral("答案.pdf")), QStringLiteral("-")});
+    if (text.waitForFinished(60000) && text.exitCode() == 0) {
+        const QString words = QString::fromUtf8(text.readAllStandardOutput());
+        EXPECT_TRUE(words.contains(QStringLiteral("甲段")));
+        EXPECT_FALSE(words.contains(QStringLiteral("表格文字")));
+    }
+}
+
+TEST_F(OldStyle, AnAnswersPdfThatCannotBeWrittenIsReported)
+{
+    exporter.answerPath = out.filePath(QStringLiteral("no/such/folder/答案.pdf")).toLocal8Bit().toStdString();
+    EXPECT_EQ(exporter.exportAnswer(err), -1);
+    EXPECT_NE(err.find("无法写入文件"), std::string::npos) << err;
+}
+
+TEST_F(OldStyle, AnUnwritableTargetIsReportedWithoutAFile)
+{
+    if (office::findSoffice().isEmpty())
+        GTEST_SKIP() << "needs LibreOffice to open a document";
+    QFile blocker(out.filePath(QStringLiteral("plain file")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    exporter.topics = {{1, "选择题", "/no/picture.jpg"}};
+    exporter.topicPath = (blocker.fileName() + QStringLiteral("/题目.doc")).toLocal8Bit().toStdString();
+    EXPECT_EQ(exporter.exportTopic(err), -1);
+    EXPECT_NE(err.find("无法写入文件"), std::string::npos) << err;
+    EXPECT_FALSE(QFileInfo::exists(QString::fromLocal8Bit(exporter.topicPath.c_str())));
+}
+
+TEST_F(OldStyle, WithoutLibreOfficeTheWordMessageAndNoFile)
+{
+    const QByteArray path = qgetenv("PATH");
+    QTemporaryDir empty;
+    qputenv("PATH", empty.path().toLocal8Bit());
+    exporter.topics = {{1, "选择题", "/no/picture.jpg"}};
+    exporter.reappears = {_answer_t()};
+    exporter.topicPath = out.filePath(QStringLiteral("题目.doc")).toLocal8Bit().toStdString();
+    exporter.reappearPath = out.filePath(QStringLiteral("错题再现.doc")).toLocal8Bit().toStdString();
+    const int topic = exporter.exportTopic(err);
+    const std::string topicErr = err;
+    const int redo = exporter.exportReappear(err);
+    qputenv("PATH", path);
+    EXPECT_EQ(topic, -1);
+    EXPECT_EQ(topicErr, "导出word失败，请确保已安装Microsoft Office Word软件");
+    EXPECT_EQ(redo, -1);
+    EXPECT_EQ(err, "导出word失败，请确保已安装Microsoft Office Word软件");
+    EXPECT_TRUE(QDir(out.path()).isEmpty());
+}
+
+}  // namespace
