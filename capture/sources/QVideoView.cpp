@@ -69,11 +69,11 @@ QVideoView::QVideoView(QWidget* parent)
 
 QVideoView::~QVideoView()
 {
-    closeDevice();
-    if (backend_) {
+    // No device event may reach this window once its destruction begins.
+    if (backend_)
         backend_->setDeviceCallback(camera::DeviceCallback());
-        backend_.reset();
-    }
+    closeDevice();
+    backend_.reset();
     // Without a camera the turns stay as they were: nobody could see or
     // change them.
     if (deviceWasOpen_)
@@ -151,7 +151,10 @@ void QVideoView::setupConnections()
     connect(desk_, &QCheckBox::stateChanged, this, &QVideoView::desk_stateChanged);
     connect(this, &QVideoView::sgn_frame, this, &QVideoView::view_frame);
     connect(this, &QVideoView::sgn_ready, this, &QVideoView::view_ready);
-    connect(this, &QVideoView::sgn_device, this, &QVideoView::device_event);
+    // Queued even when a device event is reported from the GUI thread: the
+    // handler opens and closes devices, which must not happen inside the
+    // layer's own reporting.
+    connect(this, &QVideoView::sgn_device, this, &QVideoView::device_event, Qt::QueuedConnection);
 }
 
 QStringList QVideoView::getFiles() const
