@@ -41,8 +41,12 @@ QString sourceDir()
 
 int main(int argc, char** argv)
 {
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // The environment every test runs in (children started by tests inherit
+    // it); ctest's own settings win where it gives them.
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    setenv("LC_ALL", "C.UTF-8", 0);
+    setenv("LORVANE_BIN_DIR", LORVANE_TEST_BIN_DIR, 0);
+    setenv("LORVANE_SOURCE_DIR", LORVANE_TEST_SOURCE_DIR, 0);
     QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
 
     auto tmp = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/lorvane-test-XXXXXX"));
