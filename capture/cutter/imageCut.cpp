@@ -2,6 +2,7 @@
 
 #include <QButtonGroup>
 #include <QImageReader>
+#include <QPainter>
 #include <QPixmap>
 #include <QShortcut>
 #include <QToolButton>
@@ -26,6 +27,21 @@ QCursor makeCutCursor()
     if (picture.isNull())
         return QCursor(Qt::CrossCursor);
     return QCursor(picture.scaledToWidth(24, Qt::SmoothTransformation), 0, 0);
+}
+
+// A picture with transparent parts (a PNG screenshot, say) lies on white
+// paper: dropping its alpha channel would turn them black.
+QImage onWhite(const QImage& picture)
+{
+    if (picture.isNull() || !picture.hasAlphaChannel())
+        return picture;
+    QImage flat(picture.size(), QImage::Format_RGB32);
+    if (flat.isNull())
+        return QImage();
+    flat.fill(Qt::white);
+    QPainter painter(&flat);
+    painter.drawImage(0, 0, picture);
+    return flat;
 }
 
 }  // namespace
@@ -130,7 +146,7 @@ bool imageCut::loadImage(QString path)
     // A phone photo is stored sideways with an orientation tag: show it
     // upright, so that it reads normally and straightening measures its lines.
     reader.setAutoTransform(true);
-    pipeline_.setPage(reader.read());
+    pipeline_.setPage(onWhite(reader.read()));
     displayImage_ = pipeline_.page();
     processImage();
     fitImage(false);

@@ -364,3 +364,16 @@ TEST_F(CutterView, PortraitPhoneShotLoadsUpright)
     EXPECT_GT(bottom.blue(), 200);
     EXPECT_LT(bottom.red(), 60);
 }
+
+TEST_F(CutterView, TransparentPartsLieOnWhite)
+{
+    QImage shot(60, 40, QImage::Format_ARGB32);
+    shot.fill(Qt::transparent);
+    for (int x = 10; x < 50; ++x)
+        shot.setPixelColor(x, 20, Qt::black);
+    imageCut& cutter = makeCutter();
+    cutter.toolBar()->button(imageCutBar::kBackground)->click();
+    ASSERT_TRUE(cutter.loadImage(writePage(shot)));
+    EXPECT_EQ(cutter.displayImage().pixelColor(5, 5), QColor(Qt::white));
+    EXPECT_EQ(cutter.displayImage().pixelColor(30, 20), QColor(Qt::black));
+}
