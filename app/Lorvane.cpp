@@ -21,6 +21,7 @@
 
 #include "app/Navigation.h"
 #include "app/Version.h"
+#include "capture/question/QTopicInfo.h"
 #include "core/AppContext.h"
 #include "core/Settings.h"
 #include "core/Sqlite.h"
@@ -131,9 +132,17 @@ Lorvane::Lorvane(QWidget* parent) : QDialogBase(parent)
 
     ctx->state = 0;
     QTimer::singleShot(500, this, &Lorvane::animation_finished);
+    // Every question form built from now on tells this window of the subject
+    // chosen in it.
+    QTopicInfo::setMainObserver(this);
 }
 
-Lorvane::~Lorvane() { stopWorker(); }
+Lorvane::~Lorvane()
+{
+    if (QTopicInfo::mainObserver() == this)
+        QTopicInfo::setMainObserver(nullptr);
+    stopWorker();
+}
 
 void Lorvane::paintEvent(QPaintEvent*) { paintStyledBackground(this); }
 

@@ -8,14 +8,12 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "capture/common/SpaceBarSwitch.h"
 #include "capture/cutter/imageCutBar.h"
 #include "capture/cutter/showRectWidget.h"
 #include "core/Settings.h"
 
 using namespace state_names;
-
-int imageCut::s_rememberedTool = 0;
-bool imageCut::s_quickSwitch = false;
 
 namespace {
 
@@ -284,13 +282,8 @@ void imageCut::buttonClicked(int id)
 
 void imageCut::quick_change()
 {
-    const int current = toolState();
-    if (current != 0) {
-        s_rememberedTool = current;
-        toolMachine_.set(0);
-        s_quickSwitch = true;
-    } else if (s_quickSwitch) {
-        toolMachine_.set(s_rememberedTool);
-        s_quickSwitch = false;
-    }
+    // Shared with the image editor: Space held in either pans.
+    const int next = SpaceBarSwitch::quickChange(toolState());
+    if (next >= 0)
+        toolMachine_.set(next);
 }

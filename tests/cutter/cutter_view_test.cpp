@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "CutterFixture.h"
+#include "capture/common/SpaceBarSwitch.h"
 #include "capture/cutter/imageCutBar.h"
 #include "capture/cutter/showRectWidget.h"
 
@@ -238,6 +239,7 @@ TEST_F(CutterView, ZonesSetTheirCursors)
 
 TEST_F(CutterView, SpaceSwitchesToTheMouseToolWhileHeld)
 {
+    SpaceBarSwitch::reset();
     imageCut& cutter = showCoordinatePage(500, 400);
     drag({250, 100}, {350, 200});
     ASSERT_TRUE(cutter.actionBar()->isVisible());

@@ -1,0 +1,128 @@
+#pragma once
+
+#include <QString>
+#include <QTextCharFormat>
+#include <QVector>
+#include <QWidget>
+
+class QButtonGroup;
+class QColor;
+class QComboBox;
+class QFont;
+class QFontComboBox;
+class QTextEdit;
+class QToolButton;
+class QVBoxLayout;
+
+// The rich-text editor of a question's answer and analysis (答案与解析): a
+// tool bar of picture, zoom and text-format buttons above a QTextEdit.
+//
+// Owners:
+//  - the wizard builds it with two empty strings, calls setPath(detail_path)
+//    and clear() for every new question, and writes toHtml() to the
+//    question's answer_right.html as UTF-8;
+//  - the viewer builds it with the question's answer file and folder name,
+//    and for every question it shows calls setPath and loadHtml, asking
+//    isModified before it leaves one.
+//
+// Formatting: bold, underline and italic apply to the selection, or with
+// none to the word under the cursor, and to what is typed next. Font family
+// and size are remembered in "Lorvane.ini" ("TextEdit_textFamily", default
+// "SimSun"; "TextEdit_textSize", default 12) and preset in the font and size
+// boxes of the next editor; the document itself starts in the text edit's
+// default font. The alignment buttons show the alignment found at
+// construction only.
+//
+// The picture buttons (from the question page, a file, the camera, a screen
+// capture) and the three zoom buttons are on the tool bar; their slots do
+// nothing yet.
+//
+// GUI thread only.
+class TextEdit : public QWidget {
+    Q_OBJECT
+public:
+    // A non-null fileName is loaded with loadHtml; a non-null path becomes
+    // the question folder name (see setPath).
+    TextEdit(QWidget* parent, QString fileName = QString(), QString path = QString());
+    ~TextEdit() override;
+
+    // The whole document as HTML declaring the encoding "utf-8"; write it to
+    // the file as UTF-8.
+    QString toHtml() const;
+    // Loads an HTML file (encoding from its meta tag; a file without markup
+    // is shown as plain text in the local 8-bit encoding). False, and nothing
+    // changed, when the file is missing or cannot be opened; otherwise the
+    // file name is kept and the modified flags are cleared.
+    bool loadHtml(const QString& fileName);
+    // The document's modified flag (set by every edit, cleared by loadHtml
+    // and clear()).
+    bool isModified() const;
+    // The folder name (detail_path) of the question whose answer this is;
+    // pictures inserted into the answer are stored there. Leaves the text.
+    void setPath(QString path);
+    QString path() const { return path_; }
+    QString fileName() const { return fileName_; }
+    // Empties the document (text, lists, pictures) and clears the modified
+    // flags and the picture selection: the editor is ready for a new answer.
+    void clear();
+
+    // For owners and tests.
+    QTextEdit* textEdit() const { return textEdit_; }
+    QComboBox* styleBox() const { return comboStyle_; }
+    QFontComboBox* fontBox() const { return comboFont_; }
+    QComboBox* sizeBox() const { return comboSize_; }
+    // The tool buttons in tool-bar order, 0 to 14 (see createToolBar).
+    QToolButton* toolButton(int index) const;
+    const QVector<QString>& selectedImages() const { return selectedImages_; }
+
+    // Tool-bar positions.
+    enum Button {
+        ImageFromPage = 0, ImageFromFile, ImageFromCamera, ImageFromScreen, ZoomIn, ZoomOut, ZoomAuto,
+        Bold, Underline, Italic, AlignLeft, AlignCenter, AlignRight, AlignJustify, Color, ButtonCount
+    };
+
+public slots:
+    void textBold();
+    void textUnderline();
+    void textItalic();
+    void textFamily(const QString& f);
+    void textSize(const QString& p);
+    void textStyle(int styleIndex);
+    void textColor();
+    void textAlign(int id);
+    void currentCharFormatChanged(const QTextCharFormat& format);
+    void textImage1();
+    void textImage2();
+    void textImage3();
+    void textImage4();
+    void zoomInImage();
+    void zoomOutImage();
+    void zoomAutoImage();
+    void selectionChanged();
+    void readPendingDatagrams();
+
+private:
+    // Construction steps.
+    void createToolBar();
+    QToolButton* addButton(const char* icon, const QString& toolTip, bool checkable);
+    void createFormatBoxes();
+    void createTextArea();
+    void presetFont();
+    void checkAlignmentButton();
+
+    void mergeCharFormat(const QTextCharFormat& format);
+    void showFont(const QFont& f);
+    void showColor(const QColor& c);
+
+    QTextEdit* textEdit_ = nullptr;
+    QVector<QToolButton*> buttons_;
+    QButtonGroup* alignGroup_ = nullptr;
+    QComboBox* comboStyle_ = nullptr;
+    QFontComboBox* comboFont_ = nullptr;
+    QComboBox* comboSize_ = nullptr;
+    QString fileName_;
+    QString path_;
+    QVBoxLayout* layout_ = nullptr;
+    QWidget* toolBar_ = nullptr;
+    QVector<QString> selectedImages_;
+};

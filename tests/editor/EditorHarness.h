@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QToolButton>
+#include <QVector>
+
+#include <memory>
+
+#include "capture/editor/ImageViewer.h"
+
+namespace editortest {
+
+// An editor of 800 x 470 (an area of 800 x 400 above the tool bar) holding
+// `image`, fitted; not shown, so nothing waits for a window manager.
+inline std::unique_ptr<ImageViewer> makeEditor(const QImage& image, int tool = ImageViewer::kMouse)
+{
+    auto editor = std::make_unique<ImageViewer>(nullptr, QString(), tool);
+    editor->resize(800, 470);
+    editor->setImage(image);
+    editor->fitToWindow();
+    return editor;
+}
+
+inline void sendMouse(QWidget* w, QEvent::Type type, const QPoint& at, Qt::MouseButton button,
+                      Qt::MouseButtons held)
+{
+    QMouseEvent event(type, at, w->mapToGlobal(at), button, held, Qt::NoModifier);
+    QApplication::sendEvent(w, &event);
+}
+
+// Widget point of a picture pixel under the editor's current view.
+inline QPoint onScreen(const ImageViewer& editor, const QPoint& pixel)
+{
+    return editor.viewMatrix().map(pixel);
+}
+
+// Press at `from`, move through `via` (if any) and `to`, release at `to`;
+// all in picture pixels.
+inline void dragPixels(ImageViewer& editor, const QPoint& from, const QPoint& to, const QVector<QPoint>& via = {})
+{
+    sendMouse(&editor, QEvent::MouseButtonPress, onScreen(editor, from), Qt::LeftButton, Qt::LeftButton);
+    for (const QPoint& p : via)
+        sendMouse(&editor, QEvent::MouseMove, onScreen(editor, p), Qt::NoButton, Qt::LeftButton);
+    sendMouse(&editor, QEvent::MouseMove, onScreen(editor, to), Qt::NoButton, Qt::LeftButton);
+    sendMouse(&editor, QEvent::MouseButtonRelease, onScreen(editor, to), Qt::LeftButton, Qt::NoButton);
+}
+
+// Press and release at one picture pixel, without a move.
+inline void clickPixel(ImageViewer& editor, const QPoint& at)
+{
+    sendMouse(&editor, QEvent::MouseButtonPress, onScreen(editor, at), Qt::LeftButton, Qt::LeftButton);
+    sendMouse(&editor, QEvent::MouseButtonRelease, onScreen(editor, at), Qt::LeftButton, Qt::NoButton);
+}
+
+// The tool-bar button with that text ("去红批", "右  转", ...).
+inline QToolButton* toolButton(ImageViewer& editor, const QString& text)
+{
+    for (QToolButton* b : editor.findChildren<QToolButton*>()) {
+        if (b->text() == text)
+            return b;
+    }
+    return nullptr;
+}
+
+inline void clickButton(ImageViewer& editor, const QString& text)
+{
+    if (QToolButton* b = toolButton(editor, text))
+        b->click();
+}
+
+}  // namespace editortest
