@@ -26,7 +26,6 @@
 #include "core/Sqlite.h"
 #include "library/DetailcListWidget.h"
 #include "library/dataStatistics.h"
-#include "library/WebAddress.h"
 #include "ui/AwaitTask.h"
 #include "ui/QMessageBoxBase.h"
 #include "ui/StyledPaint.h"
@@ -40,12 +39,6 @@ QSize availableSize()
 }
 
 }  // namespace
-
-std::function<int(QDialog&)>& Lorvane::dialogRunner()
-{
-    static std::function<int(QDialog&)> runner = [](QDialog& dialog) { return dialog.exec(); };
-    return runner;
-}
 
 Lorvane::Lorvane(QWidget* parent) : QDialogBase(parent)
 {

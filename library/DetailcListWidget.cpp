@@ -22,10 +22,11 @@
 #include "core/AppContext.h"
 #include "core/Settings.h"
 #include "library/SearchWidget.h"
-#include "library/WebAddress.h"
+#include "service/WebAddress.h"
 #include "service/Infomation.h"
 #include "core/Sqlite.h"
 #include "ui/AwaitTask.h"
+#include "ui/Modal.h"
 #include "ui/QMessageBoxBase.h"
 #include "ui/StyledPaint.h"
 
@@ -47,12 +48,6 @@ const Qt::Alignment kLeft = Qt::AlignLeft | Qt::AlignVCenter;
 const Qt::Alignment kCentre = Qt::AlignCenter;
 
 }  // namespace
-
-std::function<int(QDialog&)>& DetailcListWidget::dialogRunner()
-{
-    static std::function<int(QDialog&)> runner = [](QDialog& dialog) { return dialog.exec(); };
-    return runner;
-}
 
 DetailcListWidget::DetailcListWidget(QWidget* parent, bool compactForm)
     : QWidget(parent), compact(compactForm), countChannel(std::make_shared<CountChannel>())
@@ -421,7 +416,7 @@ void DetailcListWidget::btnSearch_clicked()
 void DetailcListWidget::btnSearch_clicked_more()
 {
     SearchWidget dialog(nullptr);
-    if (dialogRunner()(dialog) == 0)
+    if (modal::exec(dialog) == 0)
         return;
     dialog.getCondition(number_from, number_to, classification, point, cause, questiontype, source, remark,
                         date_from, date_to);
@@ -465,7 +460,7 @@ void DetailcListWidget::labelAdvertise_linkActivated(const QString&)
         lines.push_back(QString::fromUtf8(line.c_str()));
     Infomation dialog(QString::fromUtf8(advertisement.title.c_str()).toHtmlEscaped(), lines, QStringLiteral("详情"),
                       QStringLiteral("关闭"), nullptr);
-    if (dialogRunner()(dialog) == 1)
+    if (modal::exec(dialog) == 1)
         openWebAddress(QString::fromUtf8(advertisement.url.c_str()));
 }
 

@@ -2,16 +2,13 @@
 
 #include <QWidget>
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "core/Records.h"
-#include "service/httpUtil.h"
 
 class QCheckBox;
-class QDialog;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -67,10 +64,6 @@ public:
     // Shows a notice: the mark and a link with the notice's title.
     void setAdvertisement(_advertisement_t advertisement);
     const _advertisement_t& notice() const { return advertisement; }
-
-    // Runs the dialogs the list opens (the advanced search, the notice);
-    // tests replace it so that no modal dialog blocks. The default is exec().
-    static std::function<int(QDialog&)>& dialogRunner();
 
 signals:
     // Not-mastered questions got wrong once, twice, three times or more.

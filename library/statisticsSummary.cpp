@@ -24,6 +24,7 @@
 #include "library/StatisticsData.h"
 #include "library/StatisticsPage.h"
 #include "ui/AwaitTask.h"
+#include "ui/Modal.h"
 #include "ui/StyledPaint.h"
 
 namespace {
@@ -281,7 +282,7 @@ void statisticsSummary::on_btn_clear1_clicked()
     if (gradeTermCounts_.empty())
         return;
     ClearDetail dialog(gradeTermCounts_, nullptr);
-    if (dialog.run() == 1) {
+    if (modal::exec(dialog) == 1) {
         doWork();
         startDirectorySize();
     }

@@ -18,6 +18,7 @@
 #include "service/UserRegister.h"
 #include "service/httpUtil.h"
 #include "ui/AwaitTask.h"
+#include "ui/Modal.h"
 
 namespace {
 const unsigned char kCipherKey[] = "quillmore-xeb...";
@@ -157,7 +158,7 @@ void UserLogin::on_btn_forget_password_clicked()
 {
     UserPasswordReset dialog(nullptr);
     dialog.setUserID(userID_->text());
-    if (dialog.exec() == 1) {
+    if (modal::exec(dialog) == 1) {
         password_->clear();
         showError(QStringLiteral("重置密码成功，默认密码704182"));
     }
@@ -166,7 +167,7 @@ void UserLogin::on_btn_forget_password_clicked()
 void UserLogin::on_btn_register_clicked()
 {
     UserRegister dialog(nullptr);
-    if (dialog.exec() == 1) {
+    if (modal::exec(dialog) == 1) {
         userID_->setText(dialog.getUserID());
         password_->setFocus(Qt::OtherFocusReason);
         showError(QStringLiteral("注册成功，请登录"));

@@ -21,7 +21,7 @@ class QLayout;
 //     protected:
 //         void titleBar_buttonClicked(int id) override { if (id == 4) showHelp(); }
 //     };
-//     MyDialog dialog; dialog.exec();
+//     MyDialog dialog; modal::exec(dialog);     // ui/Modal.h
 //
 // Title-bar buttons (mask bit / id): close 1 / 0 rejects the dialog,
 // maximize 2 / 1 toggles the title bar's maximized state, minimize 4 / 2,

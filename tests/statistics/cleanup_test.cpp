@@ -266,7 +266,8 @@ TEST_F(Summary, CacheCleanUpEmptiesTmpAndKeepsIt)
 TEST_F(Summary, ClearQuestionsRunsTheDialogAndRecountsOnlyWhenAccepted)
 {
     int runs = 0;
-    ClearDetail::setExecHook([&](ClearDetail&) {
+    ModalRecorder modals;
+    modals.onDialog([&](QDialog&) {
         ++runs;
         return 0;
     });
@@ -284,15 +285,15 @@ TEST_F(Summary, ClearQuestionsRunsTheDialogAndRecountsOnlyWhenAccepted)
     EXPECT_FALSE(page.sizing());
     EXPECT_EQ(page.gradeTermTable()->rowCount(), 2);
 
-    ClearDetail::setExecHook([&](ClearDetail& dialog) {
+    modals.onDialog([&](QDialog& shown) {
         ++runs;
+        auto& dialog = dynamic_cast<ClearDetail&>(shown);
         QTableWidget* table = dialog.table();
         table->item(rowOf(table, QStringLiteral("初一"), QStringLiteral("下学期")), 0)->setCheckState(Qt::Checked);
         dialog.on_clear_clicked();
         return dialog.result();
     });
     page.on_btn_clear1_clicked();
-    ClearDetail::setExecHook({});
     EXPECT_EQ(runs, 2);
     EXPECT_EQ(page.gradeTermTable()->rowCount(), 1);
     EXPECT_TRUE(page.sizing());
