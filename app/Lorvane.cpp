@@ -44,7 +44,7 @@ Lorvane::Lorvane(QWidget* parent) : QDialogBase(parent)
 {
     AppContext* ctx = AppContext::instance();
 
-    setButtons(buttons() | 10);
+    setButtons(buttons() | QTitleBar::kMaximizeBit | QTitleBar::kSettingsBit);
     setWindowFlags(Qt::FramelessWindowHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowMaximizeButtonHint);
 
@@ -176,7 +176,7 @@ void Lorvane::timeout()
 
 void Lorvane::titleBar_buttonClicked(int id)
 {
-    if (id == 3)
+    if (id == QTitleBar::Settings)
         set_clicked();
 }
 
