@@ -22,7 +22,7 @@
 #include "app/Navigation.h"
 #include "app/Version.h"
 #include "core/AppContext.h"
-#include "core/Settings.h"
+#include "core/SettingsKeys.h"
 #include "core/Sqlite.h"
 #include "library/DetailcListWidget.h"
 #include "library/dataStatistics.h"
@@ -51,7 +51,7 @@ Lorvane::Lorvane(QWidget* parent) : QDialogBase(parent)
     // Three quarters of the desktop, rounded after each step.
     const QSize size = (availableSize() * 3.0) * 0.25;
     resize(size);
-    if (getIniValue<bool>(QStringLiteral("mainWindow"), false))
+    if (getIniValue(ini::kMainWindow))
         setMaximized(true);
 
     auto* outer = new QVBoxLayout;
@@ -155,7 +155,7 @@ void Lorvane::animation_finished()
     listSubject->setCurrentRow(0);
     list_itemClicked(listSubject->currentItem());
 
-    if (takeFirstRunBit(1))
+    if (takeFirstRunBit(ini::kFirstRunMainTip))
         QTimer::singleShot(500, this, &Lorvane::timeout);
 
     startWorker();
@@ -290,7 +290,7 @@ void Lorvane::menu_basicData_triggered() { on_btnGrade_clicked(); }
 void Lorvane::closeEvent(QCloseEvent* event)
 {
     stopWorker();
-    setIniValue(QStringLiteral("mainWindow"), isMaximized());
+    setIniValue(ini::kMainWindow, isMaximized());
     QWidget::closeEvent(event);
 }
 

@@ -20,7 +20,7 @@
 #include <tuple>
 
 #include "core/AppContext.h"
-#include "core/Settings.h"
+#include "core/SettingsKeys.h"
 #include "library/SearchWidget.h"
 #include "service/WebAddress.h"
 #include "service/Infomation.h"
@@ -160,8 +160,8 @@ DetailcListWidget::DetailcListWidget(QWidget* parent, bool compactForm)
             tableWidget->hideColumn(c);
     }
 
-    stateIconStyle = getIniValue<int>(QStringLiteral("state_ico"), 3);
-    detailOrder = getIniValue<int>(QStringLiteral("detail_order"), 0);
+    stateIconStyle = getIniValue(ini::kStateIcon);
+    detailOrder = getIniValue(ini::kDetailOrder);
 }
 
 DetailcListWidget::~DetailcListWidget()

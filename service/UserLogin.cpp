@@ -10,7 +10,7 @@
 
 #include <cstring>
 
-#include "core/Settings.h"
+#include "core/SettingsKeys.h"
 #include "service/AccountFields.h"
 #include "service/DesCipher.h"
 #include "service/PasswordDigest.h"
@@ -144,12 +144,12 @@ void UserLogin::on_btn_login_clicked()
         return;
     }
 
-    setIniValue(QStringLiteral("userID"), userID);
+    setIniValue(ini::kUserId, userID);
     if (remember) {
         QByteArray stored;
         // A password too long for the stored block is simply not remembered.
         if (encipherRememberedPassword(password, stored))
-            setIniValue(QStringLiteral("password"), stored);
+            setIniValue(ini::kPassword, stored);
     }
     accept();
 }
@@ -176,20 +176,20 @@ void UserLogin::on_btn_register_clicked()
 
 void UserLogin::stateChanged(int state)
 {
-    setIniValue(QStringLiteral("remember_password"), state);
+    setIniValue(ini::kRememberPassword, state);
 }
 
 void UserLogin::lineEdit_userID_textChanged(QString text)
 {
     if (!text.isEmpty())
         return;
-    setIniValue(QStringLiteral("userID"), QString());
+    setIniValue(ini::kUserId, QString());
     password_->clear();
-    setIniValue(QStringLiteral("password"), QVariant());
+    setIniValue(ini::kPassword, QVariant());
 }
 
 void UserLogin::lineEdit_password_textChanged(QString text)
 {
     if (text.isEmpty())
-        setIniValue(QStringLiteral("password"), QVariant());
+        setIniValue(ini::kPassword, QVariant());
 }
