@@ -304,8 +304,9 @@ void statisticsSummary::on_btn_clear2_clicked()
     progress.show();
 
     // The folder stays: other parts of the program write into it. What the
-    // removal achieved shows in the new size.
-    awaitTask([cache] { emptyFolder(cache); });
+    // removal achieved shows in the new size. The progress box is the only
+    // sign of the wait: no busy dialog over it.
+    awaitTask([cache] { emptyFolder(cache); }, BusyDialog::Hidden);
 
     startDirectorySize();
 }

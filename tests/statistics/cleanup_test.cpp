@@ -14,6 +14,7 @@
 #include "library/statisticsSummary.h"
 #include "ui/ModalRecorder.h"
 #include "ui/QMessageBoxBase.h"
+#include "ui/WaiteDialog.h"
 
 namespace {
 
@@ -25,6 +26,27 @@ int rowOf(QTableWidget* table, const QString& grade, const QString& term)
             return row;
     return -1;
 }
+
+// Counts the events of one type that reach an object.
+class EventCounter : public QObject {
+public:
+    EventCounter(QObject* watched, QEvent::Type type, int& count) : watched_(watched), type_(type), count_(count)
+    {
+        watched_->installEventFilter(this);
+    }
+    ~EventCounter() override { watched_->removeEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == type_)
+            ++count_;
+        return false;
+    }
+
+private:
+    QObject* watched_;
+    QEvent::Type type_;
+    int& count_;
+};
 
 }  // namespace
 
@@ -250,7 +272,11 @@ TEST_F(Summary, CacheCleanUpEmptiesTmpAndKeepsIt)
     ASSERT_TRUE(waitFor([&] { return !page.sizing(); }));
     EXPECT_EQ(page.cacheSizeLabel()->text(), QStringLiteral("缓存：8.01K"));
 
+    // The progress box is the only sign of the wait: the busy dialog stays away.
+    int busyShown = 0;
+    EventCounter busy(WaiteDialog::instance(), QEvent::Show, busyShown);
     page.on_btn_clear2_clicked();
+    EXPECT_EQ(busyShown, 0);
     EXPECT_TRUE(QDir("tmp").exists());
     EXPECT_TRUE(QDir("tmp").entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot).isEmpty());
     ASSERT_TRUE(waitFor([&] { return !page.sizing(); }));
