@@ -19,6 +19,7 @@
 namespace {
 
 // Corners of the six faces (x, y, z), four per face in drawing order.
+// clang-format off
 const int kCorners[6][4][3] = {
     {{+1, -1, -1}, {-1, -1, -1}, {-1, +1, -1}, {+1, +1, -1}},
     {{+1, +1, -1}, {-1, +1, -1}, {-1, +1, +1}, {+1, +1, +1}},
@@ -27,6 +28,7 @@ const int kCorners[6][4][3] = {
     {{+1, -1, +1}, {-1, -1, +1}, {-1, -1, -1}, {+1, -1, -1}},
     {{-1, -1, +1}, {+1, -1, +1}, {+1, +1, +1}, {-1, +1, +1}},
 };
+// clang-format on
 
 const char* const kVertexShader =
     "attribute highp vec4 vertex;\n"

@@ -27,6 +27,7 @@ struct DefaultType {
 
 // The base data of a new database: 高三 and 上学期 are current, every subject,
 // classification, cause and question type is shown.
+// clang-format off
 const DefaultType kDefaultTypes[] = {
     {1, "一年级", 0, 0}, {1, "二年级", 1, 0}, {1, "三年级", 2, 0}, {1, "四年级", 3, 0},
     {1, "五年级", 4, 0}, {1, "六年级", 5, 0}, {1, "初一", 6, 0},   {1, "初二", 7, 0},
@@ -39,6 +40,7 @@ const DefaultType kDefaultTypes[] = {
     {5, "切入点，思路错误", 0, 1}, {5, "看错题目", 1, 1}, {5, "计算错误", 2, 1}, {5, "根本不会做", 3, 1},
     {6, "选择题", 0, 1}, {6, "填空题", 1, 1}, {6, "判断题", 2, 1}, {6, "计算题", 3, 1}, {6, "解答题", 4, 1},
 };
+// clang-format on
 
 const char* const kCreateStatements[] = {
     "PRAGMA user_version=4",
