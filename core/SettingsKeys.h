@@ -51,9 +51,9 @@ inline const SettingKey<bool> kViewWindow{"viewWindow", false};
 inline const SettingKey<int> kImportIndex{"import_index", 1};
 // Folders of the last image-file and PDF imports.
 inline const SettingKey<QString> kImportTopicImage{"import_topic_image",
-                                                  SettingKey<QString>::RuntimeDefault{&documentsFolder}};
+                                                   SettingKey<QString>::RuntimeDefault{&documentsFolder}};
 inline const SettingKey<QString> kImportTopicPdf{"import_topic_PDF",
-                                                SettingKey<QString>::RuntimeDefault{&documentsFolder}};
+                                                 SettingKey<QString>::RuntimeDefault{&documentsFolder}};
 // Questions of the current user, grade, term and subject, for the usage report.
 inline const SettingKey<int> kImportTimes{"import_times", 0};
 // Document camera: quarter turns (positive clockwise) and the deskew check
@@ -77,7 +77,7 @@ inline const SettingKey<int> kExportOptions{"export_options", 15};
 inline const SettingKey<QString> kExportTitle{"export_title", QString()};
 // The export folder (the documents go into its "岚溪错题本导出").
 inline const SettingKey<QString> kExportTopicPath{"export_topic_path",
-                                                 SettingKey<QString>::RuntimeDefault{&documentsFolder}};
+                                                  SettingKey<QString>::RuntimeDefault{&documentsFolder}};
 // Lines of space after each question type: question-type name -> lines.
 inline const SettingKey<QVariantMap> kDetailSpace{"DetailSpace", QVariantMap()};
 
