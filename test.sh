@@ -1,10 +1,45 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything and runs the whole test suite.
+# Installs what is missing, builds everything and runs the whole test suite
+# (build/), then builds the tests again under AddressSanitizer and UBSan and
+# runs them there (build-asan/). Any sanitizer report fails the run. With
+# CI=true a compiler warning in the project's own code fails the build.
+# Arguments are handed to both ctest runs.
 set -euo pipefail
 cd "$(dirname "$0")"
 ./tools/install-deps.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build -j"$(nproc)"
+
+jobs="$(nproc)"
+werror=OFF
+if [ "${CI:-}" = "true" ]; then
+  werror=ON
+fi
 export QT_QPA_PLATFORM=offscreen LC_ALL=C.UTF-8
-cd build
-ctest --output-on-failure -j"$(nproc)" --timeout 600 "$@"
+
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLORVANE_WERROR="$werror"
+cmake --build build -j"$jobs"
+(cd build && ctest --output-on-failure -j"$jobs" --timeout 600 "$@")
+
+# The sanitizer run. Leak detection is off (Qt keeps allocations for the
+# whole process). UBSan stops the program at its first report (shown in the
+# test's output); AddressSanitizer's reports are written to
+# build-asan/sanitizer/, so one from a program that a test starts is not lost
+# even when the test does not look at that program's exit status.
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLORVANE_WERROR="$werror" \
+      -DLORVANE_SANITIZE=ON -DLORVANE_BENCH=OFF
+cmake --build build-asan -j"$jobs"
+reports="$PWD/build-asan/sanitizer"
+rm -rf "$reports"
+mkdir -p "$reports"
+export ASAN_OPTIONS="detect_leaks=0:log_path=$reports/asan"
+export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
+status=0
+(cd build-asan && ctest --output-on-failure -j"$jobs" --timeout 900 "$@") || status=$?
+if compgen -G "$reports/*" > /dev/null; then
+  echo "Sanitizer reports:"
+  for report in "$reports"/*; do
+    echo "== $report"
+    cat "$report"
+  done
+  status=1
+fi
+exit "$status"

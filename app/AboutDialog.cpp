@@ -19,6 +19,7 @@
 namespace {
 
 // Corners of the six faces (x, y, z), four per face in drawing order.
+// clang-format off
 const int kCorners[6][4][3] = {
     {{+1, -1, -1}, {-1, -1, -1}, {-1, +1, -1}, {+1, +1, -1}},
     {{+1, +1, -1}, {-1, +1, -1}, {-1, +1, +1}, {+1, +1, +1}},
@@ -27,6 +28,7 @@ const int kCorners[6][4][3] = {
     {{+1, -1, +1}, {-1, -1, +1}, {-1, -1, -1}, {+1, -1, -1}},
     {{-1, -1, +1}, {+1, -1, +1}, {+1, +1, +1}, {-1, +1, +1}},
 };
+// clang-format on
 
 const char* const kVertexShader =
     "attribute highp vec4 vertex;\n"
@@ -134,20 +136,20 @@ void GLWidget::makeObject()
     for (QOpenGLTexture*& texture : textures_)
         texture = new QOpenGLTexture(logo);  // mipmaps generated
 
-    QVector<GLfloat> data;
-    data.reserve(6 * 4 * 5);
+    QVector<GLfloat> vertices;
+    vertices.reserve(6 * 4 * 5);
     for (int f = 0; f < 6; ++f) {
         for (int c = 0; c < 4; ++c) {
-            data.append(0.3f * kCorners[f][c][0]);
-            data.append(0.3f * kCorners[f][c][1]);
-            data.append(0.3f * kCorners[f][c][2]);
-            data.append(c == 0 || c == 3 ? 1.0f : 0.0f);
-            data.append(c == 0 || c == 1 ? 1.0f : 0.0f);
+            vertices.append(0.3f * kCorners[f][c][0]);
+            vertices.append(0.3f * kCorners[f][c][1]);
+            vertices.append(0.3f * kCorners[f][c][2]);
+            vertices.append(c == 0 || c == 3 ? 1.0f : 0.0f);
+            vertices.append(c == 0 || c == 1 ? 1.0f : 0.0f);
         }
     }
     vbo_.create();
     vbo_.bind();
-    vbo_.allocate(data.constData(), data.count() * int(sizeof(GLfloat)));
+    vbo_.allocate(vertices.constData(), vertices.count() * int(sizeof(GLfloat)));
 }
 
 void GLWidget::paintGL()

@@ -23,11 +23,10 @@
 #include "app/Version.h"
 #include "capture/question/QTopicInfo.h"
 #include "core/AppContext.h"
-#include "core/Settings.h"
+#include "core/SettingsKeys.h"
 #include "core/Sqlite.h"
 #include "library/DetailcListWidget.h"
 #include "library/dataStatistics.h"
-#include "library/WebAddress.h"
 #include "ui/AwaitTask.h"
 #include "ui/QMessageBoxBase.h"
 #include "ui/StyledPaint.h"
@@ -42,24 +41,18 @@ QSize availableSize()
 
 }  // namespace
 
-std::function<int(QDialog&)>& Lorvane::dialogRunner()
-{
-    static std::function<int(QDialog&)> runner = [](QDialog& dialog) { return dialog.exec(); };
-    return runner;
-}
-
 Lorvane::Lorvane(QWidget* parent) : QDialogBase(parent)
 {
     AppContext* ctx = AppContext::instance();
 
-    setButtons(buttons() | 10);
+    setButtons(buttons() | QTitleBar::kMaximizeBit | QTitleBar::kSettingsBit);
     setWindowFlags(Qt::FramelessWindowHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowMaximizeButtonHint);
 
     // Three quarters of the desktop, rounded after each step.
     const QSize size = (availableSize() * 3.0) * 0.25;
     resize(size);
-    if (getIniValue<bool>(QStringLiteral("mainWindow"), false))
+    if (getIniValue(ini::kMainWindow))
         setMaximized(true);
 
     auto* outer = new QVBoxLayout;
@@ -171,7 +164,7 @@ void Lorvane::animation_finished()
     listSubject->setCurrentRow(0);
     list_itemClicked(listSubject->currentItem());
 
-    if (takeFirstRunBit(1))
+    if (takeFirstRunBit(ini::kFirstRunMainTip))
         QTimer::singleShot(500, this, &Lorvane::timeout);
 
     startWorker();
@@ -192,7 +185,7 @@ void Lorvane::timeout()
 
 void Lorvane::titleBar_buttonClicked(int id)
 {
-    if (id == 3)
+    if (id == QTitleBar::Settings)
         set_clicked();
 }
 
@@ -306,7 +299,7 @@ void Lorvane::menu_basicData_triggered() { on_btnGrade_clicked(); }
 void Lorvane::closeEvent(QCloseEvent* event)
 {
     stopWorker();
-    setIniValue(QStringLiteral("mainWindow"), isMaximized());
+    setIniValue(ini::kMainWindow, isMaximized());
     QWidget::closeEvent(event);
 }
 

@@ -2,7 +2,6 @@
 
 #include <QThread>
 
-#include <functional>
 #include <string>
 
 #include "core/IObserver.h"
@@ -10,7 +9,6 @@
 #include "ui/QDialogBase.h"
 
 class DetailcListWidget;
-class QDialog;
 class QLabel;
 class QListWidget;
 class QListWidgetItem;
@@ -43,10 +41,6 @@ public:
 
     // The settings menu with its six entries (the caller runs and deletes it).
     QMenu* buildSettingsMenu();
-
-    // Every dialog the window opens runs through this; tests replace it so
-    // that no modal dialog blocks. The default is the dialog's exec().
-    static std::function<int(QDialog&)>& dialogRunner();
 
     // For tests and the benchmark.
     myTabBar* tabBar() const { return tabbar; }

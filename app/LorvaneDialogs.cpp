@@ -16,12 +16,13 @@
 #include "app/QSystemSet.h"
 #include "app/Version.h"
 #include "library/DetailcListWidget.h"
-#include "library/WebAddress.h"
+#include "service/WebAddress.h"
 #include "library/dataStatistics.h"
 #include "service/Infomation.h"
 #include "service/UserInfomation.h"
 #include "service/UserSuggestion.h"
 #include "service/WorkerClient.h"
+#include "ui/Modal.h"
 
 dataStatistics* Lorvane::createStatisticsTab() { return new dataStatistics(nullptr); }
 
@@ -31,7 +32,7 @@ void Lorvane::editBaseData(int page)
 {
     {
         QDataBaseSet dialog(page, nullptr);
-        dialogRunner()(dialog);
+        modal::exec(dialog);
     }
     std::string err;
     if (loadBaseData(err) == 0)
@@ -41,20 +42,20 @@ void Lorvane::editBaseData(int page)
 void Lorvane::menu_userInfo_triggered()
 {
     UserInfomation dialog(nullptr);
-    dialogRunner()(dialog);
+    modal::exec(dialog);
 }
 
 void Lorvane::userSuggestion_triggered()
 {
     UserSuggestion dialog(nullptr);
-    dialogRunner()(dialog);
+    modal::exec(dialog);
 }
 
 void Lorvane::menu_phraseSet_triggered()
 {
     QPhraseBookSet dialog(nullptr);
     dialog.addObserver(this);
-    dialogRunner()(dialog);
+    modal::exec(dialog);
 }
 
 void Lorvane::menu_systemSet_triggered()
@@ -65,14 +66,14 @@ void Lorvane::menu_systemSet_triggered()
     dialog.resize(available * 0.5);
     connect(&dialog, &QSystemSet::detail_order_changed, detailList, &DetailcListWidget::detail_order_changed);
     connect(&dialog, &QSystemSet::state_cion_changed, detailList, &DetailcListWidget::state_cion_changed);
-    dialogRunner()(dialog);
+    modal::exec(dialog);
 }
 
 void Lorvane::menu_about_triggered()
 {
     about dialog(nullptr);
     dialog.setWindowTitle(QStringLiteral("关于"));
-    dialogRunner()(dialog);
+    modal::exec(dialog);
 }
 
 // ---------------------------------------------------------------- start-up worker
@@ -102,7 +103,7 @@ void Lorvane::slot_update()
         lines.push_back(QString::fromUtf8(line.c_str()));
     Infomation dialog(QString::fromUtf8(offer.title.c_str()).toHtmlEscaped(), lines, QStringLiteral("官网下载"),
                       QStringLiteral("下次再说"), nullptr);
-    if (dialogRunner()(dialog) == 1)
+    if (modal::exec(dialog) == 1)
         openWebAddress(QString::fromUtf8(offer.url.c_str()));
 }
 

@@ -13,15 +13,10 @@
 #include "core/AppContext.h"
 #include "core/Sqlite.h"
 #include "ui/AwaitTask.h"
+#include "ui/Modal.h"
 #include "ui/QMessageBoxBase.h"
 
 namespace {
-
-QDataBaseSet::Prompt& promptHook()
-{
-    static QDataBaseSet::Prompt hook;
-    return hook;
-}
 
 IDatabase* database()
 {
@@ -43,11 +38,6 @@ std::string entryName(const QString& text)
 }
 
 }  // namespace
-
-void QDataBaseSet::setPrompt(Prompt prompt)
-{
-    promptHook() = std::move(prompt);
-}
 
 QDataBaseSet::QDataBaseSet(int page, QWidget* parent)
     : QDialogBase(parent)
@@ -177,13 +167,11 @@ void QDataBaseSet::right_itemClicked(QListWidgetItem* item)
 
 bool QDataBaseSet::prompt(const QString& title, const QString& label, QString& text)
 {
-    if (promptHook())
-        return promptHook()(this, title, label, text);
     QInputDialog dialog(this, Qt::Dialog | Qt::WindowCloseButtonHint);
     dialog.setWindowTitle(title);
     dialog.setLabelText(label);
     dialog.setTextValue(QString());
-    if (dialog.exec() != QDialog::Accepted)
+    if (modal::exec(dialog) != QDialog::Accepted)
         return false;
     text = dialog.textValue();
     return true;

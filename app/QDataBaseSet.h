@@ -3,7 +3,6 @@
 #include <QStringList>
 #include <QVector>
 
-#include <functional>
 #include <map>
 #include <vector>
 
@@ -30,11 +29,6 @@ public:
     // Rebuilds the entry list for group page + 1; pages outside 0..5 do nothing.
     void showPage(int page);
 
-    // Asks for a text; false when cancelled. Replaceable so that tests never
-    // block on a modal input dialog.
-    using Prompt = std::function<bool(QWidget* parent, const QString& title, const QString& label, QString& text)>;
-    static void setPrompt(Prompt prompt);
-
     // The entries of a group in their shown order (ascending order, then id).
     std::vector<_type_t> pageList(int group) const;
 
@@ -50,6 +44,8 @@ private slots:
 private:
     void checkBox_stateChanged(int state);
     void move(int step);
+    // Asks for a text in an input dialog (run through the modal seam);
+    // false when cancelled.
     bool prompt(const QString& title, const QString& label, QString& text);
 
     QListWidget* list_group_;

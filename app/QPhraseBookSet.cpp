@@ -2,7 +2,6 @@
 
 #include <QComboBox>
 #include <QFile>
-#include <QFileDialog>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -21,15 +20,10 @@
 #include "core/AppContext.h"
 #include "core/IObserver.h"
 #include "core/PhraseBook.h"
+#include "ui/Modal.h"
 #include "ui/QMessageBoxBase.h"
 
 namespace {
-
-QPhraseBookSet::FileChooser& fileChooser()
-{
-    static QPhraseBookSet::FileChooser chooser;
-    return chooser;
-}
 
 PhraseBook_db* phrases()
 {
@@ -39,11 +33,6 @@ PhraseBook_db* phrases()
 constexpr int kMaxLength = 20;
 
 }  // namespace
-
-void QPhraseBookSet::setFileChooser(FileChooser chooser)
-{
-    fileChooser() = std::move(chooser);
-}
 
 QPhraseBookSet::QPhraseBookSet(QWidget* parent)
     : QDialogBase(parent)
@@ -216,14 +205,9 @@ void QPhraseBookSet::on_btn_batchIncrease_clicked()
         return;
     QMessageBoxBase::information(this, QStringLiteral("提示"),
                                  QStringLiteral("请选择文本文件(txt)，每个考点占一行，且不超过20个字符"));
-    QString path;
-    if (fileChooser()) {
-        path = fileChooser()(this);
-    } else {
-        path = QFileDialog::getOpenFileName(this, QStringLiteral("选择文件"),
-                                            QStandardPaths::writableLocation(QStandardPaths::DesktopLocation),
-                                            QStringLiteral("plain Files (*.txt)"));
-    }
+    const QString path = modal::openFileName(this, QStringLiteral("选择文件"),
+                                             QStandardPaths::writableLocation(QStandardPaths::DesktopLocation),
+                                             QStringLiteral("plain Files (*.txt)"));
     if (path.isEmpty())
         return;
     QFile file(path);

@@ -2,8 +2,6 @@
 
 #include <QVector>
 
-#include <functional>
-
 #include "ui/QDialogBase.h"
 
 class IObserver;
@@ -26,11 +24,6 @@ public:
     void notifyObservers(int index);
     // Shows the phrases of type (0 test point, 1 source, 2 remark).
     void loadPhrases(int type);
-
-    // Chooses the text file of a batch import; empty when cancelled.
-    // Replaceable so that tests never block on a file dialog.
-    using FileChooser = std::function<QString(QWidget* parent)>;
-    static void setFileChooser(FileChooser chooser);
 
     // The phrases of a text file: UTF-8 (with or without a byte-order mark),
     // or GB18030 when the bytes are not valid UTF-8.

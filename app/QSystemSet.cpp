@@ -16,17 +16,17 @@
 #include <QVBoxLayout>
 
 #include "core/AppContext.h"
-#include "core/Settings.h"
+#include "core/SettingsKeys.h"
 #include "ui/QMessageBoxBase.h"
 #include "ui/StyledPaint.h"
 
 namespace {
 
 // A stored value outside its choices shows, and writes back, the default.
-int choice(const char* key, int defaultValue, int low, int high)
+int choice(const SettingKey<int>& key, int low, int high)
 {
-    const int value = getIniValue<int>(QString::fromLatin1(key), defaultValue);
-    return value < low || value > high ? defaultValue : value;
+    const int value = getIniValue(key);
+    return value < low || value > high ? key.defaultValue() : value;
 }
 
 QString& backupProgramPath()
@@ -127,32 +127,32 @@ QSystemSetChild::QSystemSetChild(QWidget* parent)
 
     // Showing the stored values writes them back, and stores the defaults of
     // missing keys.
-    box_update_->setChecked(getIniValue<Qt::CheckState>(QStringLiteral("auto_update"), Qt::Checked) != Qt::Unchecked);
-    group_order_->button(choice("detail_order", 0, 0, 1))->click();
-    const int style = choice("state_ico", 3, 0, 3);
+    box_update_->setChecked(getIniValue(ini::kAutoUpdate) != Qt::Unchecked);
+    group_order_->button(choice(ini::kDetailOrder, 0, 1))->click();
+    const int style = choice(ini::kStateIcon, 0, 3);
     btn_states_[style]->setChecked(true);
     group_state_clicked(style);
-    const int merge = choice("import_mode", 0, 0, 1);
+    const int merge = choice(ini::kImportMode, 0, 1);
     btn_merges_[merge]->setChecked(true);
     group_merge_clicked(merge);
-    group_export_->button(choice("export_style", 0, 0, 1))->click();
-    box_image_value_->setValue(choice("image_auto_value", 16, 10, 72));
+    group_export_->button(choice(ini::kExportStyle, 0, 1))->click();
+    box_image_value_->setValue(choice(ini::kImageAutoValue, 10, 72));
 }
 
 void QSystemSetChild::update_stateChanged(int state)
 {
-    setIniValue(QStringLiteral("auto_update"), state);
+    setIniValue(ini::kAutoUpdate, state);
 }
 
 void QSystemSetChild::group_order_clicked(int id)
 {
-    setIniValue(QStringLiteral("detail_order"), id);
+    setIniValue(ini::kDetailOrder, id);
     emit detail_order_changed(id);
 }
 
 void QSystemSetChild::group_state_clicked(int id)
 {
-    setIniValue(QStringLiteral("state_ico"), id);
+    setIniValue(ini::kStateIcon, id);
     for (int level = 0; level < label_states_.size(); ++level) {
         label_states_[level]->setPixmap(
             QPixmap(QStringLiteral(":/Lorvane/Resources/state/%1-%2.png").arg(id).arg(level)));
@@ -162,12 +162,12 @@ void QSystemSetChild::group_state_clicked(int id)
 
 void QSystemSetChild::export_style_buttonClicked(int id)
 {
-    setIniValue(QStringLiteral("export_style"), id);
+    setIniValue(ini::kExportStyle, id);
 }
 
 void QSystemSetChild::group_merge_clicked(int id)
 {
-    setIniValue(QStringLiteral("import_mode"), id);
+    setIniValue(ini::kImportMode, id);
     const QPixmap picture(id == 0 ? QStringLiteral(":/Lorvane/Resources/merge-1.png")
                                   : QStringLiteral(":/Lorvane/Resources/merge-2.png"));
     label_merge_->setPixmap(picture.scaledToWidth(100, Qt::FastTransformation));
@@ -175,7 +175,7 @@ void QSystemSetChild::group_merge_clicked(int id)
 
 void QSystemSetChild::image_auto_valueChanged(int value)
 {
-    setIniValue(QStringLiteral("image_auto_value"), value);
+    setIniValue(ini::kImageAutoValue, value);
 }
 
 QString QSystemSet::backupProgram()

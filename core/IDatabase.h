@@ -13,6 +13,8 @@
 // operation says otherwise.
 class IDatabase {
 public:
+    virtual ~IDatabase() = default;
+
     virtual int getVersion(int& version, std::string& err) = 0;
     virtual int getTypes(int user_id, std::map<int, _type_t>& types, std::string& err) = 0;
     virtual int addType(_type_t type, std::string& err) = 0;

@@ -4,8 +4,9 @@
 #include <tuple>
 #include <vector>
 
-// Plain value records exchanged with the database layer. Each mirrors one row
-// of one table; fields carry the names of the columns. Texts are UTF-8.
+// Plain value records: the rows exchanged with the database layer (each
+// mirrors one row of one table; fields carry the names of the columns) and, at
+// the end, the web service's notice. Texts are UTF-8.
 
 // One question, a row of table detail.
 struct _detail_t {
@@ -91,3 +92,11 @@ public:
 
 // (state, times, count), (grade id, term id, count), (subject id, order, count)
 using count_tuple = std::tuple<int, int, int>;
+
+// The web service's notice (reply of "/getAdvertisement"); the question list
+// shows its title as a link.
+struct _advertisement_t {
+    std::string title;
+    std::vector<std::string> information;  // text lines
+    std::string url;                       // the notice's link
+};

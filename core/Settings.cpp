@@ -1,5 +1,7 @@
 #include "core/Settings.h"
 
+#include "core/SettingsKeys.h"
+
 void setIniVariant(const QString& key, const QVariant& value)
 {
     QSettings settings(QString::fromLatin1(settingsFileName()), QSettings::IniFormat);
@@ -9,9 +11,9 @@ void setIniVariant(const QString& key, const QVariant& value)
 
 bool takeFirstRunBit(int bit)
 {
-    const int value = getIniValue<int>(QStringLiteral("first_run"), 7);
+    const int value = getIniValue(ini::kFirstRun);
     if ((value & bit) == 0)
         return false;
-    setIniValue(QStringLiteral("first_run"), value & ~bit);
+    setIniValue(ini::kFirstRun, value & ~bit);
     return true;
 }

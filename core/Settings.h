@@ -8,6 +8,7 @@
 
 #include <string>
 #include <type_traits>
+#include <utility>
 
 // One key of "Lorvane.ini" (Qt's ini format, in the working directory, which
 // start-up makes the data folder). Each call opens the file anew; keys without
@@ -83,7 +84,50 @@ void setIniValue(const QString& key, const T& value)
     setIniVariant(key, settings_detail::toIniVariant(value));
 }
 
-// The first-use hints share the key first_run (default 7). Returns true when
-// the owner's bit was still set, after writing back the value read with only
-// that bit cleared.
+// One key of the settings file: its name, the type it is read as and the
+// value a missing key gives. The program's keys are listed, each once, in
+// core/SettingsKeys.h and read and written through the overloads below:
+//
+//     const int next = getIniValue(ini::kImportIndex);   // 1 when missing
+//     setIniValue(ini::kImportIndex, next + 1);
+template <typename T>
+class SettingKey {
+public:
+    // A default only known at run time (a folder of the desktop, say).
+    struct RuntimeDefault {
+        T (*value)();
+    };
+
+    SettingKey(const char* name, T defaultValue) : name_(name), default_(std::move(defaultValue)) {}
+    SettingKey(const char* name, RuntimeDefault defaultValue) : name_(name), runtimeDefault_(defaultValue.value) {}
+
+    const char* name() const { return name_; }
+    QString key() const { return QString::fromLatin1(name_); }
+    T defaultValue() const { return runtimeDefault_ ? runtimeDefault_() : default_; }
+
+private:
+    const char* name_;
+    T default_{};
+    T (*runtimeDefault_)() = nullptr;
+};
+
+// The key's value as its type, or its default when the key is missing.
+template <typename T>
+T getIniValue(const SettingKey<T>& key)
+{
+    return getIniValue<T>(key.key(), key.defaultValue());
+}
+
+// Writes the key. The value may be of another type than the key's when that
+// is how it is stored (a size kept as float, an empty QVariant that leaves
+// the key without a value).
+template <typename T, typename V>
+void setIniValue(const SettingKey<T>& key, const V& value)
+{
+    setIniValue(key.key(), value);
+}
+
+// The first-use hints share the key first_run (ini::kFirstRun, bits
+// ini::kFirstRun...). Returns true when the owner's bit was still set, after
+// writing back the value read with only that bit cleared.
 bool takeFirstRunBit(int bit);

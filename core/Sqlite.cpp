@@ -27,6 +27,7 @@ struct DefaultType {
 
 // The base data of a new database: 高三 and 上学期 are current, every subject,
 // classification, cause and question type is shown.
+// clang-format off
 const DefaultType kDefaultTypes[] = {
     {1, "一年级", 0, 0}, {1, "二年级", 1, 0}, {1, "三年级", 2, 0}, {1, "四年级", 3, 0},
     {1, "五年级", 4, 0}, {1, "六年级", 5, 0}, {1, "初一", 6, 0},   {1, "初二", 7, 0},
@@ -39,6 +40,7 @@ const DefaultType kDefaultTypes[] = {
     {5, "切入点，思路错误", 0, 1}, {5, "看错题目", 1, 1}, {5, "计算错误", 2, 1}, {5, "根本不会做", 3, 1},
     {6, "选择题", 0, 1}, {6, "填空题", 1, 1}, {6, "判断题", 2, 1}, {6, "计算题", 3, 1}, {6, "解答题", 4, 1},
 };
+// clang-format on
 
 const char* const kCreateStatements[] = {
     "PRAGMA user_version=4",
@@ -219,11 +221,72 @@ void appendPage(Sql& sql, const query_data& q)
     sql += format(" LIMIT {0} OFFSET {1}", sqlite::kPageSize, q.offset);
 }
 
-// Steps through every row of a statement (a constant text or an Sql with its
-// values), handing each to onRow. A failing prepare or step is a failure with
-// SQLite's text.
+// Adds the entries of read to out; a key already in out keeps its value.
+template <typename Map>
+void mergeInto(Map& out, const Map& read)
+{
+    out.insert(read.begin(), read.end());
+}
+
+Sql select(const char* head, const Sql& filter)
+{
+    Sql sql;
+    sql.text = std::string(head) + filter.text;
+    sql.values = filter.values;
+    return sql;
+}
+
+// Where the parts of one grouped-count row stand.
+struct KeyCount {  // key text -> count (rows of one key add up)
+    int key;
+    int count;
+};
+struct Triple {  // (a, b, count) in row order
+    int a;
+    int b;
+    int count;
+};
+
+template <typename Count>
+Count countAt(const Statement& s, int c);
+template <>
+int countAt<int>(const Statement& s, int c)
+{
+    return s.columnInt(c);
+}
+template <>
+double countAt<double>(const Statement& s, int c)
+{
+    return s.columnDouble(c);
+}
+
+template <typename Count>
+void addGroup(std::map<std::string, Count>& read, const Statement& s, const KeyCount& c)
+{
+    read[s.columnText(c.key)] += countAt<Count>(s, c.count);
+}
+
+void addGroup(std::vector<std::tuple<int, int, int>>& read, const Statement& s, const Triple& c)
+{
+    read.emplace_back(s.columnInt(c.a), s.columnInt(c.b), s.columnInt(c.count));
+}
+
+template <typename Count>
+void mergeGroups(std::map<std::string, Count>& out, const std::map<std::string, Count>& read)
+{
+    mergeInto(out, read);
+}
+
+void mergeGroups(std::vector<std::tuple<int, int, int>>& out, const std::vector<std::tuple<int, int, int>>& read)
+{
+    out.insert(out.end(), read.begin(), read.end());
+}
+
+// Prepares a statement (a constant text or an Sql with its values), hands
+// every row to onRow and checks that the steps ended at the last row. A
+// failing prepare or step is -1 with SQLite's text. The caller holds the lock.
 template <typename Text, typename OnRow>
-int eachRow(sqlite3* db, const Text& sql, std::string& err, OnRow onRow)
+int stepRows(sqlite3* db, const Text& sql, std::string& err, OnRow& onRow)
 {
     Statement stmt(db, sql);
     if (!stmt.ok()) {
@@ -240,22 +303,65 @@ int eachRow(sqlite3* db, const Text& sql, std::string& err, OnRow onRow)
     return 0;
 }
 
-// Adds the entries of read to out; a key already in out keeps its value.
-template <typename Map>
-void mergeInto(Map& out, const Map& read)
-{
-    out.insert(read.begin(), read.end());
-}
-
-Sql select(const char* head, const Sql& filter)
-{
-    Sql sql;
-    sql.text = std::string(head) + filter.text;
-    sql.values = filter.values;
-    return sql;
-}
-
 }  // namespace
+
+template <typename Body>
+int sqlite::locked(std::string& err, Body body)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!connected(err))
+        return -1;
+    return body();
+}
+
+template <typename Text, typename OnRow>
+int sqlite::eachRow(const Text& sql, std::string& err, OnRow onRow)
+{
+    return locked(err, [&] { return stepRows(db_, sql, err, onRow); });
+}
+
+template <typename Result, typename Columns>
+int sqlite::groupedCount(const std::string& sql, const Columns& columns, Result& out, std::string& err)
+{
+    Result read;
+    if (eachRow(sql, err, [&](const Statement& s) { addGroup(read, s, columns); }) != 0)
+        return -1;
+    mergeGroups(out, read);
+    return 0;
+}
+
+int sqlite::readInt(const Sql& sql, int& value, std::string& err)
+{
+    return eachRow(sql, err, [&](const Statement& s) { value = s.columnInt(0); });
+}
+
+int sqlite::readDetails(const Sql& sql, std::vector<_detail_t>& list, std::string& err)
+{
+    return locked(err, [&] {
+        list.clear();
+        auto add = [&](const Statement& s) { list.push_back(readDetail(s)); };
+        if (stepRows(db_, sql, err, add) == 0)
+            return 0;
+        list.clear();
+        return -1;
+    });
+}
+
+int sqlite::write(const Sql& sql, std::string& err)
+{
+    return locked(err, [&] { return sqldb::run(db_, sql, err); });
+}
+
+int sqlite::writeNumbered(int user_id, int grade, int term, int subject, const Sql& sql, std::string& err)
+{
+    return locked(err, [&] {
+        sqldb::Transaction tx(db_);
+        if (tx.begin(err) != 0 || bumpSerial(user_id, grade, term, subject, err) != 0 ||
+            sqldb::run(db_, sql, err) != 0)
+            return -1;
+        return tx.commit(err);
+    });
+}
 
 sqlite::sqlite()
 {
@@ -388,16 +494,7 @@ int sqlite::bumpSerial(int user_id, int grade, int term, int subject, std::strin
 
 int sqlite::getVersion(int& version, std::string& err)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (!connected(err))
-        return -1;
-    Statement stmt(db_, "PRAGMA user_version");
-    if (stmt.step() != SQLITE_ROW) {
-        err = sqldb::errorText(db_);
-        return -1;
-    }
-    version = stmt.columnInt(0);
-    return 0;
+    return readInt(Sql{"PRAGMA user_version", {}}, version, err);
 }
 
 // ---------------------------------------------------------------------------
@@ -405,12 +502,9 @@ int sqlite::getVersion(int& version, std::string& err)
 
 int sqlite::getTypes(int user_id, std::map<int, _type_t>& types, std::string& err)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (!connected(err))
-        return -1;
     std::map<int, _type_t> read;
     const std::string sql = format("SELECT * FROM type WHERE user_id = {0}", user_id);
-    if (eachRow(db_, sql, err, [&](const Statement& s) {
+    if (eachRow(sql, err, [&](const Statement& s) {
             _type_t t;
             t.id = s.columnInt(0);
             t.user_id = s.columnInt(1);
@@ -427,87 +521,64 @@ int sqlite::getTypes(int user_id, std::map<int, _type_t>& types, std::string& er
 
 int sqlite::addType(_type_t type, std::string& err)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (!connected(err))
-        return -1;
     Sql sql;
     sql.add("INSERT INTO type (user_id, [group], name, [order], state) VALUES (?, ?, ?, ?, ?)",
             {type.user_id, type.group, type.name, type.order, type.state});
-    return sqldb::run(db_, sql, err);
+    return write(sql, err);
 }
 
 int sqlite::updateType(_type_t type, std::string& err)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (!connected(err))
-        return -1;
     Sql sql;
     sql.add(format("UPDATE type SET name = ?,[order] = {0}, state = {1} WHERE id = {2}", type.order, type.state,
                    type.id),
             {type.name});
-    return sqldb::run(db_, sql, err);
+    return write(sql, err);
 }
 
 int sqlite::deleteType(int id, std::string& err)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (!connected(err))
-        return -1;
     Sql sql;
     sql += format("DELETE FROM type WHERE id = {0}", id);
-    return sqldb::run(db_, sql, err);
+    return write(sql, err);
 }
 
 int sqlite::getTypeUsage(int id, int& count, std::string& err)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (!connected(err))
-        return -1;
-    Statement stmt(db_, format("SELECT COUNT( * ) FROM detail WHERE grade = {0}  OR term = {0}  OR subject = {0}  "
-                               "OR classification = {0}  OR cause = {0}  OR questiontype = {0}",
-                               id));
-    const int rc = stmt.step();
-    if (rc == SQLITE_ROW) {
-        count = stmt.columnInt(0);
-        return 0;
-    }
-    err = sqldb::errorText(db_);
-    return -1;
+    Sql sql;
+    sql += format("SELECT COUNT( * ) FROM detail WHERE grade = {0}  OR term = {0}  OR subject = {0}  "
+                  "OR classification = {0}  OR cause = {0}  OR questiontype = {0}",
+                  id);
+    return readInt(sql, count, err);
 }
 
 int sqlite::login(std::string userID, std::string password, _user_t& user, std::string& err)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (!connected(err))
-        return -1;
     Sql sql;
     sql.add("SELECT * FROM user WHERE userID = ? ", {userID});
-    Statement stmt(db_, sql);
-    if (!stmt.ok()) {
-        err = sqldb::errorText(db_);
+    bool found = false;
+    if (eachRow(sql, err, [&](const Statement& s) {
+            if (found)
+                return;  // the first account of that name counts
+            found = true;
+            user.id = s.columnInt(0);
+            user.userID = s.columnText(1);
+            user.id_type = s.columnInt(2);
+            user.user_type = s.columnInt(3);
+            user.password = s.columnText(4);
+            user.username = s.columnText(5);
+            user.sex = s.columnInt(6);
+            user.school_id = s.columnInt(7);
+            user.contact = s.columnText(8);
+            user.student_number = s.columnText(9);
+            user.registration_time = s.columnText(10);
+            user.login_time = s.columnText(11);
+        }) != 0)
         return -1;
-    }
-    const int rc = stmt.step();
-    if (rc == SQLITE_DONE) {
+    if (!found) {
         err = kNoUser;
         return -1;
     }
-    if (rc != SQLITE_ROW) {
-        err = sqldb::errorText(db_);
-        return -1;
-    }
-    user.id = stmt.columnInt(0);
-    user.userID = stmt.columnText(1);
-    user.id_type = stmt.columnInt(2);
-    user.user_type = stmt.columnInt(3);
-    user.password = stmt.columnText(4);
-    user.username = stmt.columnText(5);
-    user.sex = stmt.columnInt(6);
-    user.school_id = stmt.columnInt(7);
-    user.contact = stmt.columnText(8);
-    user.student_number = stmt.columnText(9);
-    user.registration_time = stmt.columnText(10);
-    user.login_time = stmt.columnText(11);
     if (user.password != password) {
         err = kNoUser;
         return -2;
@@ -518,9 +589,6 @@ int sqlite::login(std::string userID, std::string password, _user_t& user, std::
 int sqlite::updateUser(int id, std::string username, int sex, std::string student_number, std::string contact,
                        std::string& err)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (!connected(err))
-        return -1;
     // The username column is declared INT: a name bound as text that looks like
     // a number ("007", "1e3") would be turned into one and come back changed, so
     // it goes in as the bytes it is.
@@ -528,7 +596,7 @@ int sqlite::updateUser(int id, std::string username, int sex, std::string studen
     sql.add(format("UPDATE user SET\tusername = ?,sex = {0},student_number = ?,contact = ? WHERE id = {1}", sex,
                    id),
             {Value::blob(username), student_number, contact});
-    return sqldb::run(db_, sql, err);
+    return write(sql, err);
 }
 
 // ---------------------------------------------------------------------------
@@ -536,110 +604,77 @@ int sqlite::updateUser(int id, std::string username, int sex, std::string studen
 
 int sqlite::moveDetail(int id, int user_id, int grade, int term, int subject, std::string& err)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (!connected(err))
-        return -1;
-    sqldb::Transaction tx(db_);
-    if (tx.begin(err) != 0)
-        return -1;
-    if (bumpSerial(user_id, grade, term, subject, err) != 0)
-        return -1;
     Sql sql;
     sql += format("UPDATE detail SET grade = {0},term = {1},subject = {2},number = (SELECT number from serial "
                   "WHERE\t user_id = {3} AND grade = {4} AND term = {5} AND subject = {6} ),modify_date = DATE() "
                   "WHERE id = {7}",
                   grade, term, subject, user_id, grade, term, subject, id);
-    if (sqldb::run(db_, sql, err) != 0)
-        return -1;
-    return tx.commit(err);
+    return writeNumbered(user_id, grade, term, subject, sql, err);
 }
 
 int sqlite::updateDetail(int id, int state, int times, int classification, int cause, int questiontype,
                          std::string point, int score, std::string source, std::string remark, std::string& err)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (!connected(err))
-        return -1;
     Sql sql;
     sql.add(format("UPDATE detail SET state = {0},times = {1},classification = {2},cause = {3},questiontype = {4},"
                    "point = ?,score = {5},source = ?,remark = ?,modify_date = DATE() WHERE id = {6}",
                    state, times, classification, cause, questiontype, score, id),
             {point, source, remark});
-    return sqldb::run(db_, sql, err);
+    return write(sql, err);
 }
 
 int sqlite::setDetailsState(std::vector<int> ids, int state, std::string& err)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (!connected(err))
-        return -1;
     Sql sql;
     sql += format("UPDATE detail SET state = {0},modify_date = DATE() WHERE id IN ({1})", state, idList(ids));
-    return sqldb::run(db_, sql, err);
+    return write(sql, err);
 }
 
 int sqlite::setDetailsRemark(std::vector<int> ids, std::string remark, std::string& err)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (!connected(err))
-        return -1;
     Sql sql;
     sql.add(format("UPDATE detail SET remark = ?,modify_date = DATE() WHERE id IN ({0})", idList(ids)), {remark});
-    return sqldb::run(db_, sql, err);
+    return write(sql, err);
 }
 
 int sqlite::setDetailsSource(std::vector<int> ids, std::string source, std::string& err)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (!connected(err))
-        return -1;
     Sql sql;
     sql.add(format("UPDATE detail SET source = ?,modify_date = DATE() WHERE id IN ({0})", idList(ids)), {source});
-    return sqldb::run(db_, sql, err);
+    return write(sql, err);
 }
 
 int sqlite::deleteDetails(std::vector<int> ids, std::string& err)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (!connected(err))
-        return -1;
     Sql sql;
     sql += format("DELETE FROM detail WHERE id IN ({0}) ", idList(ids));
-    return sqldb::run(db_, sql, err);
+    return write(sql, err);
 }
 
 int sqlite::clearDetails(int user_id, int grade, int term, std::vector<std::string>& paths, std::string& err)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (!connected(err))
-        return -1;
-    std::vector<std::string> found;
-    const std::string paths_sql = format("SELECT detail_path FROM  detail WHERE\t user_id = {0} AND grade = {1} "
-                                         "AND term = {2} ",
-                                         user_id, grade, term);
-    if (eachRow(db_, paths_sql, err, [&](const Statement& s) { found.push_back(s.columnText(0)); }) != 0)
-        return -1;
-    if (found.empty()) {
-        err = kNoItem;
-        return -1;
-    }
-    paths = std::move(found);
-    Sql sql;
-    sql += format("DELETE FROM detail WHERE user_id = {0} AND grade = {1} AND term = {2} ", user_id, grade, term);
-    return sqldb::run(db_, sql, err);
+    return locked(err, [&] {
+        std::vector<std::string> found;
+        const std::string paths_sql = format("SELECT detail_path FROM  detail WHERE\t user_id = {0} AND grade = {1} "
+                                             "AND term = {2} ",
+                                             user_id, grade, term);
+        auto add = [&](const Statement& s) { found.push_back(s.columnText(0)); };
+        if (stepRows(db_, paths_sql, err, add) != 0)
+            return -1;
+        if (found.empty()) {
+            err = kNoItem;
+            return -1;
+        }
+        paths = std::move(found);
+        Sql sql;
+        sql += format("DELETE FROM detail WHERE user_id = {0} AND grade = {1} AND term = {2} ", user_id, grade, term);
+        return sqldb::run(db_, sql, err);
+    });
 }
 
 int sqlite::addDetail(_detail_t& detail, std::string& err)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (!connected(err))
-        return -1;
     const _detail_t& d = detail;
-    sqldb::Transaction tx(db_);
-    if (tx.begin(err) != 0)
-        return -1;
-    if (bumpSerial(d.user_id, d.grade, d.term, d.subject, err) != 0)
-        return -1;
     Sql sql;
     sql.add(format("INSERT INTO detail (user_id,number,grade,term,subject,state,times,classification,cause,"
                    "questiontype,point,detail_path,score,source,remark,create_date,modify_date)"
@@ -648,244 +683,129 @@ int sqlite::addDetail(_detail_t& detail, std::string& err)
                    d.user_id, d.grade, d.term, d.subject, d.classification, d.cause, d.questiontype, d.score,
                    d.user_id, d.grade, d.term, d.subject),
             {d.point, d.detail_path, d.source, d.remark});
-    if (sqldb::run(db_, sql, err) != 0)
-        return -1;
-    return tx.commit(err);
+    return writeNumbered(d.user_id, d.grade, d.term, d.subject, sql, err);
 }
 
 int sqlite::getLastInsertId(int& id, std::string& err)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (!connected(err))
-        return -1;
-    Statement stmt(db_, "SELECT last_insert_rowid()");
-    if (stmt.step() != SQLITE_ROW) {
-        err = sqldb::errorText(db_);
-        return -1;
-    }
-    id = stmt.columnInt(0);
-    return 0;
+    return readInt(Sql{"SELECT last_insert_rowid()", {}}, id, err);
 }
-
-namespace {
-
-// Runs a "SELECT * FROM detail" statement into list (emptied first; left
-// empty on failure).
-int readDetails(sqlite3* db, const Sql& sql, std::vector<_detail_t>& list, std::string& err)
-{
-    list.clear();
-    if (eachRow(db, sql, err, [&](const Statement& s) { list.push_back(readDetail(s)); }) != 0) {
-        list.clear();
-        return -1;
-    }
-    return 0;
-}
-
-int readCount(sqlite3* db, const Sql& sql, int& count, std::string& err)
-{
-    Statement stmt(db, sql);
-    if (!stmt.ok()) {
-        err = sqldb::errorText(db);
-        return -1;
-    }
-    const int rc = stmt.step();
-    if (rc == SQLITE_ROW)
-        count = stmt.columnInt(0);
-    else if (rc != SQLITE_DONE) {
-        err = sqldb::errorText(db);
-        return -1;
-    }
-    return 0;
-}
-
-}  // namespace
 
 int sqlite::queryDetails(query_data query, std::vector<_detail_t>& list, std::string& err)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (!connected(err))
-        return -1;
     Sql sql = select("SELECT * FROM detail ", baseFilter(query));
     appendAdvanced(sql, query);
     appendOrder(sql, query);
     appendPage(sql, query);
-    return readDetails(db_, sql, list, err);
+    return readDetails(sql, list, err);
 }
 
 int sqlite::countDetails(query_data query, int& count, std::string& err)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (!connected(err))
-        return -1;
     Sql sql = select("SELECT COUNT(*) FROM detail ", baseFilter(query));
     appendAdvanced(sql, query);
-    return readCount(db_, sql, count, err);
+    return readInt(sql, count, err);
 }
 
 int sqlite::searchDetails(query_data query, std::vector<_detail_t>& list, std::string& err)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (!connected(err))
-        return -1;
     Sql sql = select("SELECT * FROM detail ", baseFilter(query));
     appendKeyword(sql, query);
     appendOrder(sql, query);
     appendPage(sql, query);
-    return readDetails(db_, sql, list, err);
+    return readDetails(sql, list, err);
 }
 
 int sqlite::countSearchDetails(query_data query, int& count, std::string& err)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (!connected(err))
-        return -1;
     Sql sql = select("SELECT COUNT(*) FROM detail ", baseFilter(query));
     appendKeyword(sql, query);
-    return readCount(db_, sql, count, err);
+    return readInt(sql, count, err);
 }
 
 int sqlite::queryPointDetails(query_data query, std::vector<_detail_t>& list, std::string& err)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (!connected(err))
-        return -1;
     Sql sql = select("SELECT * FROM detail ", baseFilter(query));
     appendPoints(sql, query);
     appendOrder(sql, query);
-    return readDetails(db_, sql, list, err);
+    return readDetails(sql, list, err);
 }
 
 // ---------------------------------------------------------------------------
-// Statistics
-
+// Statistics: one grouped count each. Map results are keyed by text; rows
+// with equal keys add up, so causes that share a name (and unknown causes,
+// which all have no name) show every question in the chart.
 
 int sqlite::getHotPoints(int user_id, int grade, int term, int subject, std::map<std::string, double>& points,
                          std::string& err)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (!connected(err))
-        return -1;
     const std::string sql = format(
         "SELECT point, SUM(A) AS number FROM (SELECT point,(0.2 + (1-state)*0.8)*times AS A FROM detail "
         "WHERE user_id = {0} AND grade = {1} AND term = {2} AND subject = {3} AND point <> '')"
         "GROUP BY point ORDER BY number DESC LIMIT 10",
         user_id, grade, term, subject);
-    std::map<std::string, double> read;
-    if (eachRow(db_, sql, err, [&](const Statement& s) { read.emplace(s.columnText(0), s.columnDouble(1)); }) != 0)
-        return -1;
-    mergeInto(points, read);
-    return 0;
+    return groupedCount(sql, KeyCount{0, 1}, points, err);
 }
 
 int sqlite::getCauseCounts(int user_id, int grade, int term, int subject, std::map<std::string, int>& counts,
                            std::string& err)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (!connected(err))
-        return -1;
     const std::string sql = format(
         "SELECT type.name, detail.cause,  COUNT(*)  AS number FROM detail LEFT JOIN type ON detail.cause = type.id "
         "WHERE detail.user_id = {0} AND detail.grade = {1} AND detail.term = {2} AND detail.subject = {3} "
         "GROUP BY detail.cause ",
         user_id, grade, term, subject);
-    // Causes that share a name (and unknown causes, which all have no name)
-    // add up, so the chart shows every question.
-    std::map<std::string, int> read;
-    if (eachRow(db_, sql, err, [&](const Statement& s) { read[s.columnText(0)] += s.columnInt(2); }) != 0)
-        return -1;
-    mergeInto(counts, read);
-    return 0;
+    return groupedCount(sql, KeyCount{0, 2}, counts, err);
 }
 
 int sqlite::getStateCounts(int user_id, int grade, int term, int subject,
                            std::vector<std::tuple<int, int, int>>& counts, std::string& err)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (!connected(err))
-        return -1;
     const std::string sql = format(
         "SELECT state, times, COUNT(*) AS number FROM detail WHERE detail.user_id = {0} AND detail.grade = {1} "
         "AND detail.term = {2} AND detail.subject = {3} GROUP BY state, times",
         user_id, grade, term, subject);
-    std::vector<std::tuple<int, int, int>> read;
-    if (eachRow(db_, sql, err, [&](const Statement& s) {
-            read.emplace_back(s.columnInt(0), s.columnInt(1), s.columnInt(2));
-        }) != 0)
-        return -1;
-    counts.insert(counts.end(), read.begin(), read.end());
-    return 0;
+    return groupedCount(sql, Triple{0, 1, 2}, counts, err);
 }
 
 int sqlite::getMonthlyAdded(int user_id, int grade, int term, int subject, std::map<std::string, int>& counts,
                             std::string& err)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (!connected(err))
-        return -1;
     const std::string sql = format(
         "SELECT date,COUNT(*) AS number FROM  (SELECT strftime('%Y%m', create_date) AS date  FROM detail "
         "WHERE user_id = {0} AND grade = {1} AND term = {2} AND subject = {3} ) GROUP BY date ",
         user_id, grade, term, subject);
-    std::map<std::string, int> read;
-    if (eachRow(db_, sql, err, [&](const Statement& s) { read.emplace(s.columnText(0), s.columnInt(1)); }) != 0)
-        return -1;
-    mergeInto(counts, read);
-    return 0;
+    return groupedCount(sql, KeyCount{0, 1}, counts, err);
 }
 
 int sqlite::getMonthlyMastered(int user_id, int grade, int term, int subject, std::map<std::string, int>& counts,
                                std::string& err)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (!connected(err))
-        return -1;
     const std::string sql = format(
         "SELECT date,COUNT(*) AS number FROM  (SELECT strftime('%Y%m', modify_date) AS date FROM detail "
         "WHERE user_id = {0} AND grade = {1} AND term = {2} AND subject = {3} AND state = 1 )GROUP BY date ",
         user_id, grade, term, subject);
-    std::map<std::string, int> read;
-    if (eachRow(db_, sql, err, [&](const Statement& s) { read.emplace(s.columnText(0), s.columnInt(1)); }) != 0)
-        return -1;
-    mergeInto(counts, read);
-    return 0;
+    return groupedCount(sql, KeyCount{0, 1}, counts, err);
 }
 
 int sqlite::getGradeTermCounts(int user_id, std::vector<std::tuple<int, int, int>>& counts, std::string& err)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (!connected(err))
-        return -1;
     const std::string sql = format(
         "SELECT detail.grade, detail.term, table_A.`order` AS order_A, table_B.`order` AS order_B, "
         "COUNT(*) AS number FROM  detail LEFT JOIN type AS table_A ON detail.grade = table_A.id "
         "LEFT JOIN type AS table_B ON detail.term = table_B.id WHERE detail.user_id = {0} "
         "GROUP BY detail.grade,  detail.term ORDER BY order_A, order_B",
         user_id);
-    std::vector<std::tuple<int, int, int>> read;
-    if (eachRow(db_, sql, err, [&](const Statement& s) {
-            read.emplace_back(s.columnInt(0), s.columnInt(1), s.columnInt(4));
-        }) != 0)
-        return -1;
-    counts.insert(counts.end(), read.begin(), read.end());
-    return 0;
+    return groupedCount(sql, Triple{0, 1, 4}, counts, err);
 }
 
 int sqlite::getSubjectCounts(int user_id, int grade, int term, bool notMasteredOnly,
                              std::vector<std::tuple<int, int, int>>& counts, std::string& err)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (!connected(err))
-        return -1;
     const std::string sql = format(
         "SELECT detail.subject,type.name,type.[order],COUNT(*) AS number FROM  detail LEFT JOIN type "
         "ON detail.subject = type.id WHERE detail.user_id = {0} AND detail.grade = {1} AND detail.term = {2} "
         "{3}GROUP BY detail.subject ORDER BY type.[order]",
         user_id, grade, term, notMasteredOnly ? "AND detail.state = 0 " : "");
-    std::vector<std::tuple<int, int, int>> read;
-    if (eachRow(db_, sql, err, [&](const Statement& s) {
-            read.emplace_back(s.columnInt(0), s.columnInt(2), s.columnInt(3));
-        }) != 0)
-        return -1;
-    counts.insert(counts.end(), read.begin(), read.end());
-    return 0;
+    return groupedCount(sql, Triple{0, 2, 3}, counts, err);
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/IDatabase.h"
+#include "core/SqlStatement.h"
 #include "core/Singleton.h"
 
 // The question database "database/Lorvane.db" (schema version 4): base data,
@@ -85,6 +86,30 @@ private:
     // Runs inside the caller's transaction, under the caller's lock.
     int bumpSerial(int user_id, int grade, int term, int subject, std::string& err);
     bool connected(std::string& err) const;
+
+    // The frame of every operation: body() runs under the lock on an open
+    // connection; without one the result is -1 with kNoConnection's text.
+    template <typename Body>
+    int locked(std::string& err, Body body);
+    // Under the lock: prepares the statement (a constant text or an Sql with
+    // its values), hands every row to onRow and checks that the steps ended
+    // at the last row. A failing prepare or step is -1 with SQLite's text.
+    template <typename Text, typename OnRow>
+    int eachRow(const Text& sql, std::string& err, OnRow onRow);
+    // A grouped count: each row becomes one entry of a result read aside
+    // (see the readers in Sqlite.cpp), which joins `out` only on success.
+    template <typename Result, typename Columns>
+    int groupedCount(const std::string& sql, const Columns& columns, Result& out, std::string& err);
+    // The int in column 0 of a one-row statement.
+    int readInt(const sqldb::Sql& sql, int& value, std::string& err);
+    // "SELECT * FROM detail" rows into list (emptied first; left empty on a
+    // failing statement).
+    int readDetails(const sqldb::Sql& sql, std::vector<_detail_t>& list, std::string& err);
+    // Under the lock: prepares, binds and runs a statement without rows.
+    int write(const sqldb::Sql& sql, std::string& err);
+    // In one transaction: counts the bucket's serial up and runs sql, which
+    // reads the new number from table serial.
+    int writeNumbered(int user_id, int grade, int term, int subject, const sqldb::Sql& sql, std::string& err);
 
     std::mutex mutex_;
     sqlite3* db_ = nullptr;

@@ -18,12 +18,6 @@
 
 namespace {
 
-ClearDetail::ExecHook& execHook()
-{
-    static ClearDetail::ExecHook hook;
-    return hook;
-}
-
 QTableWidgetItem* cell(const QString& text)
 {
     auto* item = new QTableWidgetItem(text);
@@ -77,18 +71,6 @@ ClearDetail::ClearDetail(std::vector<std::tuple<int, int, int>> counts, QWidget*
 }
 
 ClearDetail::~ClearDetail() = default;
-
-void ClearDetail::setExecHook(ExecHook hook)
-{
-    execHook() = std::move(hook);
-}
-
-int ClearDetail::run()
-{
-    if (execHook())
-        return execHook()(*this);
-    return exec();
-}
 
 void ClearDetail::removeQuestionFolder(const std::string& userFolder, const std::string& path)
 {

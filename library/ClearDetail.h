@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -25,11 +24,6 @@ public:
     // directory) with everything in it. Only a plain folder name is taken; a
     // link is removed itself, never what it points to.
     static void removeQuestionFolder(const std::string& userFolder, const std::string& path);
-
-    // Runs the dialog modally (exec()), or through the hook while one is set.
-    int run();
-    using ExecHook = std::function<int(ClearDetail& dialog)>;
-    static void setExecHook(ExecHook hook);
 
 public slots:
     void on_clear_clicked();

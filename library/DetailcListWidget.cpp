@@ -20,12 +20,13 @@
 #include <tuple>
 
 #include "core/AppContext.h"
-#include "core/Settings.h"
+#include "core/SettingsKeys.h"
 #include "library/SearchWidget.h"
-#include "library/WebAddress.h"
+#include "service/WebAddress.h"
 #include "service/Infomation.h"
 #include "core/Sqlite.h"
 #include "ui/AwaitTask.h"
+#include "ui/Modal.h"
 #include "ui/QMessageBoxBase.h"
 #include "ui/StyledPaint.h"
 
@@ -47,12 +48,6 @@ const Qt::Alignment kLeft = Qt::AlignLeft | Qt::AlignVCenter;
 const Qt::Alignment kCentre = Qt::AlignCenter;
 
 }  // namespace
-
-std::function<int(QDialog&)>& DetailcListWidget::dialogRunner()
-{
-    static std::function<int(QDialog&)> runner = [](QDialog& dialog) { return dialog.exec(); };
-    return runner;
-}
 
 DetailcListWidget::DetailcListWidget(QWidget* parent, bool compactForm)
     : QWidget(parent), compact(compactForm), countChannel(std::make_shared<CountChannel>())
@@ -165,8 +160,8 @@ DetailcListWidget::DetailcListWidget(QWidget* parent, bool compactForm)
             tableWidget->hideColumn(c);
     }
 
-    stateIconStyle = getIniValue<int>(QStringLiteral("state_ico"), 3);
-    detailOrder = getIniValue<int>(QStringLiteral("detail_order"), 0);
+    stateIconStyle = getIniValue(ini::kStateIcon);
+    detailOrder = getIniValue(ini::kDetailOrder);
     setupOperations();
 }
 
@@ -422,7 +417,7 @@ void DetailcListWidget::btnSearch_clicked()
 void DetailcListWidget::btnSearch_clicked_more()
 {
     SearchWidget dialog(nullptr);
-    if (dialogRunner()(dialog) == 0)
+    if (modal::exec(dialog) == 0)
         return;
     dialog.getCondition(number_from, number_to, classification, point, cause, questiontype, source, remark,
                         date_from, date_to);
@@ -466,7 +461,7 @@ void DetailcListWidget::labelAdvertise_linkActivated(const QString&)
         lines.push_back(QString::fromUtf8(line.c_str()));
     Infomation dialog(QString::fromUtf8(advertisement.title.c_str()).toHtmlEscaped(), lines, QStringLiteral("详情"),
                       QStringLiteral("关闭"), nullptr);
-    if (dialogRunner()(dialog) == 1)
+    if (modal::exec(dialog) == 1)
         openWebAddress(QString::fromUtf8(advertisement.url.c_str()));
 }
 

@@ -2,17 +2,14 @@
 
 #include <QWidget>
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "core/IDatabase.h"
 #include "core/Records.h"
-#include "service/httpUtil.h"
 
 class QCheckBox;
-class QDialog;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -78,10 +75,6 @@ public:
     // list); null when the page holds no question, when there is no target
     // row, or when a target row holds no question.
     QMenu* createContextMenu();
-
-    // Runs the dialogs the list opens (the advanced search, the notice);
-    // tests replace it so that no modal dialog blocks. The default is exec().
-    static std::function<int(QDialog&)>& dialogRunner();
 
 signals:
     // Not-mastered questions got wrong once, twice, three times or more.

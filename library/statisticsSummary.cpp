@@ -24,6 +24,7 @@
 #include "library/StatisticsData.h"
 #include "library/StatisticsPage.h"
 #include "ui/AwaitTask.h"
+#include "ui/Modal.h"
 #include "ui/StyledPaint.h"
 
 namespace {
@@ -281,7 +282,7 @@ void statisticsSummary::on_btn_clear1_clicked()
     if (gradeTermCounts_.empty())
         return;
     ClearDetail dialog(gradeTermCounts_, nullptr);
-    if (dialog.run() == 1) {
+    if (modal::exec(dialog) == 1) {
         doWork();
         startDirectorySize();
     }
@@ -303,8 +304,9 @@ void statisticsSummary::on_btn_clear2_clicked()
     progress.show();
 
     // The folder stays: other parts of the program write into it. What the
-    // removal achieved shows in the new size.
-    awaitTask([cache] { emptyFolder(cache); });
+    // removal achieved shows in the new size. The progress box is the only
+    // sign of the wait: no busy dialog over it.
+    awaitTask([cache] { emptyFolder(cache); }, BusyDialog::Hidden);
 
     startDirectorySize();
 }

@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "service/WebAddress.h"
+
 Infomation::Infomation(QString title, std::vector<QString> lines, QString acceptText, QString rejectText,
                        QWidget* parent)
     : QDialog(parent, Qt::FramelessWindowHint)
@@ -20,7 +22,10 @@ Infomation::Infomation(QString title, std::vector<QString> lines, QString accept
     for (const QString& line : lines) {
         QLabel* label = new QLabel(QStringLiteral("%1").arg(line), this);
         label->setWordWrap(true);
-        label->setOpenExternalLinks(true);
+        // A link opens only as a web address (http, https); any other kind
+        // (file:, a program, javascript:) is refused like the title's link.
+        label->setOpenExternalLinks(false);
+        connect(label, &QLabel::linkActivated, this, [](const QString& link) { openWebAddress(link); });
         lines_->addWidget(label);
     }
     layout_->addLayout(lines_);

@@ -10,8 +10,8 @@
 class QLabel;
 class QVBoxLayout;
 
-// A small frameless message: a title, lines of rich text whose links open in
-// the system browser, and up to two buttons. exec() gives 1 when the accept
+// A small frameless message: a title, lines of rich text whose http and https
+// links open in the system browser, and up to two buttons. exec() gives 1 when the accept
 // button was pressed. A press anywhere on it drags the window.
 class Infomation : public QDialog {
     Q_OBJECT

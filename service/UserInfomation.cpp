@@ -15,6 +15,7 @@
 #include "service/ChangePassword.h"
 #include "service/UsrDelete.h"
 #include "ui/AwaitTask.h"
+#include "ui/Modal.h"
 #include "ui/QMessageBoxBase.h"
 
 namespace {
@@ -133,13 +134,13 @@ void UserInfomation::on_pushButton_save_clicked()
 void UserInfomation::on_pushButton_change_password_clicked()
 {
     ChangePassword dialog(nullptr);
-    dialog.exec();
+    modal::exec(dialog);
 }
 
 void UserInfomation::on_pushButton_account_cancellation_clicked()
 {
     UsrDelete dialog(nullptr);
-    if (dialog.exec() == QDialog::Accepted) {
+    if (modal::exec(dialog) == QDialog::Accepted) {
         accept();
         QCoreApplication::exit(0);
     }

@@ -10,7 +10,7 @@
 
 #include <cstring>
 
-#include "core/Settings.h"
+#include "core/SettingsKeys.h"
 #include "service/AccountFields.h"
 #include "service/DesCipher.h"
 #include "service/PasswordDigest.h"
@@ -18,6 +18,7 @@
 #include "service/UserRegister.h"
 #include "service/httpUtil.h"
 #include "ui/AwaitTask.h"
+#include "ui/Modal.h"
 
 namespace {
 const unsigned char kCipherKey[] = "quillmore-xeb...";
@@ -143,12 +144,12 @@ void UserLogin::on_btn_login_clicked()
         return;
     }
 
-    setIniValue(QStringLiteral("userID"), userID);
+    setIniValue(ini::kUserId, userID);
     if (remember) {
         QByteArray stored;
         // A password too long for the stored block is simply not remembered.
         if (encipherRememberedPassword(password, stored))
-            setIniValue(QStringLiteral("password"), stored);
+            setIniValue(ini::kPassword, stored);
     }
     accept();
 }
@@ -157,7 +158,7 @@ void UserLogin::on_btn_forget_password_clicked()
 {
     UserPasswordReset dialog(nullptr);
     dialog.setUserID(userID_->text());
-    if (dialog.exec() == 1) {
+    if (modal::exec(dialog) == 1) {
         password_->clear();
         showError(QStringLiteral("重置密码成功，默认密码704182"));
     }
@@ -166,7 +167,7 @@ void UserLogin::on_btn_forget_password_clicked()
 void UserLogin::on_btn_register_clicked()
 {
     UserRegister dialog(nullptr);
-    if (dialog.exec() == 1) {
+    if (modal::exec(dialog) == 1) {
         userID_->setText(dialog.getUserID());
         password_->setFocus(Qt::OtherFocusReason);
         showError(QStringLiteral("注册成功，请登录"));
@@ -175,20 +176,20 @@ void UserLogin::on_btn_register_clicked()
 
 void UserLogin::stateChanged(int state)
 {
-    setIniValue(QStringLiteral("remember_password"), state);
+    setIniValue(ini::kRememberPassword, state);
 }
 
 void UserLogin::lineEdit_userID_textChanged(QString text)
 {
     if (!text.isEmpty())
         return;
-    setIniValue(QStringLiteral("userID"), QString());
+    setIniValue(ini::kUserId, QString());
     password_->clear();
-    setIniValue(QStringLiteral("password"), QVariant());
+    setIniValue(ini::kPassword, QVariant());
 }
 
 void UserLogin::lineEdit_password_textChanged(QString text)
 {
     if (text.isEmpty())
-        setIniValue(QStringLiteral("password"), QVariant());
+        setIniValue(ini::kPassword, QVariant());
 }

@@ -9,7 +9,7 @@
 
 #include "core/AppContext.h"
 #include "core/Format.h"
-#include "core/Settings.h"
+#include "core/SettingsKeys.h"
 #include "service/AccountFields.h"
 #include "service/PasswordDigest.h"
 #include "service/httpUtil.h"
@@ -74,9 +74,9 @@ void UsrDelete::on_pushButton_usrDelete_clicked()
     // (which would name the whole question folder).
     if (!context->user_folder.empty())
         QDir(QString::fromStdString(format("item/{0}", context->user_folder))).removeRecursively();
-    setIniValue(QStringLiteral("userID"), QString());
+    setIniValue(ini::kUserId, QString());
     password_->clear();
-    setIniValue(QStringLiteral("password"), QVariant());
+    setIniValue(ini::kPassword, QVariant());
     QMessageBoxBase::information(this, QStringLiteral("提示"), QStringLiteral("已注销帐户"));
     accept();
 }

@@ -4,7 +4,7 @@
 #include <QThread>
 
 #include "core/AppContext.h"
-#include "core/Settings.h"
+#include "core/SettingsKeys.h"
 #include "core/Utils.h"
 
 WorkerClient::WorkerClient(QObject* parent)
@@ -18,13 +18,13 @@ void WorkerClient::doWork()
         AppContext* context = AppContext::instance();
         httpUtil* client = Singleton<httpUtil>::instance();
 
-        std::string mac = getIniValue<QString>(QStringLiteral("mac"), QString()).toStdString();
+        std::string mac = getIniValue(ini::kMac).toStdString();
         if (mac.empty()) {
             getMacAddress(mac);
-            setIniValue(QStringLiteral("mac"), QString::fromStdString(mac));
+            setIniValue(ini::kMac, QString::fromStdString(mac));
         }
         const std::string machineName = getComputerName();
-        const int importTimes = getIniValue<int>(QStringLiteral("import_times"), 0);
+        const int importTimes = getIniValue(ini::kImportTimes);
 
         // The main window asks the thread to stop when it closes; each call
         // left out spares the pupil one network timeout.
@@ -37,7 +37,7 @@ void WorkerClient::doWork()
                                 context->term.name, user.student_number, user.contact, importTimes, msg);
         }
 
-        if (!stopping() && getIniValue<int>(QStringLiteral("auto_update"), 2) == 2) {
+        if (!stopping() && getIniValue(ini::kAutoUpdate) == Qt::Checked) {
             if (client->getVersion(2, version, msg) == 0)
                 emit sgn_update();
         }

@@ -15,13 +15,6 @@ struct _version_t {
     std::string url;                       // the download page
 };
 
-// The service's notice (reply of "/getAdvertisement").
-struct _advertisement_t {
-    std::string title;
-    std::vector<std::string> information;  // text lines
-    std::string url;                       // the notice's link
-};
-
 // The client of the web service, one operation per endpoint. Each posts a
 // JSON object and reads the reply envelope {returnCode, returnMsg, data}:
 // the result is returnCode with msg = returnMsg, or -1 with the transport's

@@ -4,6 +4,7 @@
 #include <QThread>
 
 #include <chrono>
+#include <optional>
 
 #include "ui/WaiteDialog.h"
 
@@ -36,13 +37,15 @@ public:
 
 }  // namespace
 
-void waitWithBusyDialog(std::future<int>& future)
+void waitWithBusyDialog(std::future<int>& future, BusyDialog busy)
 {
     if (!onGuiThread()) {
         future.wait();
         return;
     }
-    BusyScope busy;
+    std::optional<BusyScope> scope;
+    if (busy == BusyDialog::Shown)
+        scope.emplace();
     while (future.wait_for(std::chrono::milliseconds(30)) == std::future_status::timeout)
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }

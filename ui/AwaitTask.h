@@ -39,6 +39,10 @@
 // Out-parameters and err are read by the caller only after awaitTask()
 // returns; the future's completion orders those accesses.
 //
+// Without the busy dialog: awaitTask(task, err, BusyDialog::Hidden) (or
+// awaitTask(task, BusyDialog::Hidden)) waits the same way but leaves the busy
+// dialog alone, for a caller that shows progress of its own.
+//
 // Nesting: a slot that runs during the wait (for instance a queued signal
 // from a worker thread) may itself call awaitTask(). The busy dialog stays up
 // until the outermost call ends; the inner call does not hide it.
@@ -53,12 +57,15 @@
 #include <type_traits>
 #include <utility>
 
+// Whether the wait shows the busy dialog WaiteDialog.
+enum class BusyDialog { Shown, Hidden };
+
 namespace await_detail {
 
-// Shows the busy dialog (unless an outer awaitTask already does), waits for
-// `future` while processing non-input events every 30 ms, hides the dialog
-// when the outermost wait ends.
-void waitWithBusyDialog(std::future<int>& future);
+// Waits for `future` while processing non-input events every 30 ms. With
+// BusyDialog::Shown the busy dialog is up (unless an outer awaitTask already
+// shows it) and goes when the outermost such wait ends.
+void waitWithBusyDialog(std::future<int>& future, BusyDialog busy);
 
 // Text for an exception without a message of its own.
 const char* unknownErrorText();
@@ -66,7 +73,7 @@ const char* unknownErrorText();
 }  // namespace await_detail
 
 template <typename Task>
-int awaitTask(Task&& task, std::string& err)
+int awaitTask(Task&& task, std::string& err, BusyDialog busy = BusyDialog::Shown)
 {
     using Callable = std::decay_t<Task>;
     using Result = std::invoke_result_t<Callable&>;
@@ -102,7 +109,7 @@ int awaitTask(Task&& task, std::string& err)
         err = e.what();
         return -1;
     }
-    await_detail::waitWithBusyDialog(future);
+    await_detail::waitWithBusyDialog(future, busy);
     const int result = future.get();
     if (threw)
         err = thrownText;
@@ -111,8 +118,8 @@ int awaitTask(Task&& task, std::string& err)
 
 // The same for a task whose error text nobody reads.
 template <typename Task>
-int awaitTask(Task&& task)
+int awaitTask(Task&& task, BusyDialog busy = BusyDialog::Shown)
 {
     std::string ignored;
-    return awaitTask(std::forward<Task>(task), ignored);
+    return awaitTask(std::forward<Task>(task), ignored, busy);
 }

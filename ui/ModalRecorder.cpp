@@ -41,7 +41,7 @@ modal::Answer ModalRecorder::answer(const modal::Request& request)
         answer.color = color_;
         break;
     case modal::Kind::Url:
-        answer.result = urlResult_ ? 1 : 0;
+        answer.result = (onUrl_ ? onUrl_(request.url) : urlResult_) ? 1 : 0;
         break;
     }
     return answer;

@@ -36,6 +36,8 @@ public:
     void setColor(const QColor& color) { color_ = color; }
     // Whether a handed-over address counts as opened.
     void setUrlResult(bool opened) { urlResult_ = opened; }
+    // Addresses: `f` sees each one and says whether it counts as opened.
+    void onUrl(std::function<bool(const QUrl&)> f) { onUrl_ = std::move(f); }
 
     // Every run so far, in order.
     const std::vector<modal::Request>& requests() const { return requests_; }
@@ -60,6 +62,7 @@ private:
     QStringList paths_;
     QColor color_;
     bool urlResult_ = true;
+    std::function<bool(const QUrl&)> onUrl_;
     std::vector<modal::Request> requests_;
     modal::Handler previous_;
 };

@@ -2,7 +2,8 @@
 
 #include <QDialog>
 
-class QTitleBar;
+#include "ui/QTitleBar.h"  // the button ids and mask bits subclasses use
+
 class QVBoxLayout;
 class QLayout;
 
@@ -13,19 +14,20 @@ class QLayout;
 //     public:
 //         MyDialog() : QDialogBase(nullptr) {
 //             setWindowTitle("...");            // shows in the title bar
-//             setButtons(buttons() | 16);       // add the help button
+//             setButtons(buttons() | QTitleBar::kHelpBit);  // add the help button
 //             auto* layout = new QVBoxLayout;
 //             ...
 //             addLayout(layout);                // the one place for content
 //         }
 //     protected:
-//         void titleBar_buttonClicked(int id) override { if (id == 4) showHelp(); }
+//         void titleBar_buttonClicked(int id) override { if (id == QTitleBar::Help) showHelp(); }
 //     };
-//     MyDialog dialog; dialog.exec();
+//     MyDialog dialog; modal::exec(dialog);     // ui/Modal.h
 //
-// Title-bar buttons (mask bit / id): close 1 / 0 rejects the dialog,
-// maximize 2 / 1 toggles the title bar's maximized state, minimize 4 / 2,
-// settings 8 / 3 and help 16 / 4 are only reported. The default mask is 5.
+// Title-bar buttons (QTitleBar::Button ids and their k...Bit mask bits):
+// Close rejects the dialog, Maximize toggles the title bar's maximized state,
+// Minimize minimizes, Settings and Help are only reported. The default mask is
+// QTitleBar::kDefaultButtons (close and minimize).
 //
 // The window flags carry no window type, so a dialog built WITH a parent
 // becomes a child widget of that parent (an embedded panel whose title-bar

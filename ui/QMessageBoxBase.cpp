@@ -15,7 +15,7 @@
 QMessageBoxBase::QMessageBoxBase(QWidget*, const QString& title, const QString& text, int kind)
     : QDialogBase(nullptr)
 {
-    setButtons(1);
+    setButtons(QTitleBar::kCloseBit);
     setWindowTitle(title);
 
     iconLabel_ = new QLabel(this);

@@ -59,18 +59,18 @@ QTitleBar::QTitleBar(QWidget* parent)
     group_->addButton(helpButton_, Help);
     connect(group_, &QButtonGroup::idClicked, this, &QTitleBar::buttonClicked);
 
-    setButtons(5);
+    setButtons(kDefaultButtons);
 }
 
 QTitleBar::~QTitleBar() = default;
 
 void QTitleBar::setButtons(int mask)
 {
-    closeButton_->setVisible(mask & 1);
-    maximizeButton_->setVisible(mask & 2);
-    minimizeButton_->setVisible(mask & 4);
-    setButton_->setVisible(mask & 8);
-    helpButton_->setVisible(mask & 16);
+    closeButton_->setVisible(mask & kCloseBit);
+    maximizeButton_->setVisible(mask & kMaximizeBit);
+    minimizeButton_->setVisible(mask & kMinimizeBit);
+    setButton_->setVisible(mask & kSettingsBit);
+    helpButton_->setVisible(mask & kHelpBit);
     mask_ = mask;
 }
 

@@ -27,12 +27,20 @@ public:
         Settings = 3,  // mask 8: only reported
         Help = 4,      // mask 16: only reported
     };
+    // The mask bits of the buttons, for setButtons and buttons().
+    static constexpr int kCloseBit = 1 << Close;
+    static constexpr int kMaximizeBit = 1 << Maximize;
+    static constexpr int kMinimizeBit = 1 << Minimize;
+    static constexpr int kSettingsBit = 1 << Settings;
+    static constexpr int kHelpBit = 1 << Help;
+    // A new title bar's buttons: close and minimize (5).
+    static constexpr int kDefaultButtons = kCloseBit | kMinimizeBit;
 
     explicit QTitleBar(QWidget* parent);
     ~QTitleBar() override;
 
     // Shows the buttons whose bit is set and hides the others. A new title
-    // bar shows close and minimize (5).
+    // bar shows kDefaultButtons.
     void setButtons(int mask);
     int buttons() const { return mask_; }
 
@@ -72,7 +80,7 @@ private:
     QPushButton* maximizeButton_;
     QPushButton* closeButton_;
     QButtonGroup* group_;
-    int mask_ = 5;
+    int mask_ = kDefaultButtons;
     bool maximized_ = false;
     int normalWidth_ = -1;
     int normalHeight_ = -1;

@@ -2,11 +2,18 @@
 
 #include <map>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "core/AppContext.h"
+#include "core/IDatabase.h"
+#include "core/IObserver.h"
 
 namespace {
+
+// Implementations are destroyed through their interfaces.
+static_assert(std::has_virtual_destructor_v<IDatabase>);
+static_assert(std::has_virtual_destructor_v<IObserver>);
 
 _type_t entry(int id, int group, const char* name, int order, int state)
 {

@@ -2,9 +2,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 #include <QVariantMap>
 
 #include "core/Settings.h"
+#include "core/SettingsKeys.h"
 #include "support/TestEnv.h"
 
 namespace {
@@ -157,6 +159,51 @@ TEST_F(SettingsFile, WritingOneKeyKeepsTheServiceAddressAndOtherKeys)
 
     EXPECT_EQ(getIniValue<QString>("host", QString()).toStdString(), "192.168.10.20");
     EXPECT_EQ(getIniValue<int>("port", 0), 8090);
+}
+
+// The typed keys: a missing file gives each key the default its owner
+// documents, the folder defaults follow the desktop, and a key writes what
+// the plain functions write.
+TEST_F(SettingsFile, KeysGiveTheirDefaultsAndReadBackWhatTheyWrite)
+{
+    struct IntCase {
+        const SettingKey<int>& key;
+        int expected;
+    };
+    const IntCase ints[] = {
+        {ini::kFirstRun, 7},      {ini::kDetailOrder, 0},   {ini::kStateIcon, 3},      {ini::kImportMode, 0},
+        {ini::kImageAutoValue, 16}, {ini::kImportIndex, 1}, {ini::kImportTimes, 0},    {ini::kVideoRotate, 0},
+        {ini::kScanBoxDesk, 2},   {ini::kExportStyle, 0},   {ini::kExportType, 0},     {ini::kExportOrder, 0},
+        {ini::kExportOptions, 15}, {ini::kRememberPassword, 0},
+    };
+    for (const IntCase& c : ints)
+        EXPECT_EQ(getIniValue(c.key), c.expected) << c.key.name();
+    EXPECT_FALSE(getIniValue(ini::kMainWindow));
+    EXPECT_FALSE(getIniValue(ini::kImportWindow));
+    EXPECT_FALSE(getIniValue(ini::kViewWindow));
+    EXPECT_EQ(getIniValue(ini::kAutoUpdate), Qt::Checked);
+    EXPECT_EQ(getIniValue(ini::kTextEditTextFamily), QStringLiteral("SimSun"));
+    EXPECT_EQ(getIniValue(ini::kTextEditTextSize), 12.0);
+    EXPECT_TRUE(getIniValue(ini::kExportTitle).isEmpty());
+    EXPECT_TRUE(getIniValue(ini::kDetailSpace).isEmpty());
+    EXPECT_TRUE(getIniValue(ini::kMac).isEmpty());
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    EXPECT_EQ(getIniValue(ini::kExportTopicPath), documents);
+    EXPECT_EQ(getIniValue(ini::kImportTopicImage), documents);
+    EXPECT_EQ(getIniValue(ini::kImportTopicPdf), documents);
+    EXPECT_FALSE(QFile::exists(path())) << "reading must not create the file";
+
+    // The answer editor's size goes in as a float and comes out as a double.
+    setIniValue(ini::kTextEditTextSize, 10.5f);
+    EXPECT_EQ(getIniValue(ini::kTextEditTextSize), 10.5);
+    setIniValue(ini::kImportIndex, 9);
+    EXPECT_EQ(getIniValue<int>(QStringLiteral("import_index"), 1), 9);
+    setIniValue(ini::kAutoUpdate, 0);
+    EXPECT_EQ(getIniValue(ini::kAutoUpdate), Qt::Unchecked);
+    setIniValue(ini::kPassword, QByteArray(32, 'k'));
+    EXPECT_EQ(getIniValue(ini::kPassword), QByteArray(32, 'k'));
+    setIniValue(ini::kPassword, QVariant());  // forgotten: the key stays without a value
+    EXPECT_TRUE(getIniValue(ini::kPassword).isEmpty());
 }
 
 }  // namespace

@@ -124,6 +124,7 @@ TEST_F(QueryFixture, FilterTable)
 {
     const std::vector<int> notMasteredTimes1 = {3, 6, 9, 12, 18, 21, 24, 27, 33, 36, 39, 42, 48};
     const std::vector<int> pointFunction = {2, 6, 8, 12, 14, 18, 20, 24, 26, 30, 32, 36, 38, 42, 44, 48, 50};
+    // clang-format off
     const std::vector<Case> cases = {
         {"base filter", Op::Filtered, [](query_data&) {}, 50, seq(1, 20)},
         {"second page", Op::Filtered, [](query_data& q) { q.offset = 20; }, 50, seq(21, 40)},
@@ -192,6 +193,7 @@ TEST_F(QueryFixture, FilterTable)
          {1,  2,  3,  4,  6,  7,  8,  9,  11, 12, 13, 14, 16, 17, 18, 19, 21, 22, 23, 24,
           26, 27, 28, 29, 31, 32, 33, 34, 36, 37, 38, 39, 41, 42, 43, 44, 46, 47, 48, 49}},
     };
+    // clang-format on
 
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

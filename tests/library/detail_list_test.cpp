@@ -27,11 +27,6 @@ protected:
         fixture::clearQuestions();
         list = std::make_unique<DetailcListWidget>(nullptr, false);
     }
-    void TearDown() override
-    {
-        DetailcListWidget::dialogRunner() = [](QDialog& d) { return d.exec(); };
-    }
-
     void reload()
     {
         list->loadData();
@@ -218,13 +213,13 @@ TEST_F(DetailList, ExactModeStaysUntilTheLineIsCleared)
 
     // Numbers run on across the tests of one process: take them from the list.
     const int first = list->details().front().number;
-    DetailcListWidget::dialogRunner() = [first](QDialog& shown) {
+    boxes.onDialog([first](QDialog& shown) {
         auto& dialog = dynamic_cast<SearchWidget&>(shown);
         dialog.startNumberEdit()->setText(QString::number(first + 2));
         dialog.endNumberEdit()->setText(QString::number(first + 6));
         dialog.btn_OK_clicked();
         return dialog.result();
-    };
+    });
     QMetaObject::invokeMethod(list.get(), "btnSearch_clicked_more");
     EXPECT_TRUE(list->isExactMode());
     EXPECT_EQ(list->searchLine()->text(), QStringLiteral("精确查询"));
@@ -238,7 +233,7 @@ TEST_F(DetailList, ExactModeStaysUntilTheLineIsCleared)
     EXPECT_EQ(list->total(), 5);
 
     // A rejected dialog changes nothing.
-    DetailcListWidget::dialogRunner() = [](QDialog&) { return 0; };
+    boxes.setDialogResult(0);
     QMetaObject::invokeMethod(list.get(), "btnSearch_clicked_more");
     EXPECT_TRUE(list->isExactMode());
     EXPECT_EQ(list->total(), 5);

@@ -19,7 +19,7 @@
 #include "core/Settings.h"
 #include "library/DetailcListWidget.h"
 #include "library/QuestionFixture.h"
-#include "library/WebAddress.h"
+#include "service/WebAddress.h"
 #include "service/httpUtil.h"
 #include "ui/ModalRecorder.h"
 #include "ui/QMessageBoxBase.h"
@@ -32,25 +32,19 @@ protected:
     {
         fixture::openDatabase();
         pointServiceAt(closedLoopbackPort());
-        Lorvane::dialogRunner() = [this](QDialog& dialog) {
+        boxes.onDialog([this](QDialog& dialog) {
             shown << QString::fromLatin1(dialog.metaObject()->className());
             shownTitles << dialog.windowTitle();
             if (onDialog)
                 return onDialog(dialog);
             return 0;
-        };
-        DetailcListWidget::dialogRunner() = Lorvane::dialogRunner();
-        webAddressOpener() = [this](const QUrl& url) {
+        });
+        boxes.onUrl([this](const QUrl& url) {
             opened << url.toString();
             return true;
-        };
+        });
     }
-    void TearDown() override
-    {
-        window.reset();
-        Lorvane::dialogRunner() = [](QDialog& d) { return d.exec(); };
-        DetailcListWidget::dialogRunner() = [](QDialog& d) { return d.exec(); };
-    }
+    void TearDown() override { window.reset(); }
 
     // Section [General] of the settings file, read again by the client.
     static void pointServiceAt(int port)

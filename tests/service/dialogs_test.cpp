@@ -96,21 +96,19 @@ bool showsMark(QLabel* mark, const char* picture)
            && mark->pixmap(Qt::ReturnByValue).toImage().convertToFormat(expected.format()) == expected;
 }
 
-// Runs `work` on the first visible dialog of type T once a nested exec() has
-// shown it.
+// Answers the next nested dialog run, which must be a T, with `work`; the
+// dialog's result is what its exec() gives.
 template <typename T>
-void whenShown(std::function<void(T*)> work)
+void whenShown(ModalRecorder& modals, std::function<void(T*)> work)
 {
-    QTimer::singleShot(0, [work] {
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            if (T* dialog = qobject_cast<T*>(widget)) {
-                if (dialog->isVisible()) {
-                    work(dialog);
-                    return;
-                }
-            }
+    modals.onDialog([work](QDialog& shown) {
+        T* dialog = qobject_cast<T*>(&shown);
+        if (!dialog) {
+            ADD_FAILURE() << "unexpected dialog " << shown.metaObject()->className();
+            return 0;
         }
-        ADD_FAILURE() << "no dialog shown";
+        work(dialog);
+        return dialog->result();
     });
 }
 
@@ -455,8 +453,9 @@ TEST_F(AccountDeletionTest, RefusalsThenDeletionClearsTheLocalAccount)
 TEST_F(ProfileTest, AccountSlotsRunTheirDialogs)
 {
     UserInfomation profile;
+    ModalRecorder modals;
     bool changeShown = false;
-    whenShown<ChangePassword>([&changeShown](ChangePassword* dialog) {
+    whenShown<ChangePassword>(modals, [&changeShown](ChangePassword* dialog) {
         changeShown = true;
         dialog->accept();
     });
@@ -464,11 +463,11 @@ TEST_F(ProfileTest, AccountSlotsRunTheirDialogs)
     EXPECT_TRUE(changeShown);
     EXPECT_EQ(profile.result(), 0);
 
-    whenShown<UsrDelete>([](UsrDelete* dialog) { dialog->reject(); });
+    whenShown<UsrDelete>(modals, [](UsrDelete* dialog) { dialog->reject(); });
     profile.on_pushButton_account_cancellation_clicked();
     EXPECT_EQ(profile.result(), 0);
 
-    whenShown<UsrDelete>([](UsrDelete* dialog) { dialog->accept(); });
+    whenShown<UsrDelete>(modals, [](UsrDelete* dialog) { dialog->accept(); });
     profile.on_pushButton_account_cancellation_clicked();
     EXPECT_EQ(profile.result(), QDialog::Accepted);
 }
@@ -852,8 +851,9 @@ TEST_F(LoginTest, RegistrationAndResetComeBackToTheLogin)
     UserLogin dialog;
     auto* userID = child<QLineEdit>(&dialog, "lineEdit_userID");
     auto* password = child<QLineEdit>(&dialog, "lineEdit_password");
+    ModalRecorder modals;
 
-    whenShown<UserRegister>([](UserRegister* reg) {
+    whenShown<UserRegister>(modals, [](UserRegister* reg) {
         reg->findChild<QLineEdit*>(QStringLiteral("lineEdit_userID"))->setText(QStringLiteral("13900000000"));
         reg->accept();
     });
@@ -863,7 +863,7 @@ TEST_F(LoginTest, RegistrationAndResetComeBackToTheLogin)
 
     password->setText(QStringLiteral("abcdef"));
     QString handed;
-    whenShown<UserPasswordReset>([&handed](UserPasswordReset* reset) {
+    whenShown<UserPasswordReset>(modals, [&handed](UserPasswordReset* reset) {
         handed = reset->findChild<QLineEdit*>(QStringLiteral("lineEdit_userID"))->text();
         reset->accept();
     });
@@ -874,7 +874,7 @@ TEST_F(LoginTest, RegistrationAndResetComeBackToTheLogin)
 
     // Closing the nested dialog changes nothing.
     password->setText(QStringLiteral("abcdef"));
-    whenShown<UserPasswordReset>([](UserPasswordReset* reset) { reset->reject(); });
+    whenShown<UserPasswordReset>(modals, [](UserPasswordReset* reset) { reset->reject(); });
     dialog.on_btn_forget_password_clicked();
     EXPECT_EQ(password->text(), QStringLiteral("abcdef"));
 }

@@ -3,7 +3,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QThread>
-#include <QTimer>
+#include <QUrl>
 
 #include <json/json.h>
 
@@ -15,6 +15,7 @@
 #include "core/Utils.h"
 #include "service/Infomation.h"
 #include "service/WorkerClient.h"
+#include "ui/ModalRecorder.h"
 
 namespace {
 
@@ -177,7 +178,7 @@ TEST(InfomationDialog, ButtonsFollowTheTextsGiven)
         const auto labels = dialog.findChildren<QLabel*>();
         ASSERT_EQ(labels.size(), 3);
         EXPECT_EQ(labels[0]->text(), QStringLiteral("<h3>新版本</h3>"));
-        EXPECT_TRUE(labels[2]->openExternalLinks());
+        EXPECT_FALSE(labels[2]->openExternalLinks());  // the dialog opens its links itself
         EXPECT_TRUE(labels[2]->wordWrap());
         QStringList captions;
         for (QAbstractButton* button : dialog.findChild<QDialogButtonBox*>()->buttons())
@@ -186,14 +187,49 @@ TEST(InfomationDialog, ButtonsFollowTheTextsGiven)
     }
 
     // exec() gives 1 for the accept button, 0 for the other.
+    ModalRecorder modals;
     for (int which : {0, 1}) {
         Infomation dialog(QStringLiteral("t"), {}, QStringLiteral("详情"), QStringLiteral("关闭"), nullptr);
-        QTimer::singleShot(0, &dialog, [&] {
-            for (QAbstractButton* button : dialog.findChild<QDialogButtonBox*>()->buttons())
+        modals.onDialog([which](QDialog& shown) {
+            for (QAbstractButton* button : shown.findChild<QDialogButtonBox*>()->buttons())
                 if (button->text() == (which == 1 ? QStringLiteral("详情") : QStringLiteral("关闭")))
                     button->click();
+            return shown.result();
         });
-        EXPECT_EQ(dialog.exec(), which);
+        EXPECT_EQ(modal::exec(dialog), which);
+    }
+}
+
+// A link inside the lines opens like the notice's own link: http and https
+// addresses go to the browser, anything else is refused.
+TEST(InfomationDialog, LinksInTheLinesOpenOnlyWebAddresses)
+{
+    struct Case {
+        const char* href;
+        bool opened;
+    };
+    const Case cases[] = {
+        {"http://127.0.0.1/notice", true},
+        {"https://example.com/a?b=1", true},
+        {"file:///etc/passwd", false},
+        {"javascript:alert(1)", false},
+        {"/usr/bin/xterm", false},
+        {"mailto:a@example.com", false},
+    };
+    ModalRecorder modals;
+    for (const Case& c : cases) {
+        const QString href = QString::fromUtf8(c.href);
+        Infomation dialog(QStringLiteral("通知"), {QStringLiteral("<a href='%1'>链接</a>").arg(href)},
+                          QStringLiteral("详情"), QString(), nullptr);
+        const auto labels = dialog.findChildren<QLabel*>();
+        ASSERT_EQ(labels.size(), 2);
+        modals.clear();
+        emit labels[1]->linkActivated(href);
+        const auto opened = modals.ofKind(modal::Kind::Url);
+        ASSERT_EQ(opened.size(), c.opened ? 1u : 0u) << c.href;
+        if (c.opened) {
+            EXPECT_EQ(opened[0].url, QUrl(href)) << c.href;
+        }
     }
 }
 

@@ -1,6 +1,7 @@
 // The base-data dialog against the real question database.
 
 #include <QCheckBox>
+#include <QInputDialog>
 #include <QListWidget>
 #include <QPushButton>
 
@@ -19,13 +20,16 @@ protected:
     void SetUp() override
     {
         DataFolderTest::SetUp();
-        QDataBaseSet::setPrompt([this](QWidget*, const QString& title, const QString& label, QString& text) {
-            prompts.push_back({title, label, text});
-            text = answer;
-            return accept;
+        // The input dialog of 增加 and 修改: recorded, filled and answered.
+        boxes.onDialog([this](QDialog& shown) {
+            auto* input = qobject_cast<QInputDialog*>(&shown);
+            if (!input)
+                return 0;
+            prompts.push_back({input->windowTitle(), input->labelText(), input->textValue()});
+            input->setTextValue(answer);
+            return accept ? int(QDialog::Accepted) : int(QDialog::Rejected);
         });
     }
-    void TearDown() override { QDataBaseSet::setPrompt(nullptr); }
 
     void open(int page) { dialog = std::make_unique<QDataBaseSet>(page, nullptr); }
 
@@ -61,6 +65,7 @@ protected:
         QString title, label, initial;
     };
     std::vector<Prompt> prompts;
+    ModalRecorder boxes;  // message boxes answer 1 (是 / 确定)
     QString answer;
     bool accept = true;
     std::unique_ptr<QDataBaseSet> dialog;
@@ -202,7 +207,6 @@ TEST_F(BaseDataDialog, DeleteIsRefusedWhileInUseAndReportsQuestionsUsingIt)
         std::string err;
         ASSERT_EQ(db->addDetail(d, err), 0) << err;
     }
-    ModalRecorder boxes(1);
     open(2);
 
     chooseEntry("数学");  // shown: in use
@@ -238,7 +242,6 @@ TEST_F(BaseDataDialog, DeleteIsRefusedWhileInUseAndReportsQuestionsUsingIt)
 
 TEST_F(BaseDataDialog, LaterEditsKeepTheStateJustTicked)
 {
-    ModalRecorder boxes(1);
     open(2);
     chooseEntry("物理");
     box(1)->click();  // hidden

@@ -33,13 +33,6 @@ public:
 
 class PhraseDialog : public DataFolderTest {
 protected:
-    void SetUp() override
-    {
-        DataFolderTest::SetUp();
-        QPhraseBookSet::setFileChooser([this](QWidget*) { return chosenFile; });
-    }
-    void TearDown() override { QPhraseBookSet::setFileChooser(nullptr); }
-
     void open()
     {
         dialog = std::make_unique<QPhraseBookSet>(nullptr);
@@ -69,7 +62,6 @@ protected:
     }
 
     SubjectFollower follower;
-    QString chosenFile;
     std::unique_ptr<QPhraseBookSet> dialog;
 };
 
@@ -146,7 +138,8 @@ TEST_F(PhraseDialog, BatchImportTakesGoodLinesAndReportsLongOnesInAnyEncoding)
     int n = 0;
     for (const auto& file : files) {
         SCOPED_TRACE(file.label);
-        chosenFile = QStringLiteral("%1/list%2.txt").arg(testenv::appDataRoot()).arg(n++);
+        const QString chosenFile = QStringLiteral("%1/list%2.txt").arg(testenv::appDataRoot()).arg(n++);
+        boxes.setPaths({chosenFile});
         QFile out(chosenFile);
         ASSERT_TRUE(out.open(QIODevice::WriteOnly));
         out.write(file.bytes);
@@ -159,6 +152,10 @@ TEST_F(PhraseDialog, BatchImportTakesGoodLinesAndReportsLongOnesInAnyEncoding)
         EXPECT_EQ(list, (QStringList{QStringLiteral("期中考试卷"), QStringLiteral("课后 练习")}));
         ASSERT_EQ(boxes.count(), 2);
         EXPECT_EQ(boxes.boxes()[0].text, QStringLiteral("请选择文本文件(txt)，每个考点占一行，且不超过20个字符"));
+        const auto chooser = boxes.ofKind(modal::Kind::OpenFile);
+        ASSERT_EQ(chooser.size(), 1u);
+        EXPECT_EQ(chooser[0].title, QStringLiteral("选择文件"));
+        EXPECT_EQ(chooser[0].filter, QStringLiteral("plain Files (*.txt)"));
         EXPECT_EQ(boxes.last().title, QStringLiteral("提示"));
         EXPECT_EQ(boxes.last().text,
                   QStringLiteral("以下短语没有导入，原因：长度超过20个字符\r\n") + twentyOne + QStringLiteral("\r\n"));
@@ -169,7 +166,7 @@ TEST_F(PhraseDialog, BatchImportTakesGoodLinesAndReportsLongOnesInAnyEncoding)
 
     // No file chosen, or one that cannot be opened: nothing more happens.
     for (const QString& path : {QString(), testenv::appDataRoot() + "/missing.txt"}) {
-        chosenFile = path;
+        boxes.setPaths(path.isEmpty() ? QStringList() : QStringList{path});
         boxes.clear();
         click("btn_batchIncrease");
         EXPECT_EQ(boxes.count(), 1);

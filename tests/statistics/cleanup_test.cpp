@@ -14,6 +14,7 @@
 #include "library/statisticsSummary.h"
 #include "ui/ModalRecorder.h"
 #include "ui/QMessageBoxBase.h"
+#include "ui/WaiteDialog.h"
 
 namespace {
 
@@ -25,6 +26,27 @@ int rowOf(QTableWidget* table, const QString& grade, const QString& term)
             return row;
     return -1;
 }
+
+// Counts the events of one type that reach an object.
+class EventCounter : public QObject {
+public:
+    EventCounter(QObject* watched, QEvent::Type type, int& count) : watched_(watched), type_(type), count_(count)
+    {
+        watched_->installEventFilter(this);
+    }
+    ~EventCounter() override { watched_->removeEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == type_)
+            ++count_;
+        return false;
+    }
+
+private:
+    QObject* watched_;
+    QEvent::Type type_;
+    int& count_;
+};
 
 }  // namespace
 
@@ -250,7 +272,11 @@ TEST_F(Summary, CacheCleanUpEmptiesTmpAndKeepsIt)
     ASSERT_TRUE(waitFor([&] { return !page.sizing(); }));
     EXPECT_EQ(page.cacheSizeLabel()->text(), QStringLiteral("缓存：8.01K"));
 
+    // The progress box is the only sign of the wait: the busy dialog stays away.
+    int busyShown = 0;
+    EventCounter busy(WaiteDialog::instance(), QEvent::Show, busyShown);
     page.on_btn_clear2_clicked();
+    EXPECT_EQ(busyShown, 0);
     EXPECT_TRUE(QDir("tmp").exists());
     EXPECT_TRUE(QDir("tmp").entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot).isEmpty());
     ASSERT_TRUE(waitFor([&] { return !page.sizing(); }));
@@ -266,7 +292,8 @@ TEST_F(Summary, CacheCleanUpEmptiesTmpAndKeepsIt)
 TEST_F(Summary, ClearQuestionsRunsTheDialogAndRecountsOnlyWhenAccepted)
 {
     int runs = 0;
-    ClearDetail::setExecHook([&](ClearDetail&) {
+    ModalRecorder modals;
+    modals.onDialog([&](QDialog&) {
         ++runs;
         return 0;
     });
@@ -284,15 +311,15 @@ TEST_F(Summary, ClearQuestionsRunsTheDialogAndRecountsOnlyWhenAccepted)
     EXPECT_FALSE(page.sizing());
     EXPECT_EQ(page.gradeTermTable()->rowCount(), 2);
 
-    ClearDetail::setExecHook([&](ClearDetail& dialog) {
+    modals.onDialog([&](QDialog& shown) {
         ++runs;
+        auto& dialog = dynamic_cast<ClearDetail&>(shown);
         QTableWidget* table = dialog.table();
         table->item(rowOf(table, QStringLiteral("初一"), QStringLiteral("下学期")), 0)->setCheckState(Qt::Checked);
         dialog.on_clear_clicked();
         return dialog.result();
     });
     page.on_btn_clear1_clicked();
-    ClearDetail::setExecHook({});
     EXPECT_EQ(runs, 2);
     EXPECT_EQ(page.gradeTermTable()->rowCount(), 1);
     EXPECT_TRUE(page.sizing());

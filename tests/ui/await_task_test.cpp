@@ -107,6 +107,22 @@ TEST(AwaitTask, TimersFireDuringTheWaitAndTheDialogIsUp)
     EXPECT_TRUE(busyShown);
 }
 
+TEST(AwaitTask, HiddenBusyDialogStaysHiddenWhileEventsRun)
+{
+    ShowHideCounter counter;
+    int fired = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] { ++fired; });
+    timer.start(10);
+    std::string err;
+    EXPECT_EQ(awaitTask([] { sleepMs(200); return 5; }, err, BusyDialog::Hidden), 5);
+    EXPECT_EQ(awaitTask([] { sleepMs(50); }, BusyDialog::Hidden), 0);
+    timer.stop();
+    EXPECT_GE(fired, 2);
+    EXPECT_EQ(counter.shows, 0);
+    EXPECT_EQ(counter.hides, 0);
+}
+
 TEST(AwaitTask, ThrowingTaskBecomesAFailureWithItsText)
 {
     struct Case {

@@ -17,6 +17,10 @@
 
 namespace {
 
+// The ids and mask bits keep the numbers the masks of the program are made of.
+static_assert(QTitleBar::kCloseBit == 1 && QTitleBar::kMaximizeBit == 2 && QTitleBar::kMinimizeBit == 4 &&
+              QTitleBar::kSettingsBit == 8 && QTitleBar::kHelpBit == 16 && QTitleBar::kDefaultButtons == 5);
+
 class RecordingDialog : public QDialogBase {
 public:
     explicit RecordingDialog(QWidget* parent = nullptr)
@@ -60,7 +64,7 @@ TEST(TitleBar, MaskShowsExactlyTheChosenButtons)
     };
     for (const Case& c : cases) {
         RecordingDialog dialog;
-        if (c.mask != 5)
+        if (c.mask != QTitleBar::kDefaultButtons)
             dialog.setButtons(c.mask);
         SCOPED_TRACE(c.mask);
         EXPECT_EQ(dialog.buttons(), c.mask);
@@ -72,7 +76,7 @@ TEST(TitleBar, MaskShowsExactlyTheChosenButtons)
     }
 
     RecordingDialog dialog;
-    dialog.setButtons(dialog.buttons() | 16);
+    dialog.setButtons(dialog.buttons() | QTitleBar::kHelpBit);
     EXPECT_EQ(dialog.buttons(), 21);
 }
 
@@ -94,7 +98,7 @@ TEST(TitleBar, CloseEndsExecWithZeroAndStillReportsTheClick)
     uitest::onModal([](QWidget* modal) { uitest::button(modal, "closeButton")->click(); });
     EXPECT_EQ(dialog.exec(), 0);
     EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(dialog.clicks, std::vector<int>{0});
+    EXPECT_EQ(dialog.clicks, std::vector<int>{QTitleBar::Close});
     EXPECT_EQ(dialog.closeEvents, 1);
 }
 
@@ -110,7 +114,7 @@ TEST(TitleBar, AcceptAlsoClosesTheWindow)
 TEST(TitleBar, MaximizeTwiceRestoresCentredOnTheFirstScreen)
 {
     RecordingDialog dialog;
-    dialog.setButtons(dialog.buttons() | 2);
+    dialog.setButtons(dialog.buttons() | QTitleBar::kMaximizeBit);
     dialog.resize(400, 300);
     dialog.show();
     const QRect area = platform::primaryAvailableGeometry();
@@ -126,7 +130,7 @@ TEST(TitleBar, MaximizeTwiceRestoresCentredOnTheFirstScreen)
     EXPECT_FALSE(dialog.isMaximized());
     EXPECT_EQ(dialog.size(), QSize(400, 300));
     EXPECT_EQ(dialog.pos(), QPoint((area.width() - 400) / 2, (area.height() - 300) / 2));
-    EXPECT_EQ(dialog.clicks, (std::vector<int>{1, 1}));
+    EXPECT_EQ(dialog.clicks, (std::vector<int>{QTitleBar::Maximize, QTitleBar::Maximize}));
 
     // Maximizing an already maximized window changes nothing.
     dialog.setMaximized(true);
@@ -174,12 +178,13 @@ TEST(TitleBar, ButtonsOfAnEmbeddedDialogDoNothing)
 TEST(TitleBar, SettingsAndHelpAreOnlyReported)
 {
     RecordingDialog dialog;
-    dialog.setButtons(31);
+    dialog.setButtons(QTitleBar::kCloseBit | QTitleBar::kMaximizeBit | QTitleBar::kMinimizeBit |
+                      QTitleBar::kSettingsBit | QTitleBar::kHelpBit);
     dialog.show();
     uitest::button(&dialog, "setButton")->click();
     uitest::button(&dialog, "helpButton")->click();
     EXPECT_TRUE(dialog.isVisible());
-    EXPECT_EQ(dialog.clicks, (std::vector<int>{3, 4}));
+    EXPECT_EQ(dialog.clicks, (std::vector<int>{QTitleBar::Settings, QTitleBar::Help}));
 }
 
 TEST(TitleBar, WindowFadesInFromPointThree)

@@ -2,7 +2,8 @@
 
 #include <QUrl>
 
-#include "library/WebAddress.h"
+#include "service/WebAddress.h"
+#include "ui/ModalRecorder.h"
 
 namespace {
 
@@ -25,19 +26,18 @@ TEST(WebAddress, OnlyHttpAndHttpsAreOpened)
         {"http://", false},
         {"", false},
     };
-    auto saved = webAddressOpener();
+    ModalRecorder modals;
     QList<QUrl> opened;
-    webAddressOpener() = [&](const QUrl& url) {
+    modals.onUrl([&](const QUrl& url) {
         opened << url;
         return true;
-    };
+    });
     for (const Case& c : cases) {
         opened.clear();
         EXPECT_EQ(openWebAddress(QString::fromUtf8(c.address)), c.opened) << c.address;
         EXPECT_EQ(opened.size(), c.opened ? 1 : 0) << c.address;
         EXPECT_EQ(isWebAddress(QString::fromUtf8(c.address)), c.opened) << c.address;
     }
-    webAddressOpener() = saved;
 }
 
 }  // namespace

@@ -1,13 +1,8 @@
-#include "library/WebAddress.h"
+#include "service/WebAddress.h"
 
-#include <QDesktopServices>
 #include <QUrl>
 
-std::function<bool(const QUrl&)>& webAddressOpener()
-{
-    static std::function<bool(const QUrl&)> opener = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
-    return opener;
-}
+#include "ui/Modal.h"
 
 namespace {
 
@@ -31,5 +26,5 @@ bool openWebAddress(const QString& address)
     const QUrl url = webUrl(address);
     if (url.isEmpty())
         return false;
-    return webAddressOpener()(url);
+    return modal::openUrl(url);
 }
