@@ -147,6 +147,17 @@ TEST_F(HostileRestore, AFullFileSystemIsReportedAsSuch)
     };
     expectRefused(cases);
 
+    // A backup onto the same full file system.
+    writeFile(data + "/item/10000/photo/original.jpg", randomBytes(1400 * 1024, 11));
+    const testenv::FolderHashes before = testenv::folderHashes(data);
+    setArchive(backups + "/full.zip");
+    const Outcome saved = runProgram("0");
+    EXPECT_EQ(saved.exitCode, 1);
+    EXPECT_TRUE(saved.output.startsWith(QStringLiteral("备份失败：磁盘空间不足"))) << saved.output.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(archive));
+    EXPECT_TRUE(QDir(backups).entryList(QStringList{".full.zip.partial-*"}, QDir::Dirs | QDir::Hidden).isEmpty());
+    EXPECT_TRUE(testenv::hashDifference(before, testenv::folderHashes(data)).isEmpty());
+
     QDir::setCurrent(QDir::tempPath());
     EXPECT_EQ(umount2(QFile::encodeName(root).constData(), MNT_DETACH), 0);
     QDir::setCurrent(prepared);

@@ -197,7 +197,11 @@ bool writeArchive(const QString& folder, const QString& archivePath, QString& er
     // The files are read and the archive written here, into a temporary file
     // that replaces archivePath only when it is complete.
     if (zip_close(za) != 0) {
-        error = QStringLiteral("无法写入备份文件 %1：%2").arg(archivePath, zipErrorText(za));
+        const int system = zip_error_code_system(zip_get_error(za));
+        if (system == ENOSPC || system == EDQUOT)
+            error = diskFullText(QFileInfo(archivePath).absolutePath());
+        else
+            error = QStringLiteral("无法写入备份文件 %1：%2").arg(archivePath, zipErrorText(za));
         zip_discard(za);
         return false;
     }
