@@ -17,6 +17,12 @@ void checkTurnedSize(int64_t w, int64_t h)
         CV_Error(cv::Error::StsOutOfRange, "turned image whose size in bytes does not fit");
 }
 
+void checkAngle(float angle)
+{
+    if (!std::isfinite(angle))
+        CV_Error(cv::Error::StsBadArg, "rotation angle that is not a finite number");
+}
+
 }  // namespace
 
 cv::Mat view(const myMat& m)
@@ -28,12 +34,6 @@ cv::Mat view(const myMat& m)
         CV_Error(cv::Error::StsOutOfRange, "image whose row size in bytes does not fit");
     const size_t step = m.step ? static_cast<size_t>(m.step) : static_cast<size_t>(rowBytes);
     return cv::Mat(m.height, m.width, CV_8UC3, m.data, step);
-}
-
-void checkAngle(float angle)
-{
-    if (!std::isfinite(angle))
-        CV_Error(cv::Error::StsBadArg, "rotation angle that is not a finite number");
 }
 
 cv::Size turnedSize(int cols, int rows, float angle)

@@ -26,12 +26,9 @@ constexpr long long kMaxRowBytes = INT_MAX;
 // itself.
 cv::Mat view(const myMat& m);
 
-// Refuses an angle that is NaN or infinite (StsBadArg).
-void checkAngle(float angle);
-
 // Bounding-box size of a cols x rows image turned by `angle` degrees, with
-// the single-precision arithmetic the size query promises. Refuses a
-// non-finite angle and a result whose rows would not fit kMaxRowBytes
+// the single-precision arithmetic the size query promises. Refuses an angle
+// that is NaN or infinite (StsBadArg) and a result whose rows would not fit kMaxRowBytes
 // (StsOutOfRange).
 cv::Size turnedSize(int cols, int rows, float angle);
 
