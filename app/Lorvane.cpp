@@ -5,6 +5,7 @@
 #include <QCursor>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -301,6 +302,15 @@ void Lorvane::closeEvent(QCloseEvent* event)
     stopWorker();
     setIniValue(ini::kMainWindow, isMaximized());
     QWidget::closeEvent(event);
+}
+
+void Lorvane::keyPressEvent(QKeyEvent* event)
+{
+    if (event->matches(QKeySequence::Cancel)) {
+        event->accept();
+        return;
+    }
+    QDialogBase::keyPressEvent(event);
 }
 
 void Lorvane::stopWorker()

@@ -78,6 +78,9 @@ public slots:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // Escape, which would reject (and so close) a dialog, does nothing here:
+    // the main window ends only through its close button.
+    void keyPressEvent(QKeyEvent* event) override;
     void titleBar_buttonClicked(int id) override;
 
 private:

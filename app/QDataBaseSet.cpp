@@ -6,6 +6,7 @@
 #include <QInputDialog>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -302,7 +303,7 @@ void QDataBaseSet::move(int step)
     std::swap(selected.order, neighbour.order);
     std::string err;
     if (database()->updateType(selected, err) != 0 || database()->updateType(neighbour, err) != 0) {
-        QMessageBoxBase::information(this, QStringLiteral("提示"), fromUtf8(err));
+        showStoredState(row, fromUtf8(err));
         return;
     }
     if (loadTypes() == 0)
@@ -312,6 +313,9 @@ void QDataBaseSet::move(int step)
 
 void QDataBaseSet::checkBox_stateChanged(int state)
 {
+    // A box that an earlier failed write made stale is shown anew anyway.
+    if (reloadPending_)
+        return;
     const int index = checkBoxes_.indexOf(qobject_cast<QCheckBox*>(sender()));
     const int row = list_group_->currentRow();
     if (index < 0 || row < 0 || row >= captions_.size())
@@ -323,10 +327,28 @@ void QDataBaseSet::checkBox_stateChanged(int state)
     entry.state = state == Qt::Checked ? 1 : 0;
     std::string err;
     if (database()->updateType(entry, err) != 0) {
-        QMessageBoxBase::information(this, QStringLiteral("提示"), fromUtf8(err));
+        // The other box of a grade or term group changes too; it must not
+        // write (or report) again before the page is shown anew.
+        showStoredState(row, fromUtf8(err));
         return;
     }
     // The copy follows what was written, so a later rename, move or delete
     // judges and writes the entry as it now stands.
     types_[entry.id].state = entry.state;
+}
+
+void QDataBaseSet::showStoredState(int page, const QString& message)
+{
+    if (reloadPending_)
+        return;
+    reloadPending_ = true;
+    QTimer::singleShot(0, this, [this, page, message] {
+        if (!message.isEmpty())
+            QMessageBoxBase::information(this, QStringLiteral("提示"), message);
+        const std::map<int, _type_t> known = types_;
+        if (loadTypes() != 0)
+            types_ = known;  // the last state known to be stored
+        showPage(page);
+        reloadPending_ = false;
+    });
 }

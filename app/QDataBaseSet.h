@@ -44,6 +44,10 @@ private slots:
 private:
     void checkBox_stateChanged(int state);
     void move(int step);
+    // After a failed write: shows `message` (when not empty), then the page
+    // as the database holds it. Both run once the signal that wrote is done,
+    // since the page's check boxes are rebuilt.
+    void showStoredState(int page, const QString& message);
     // Asks for a text in an input dialog (run through the modal seam);
     // false when cancelled.
     bool prompt(const QString& title, const QString& label, QString& text);
@@ -59,4 +63,5 @@ private:
     QVector<QCheckBox*> checkBoxes_;
     QStringList captions_;
     std::map<int, _type_t> types_;
+    bool reloadPending_ = false;  // a failed write's reload is queued
 };

@@ -20,6 +20,9 @@
 
 #include "app/Lorvane.h"
 #include "core/AppContext.h"
+#include "core/DatabaseCheck.h"
+#include "core/Settings.h"
+#include "core/SettingsFileCheck.h"
 #include "core/Sqlite.h"
 #include "platform/System.h"
 #include "ui/QMessageBoxBase.h"
@@ -99,18 +102,51 @@ int runLorvane(int argc, char** argv)
 {
     // File names and 8-bit texts are UTF-8 whatever the locale says.
     QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
+    // Before anything reads the settings file, and while the process still
+    // has a single thread (the check forks).
+    const QString settingsPath = QFileInfo(QFile::decodeName(platform::dataFolder().c_str()) + QLatin1Char('/') +
+                                           QLatin1String(settingsFileName()))
+                                     .absoluteFilePath();
+    const settingsfile::Verdict settingsVerdict = settingsfile::checkInChild(settingsPath);
     QApplication app(argc, argv);
 
     // Held for the life of the process; the system releases it however the
     // process ends.
     static platform::InstanceLock instanceLock("Lorvane");
     if (!instanceLock.tryLock()) {
-        showStartupMessage(QStringLiteral("软件已启动，请勿重复开启"));
+        if (instanceLock.failure().empty())
+            showStartupMessage(QStringLiteral("软件已启动，请勿重复开启"));
+        else
+            showStartupMessage(QStringLiteral("无法在文件夹 %1 中建立运行锁 %2：%3")
+                                   .arg(QFile::decodeName(platform::appDataRoot().c_str()),
+                                        QFile::decodeName(instanceLock.path().c_str()),
+                                        QString::fromLocal8Bit(instanceLock.failure().c_str())));
         return 0;
     }
 
     applyStyleAndTranslation();
     createDataFolders();
+
+    // The data folder takes writes, an unreadable settings file is set aside,
+    // and the database file fits before the database object opens it.
+    {
+        const std::string data = AppContext::instance()->data_path;
+        std::string err;
+        if (dbcheck::checkDataFolderWritable(data, err) != 0) {
+            showStartupMessage(QString::fromUtf8(err.c_str()));
+            return 0;
+        }
+        QString notice;
+        const bool usable = settingsfile::handleVerdict(settingsPath, settingsVerdict, notice);
+        if (!notice.isEmpty())
+            showStartupMessage(notice);
+        if (!usable)
+            return 0;
+        if (dbcheck::checkForStart(data + "/" + sqlite::kDefaultPath, err) != 0) {
+            showStartupMessage(QString::fromUtf8(err.c_str()));
+            return 0;
+        }
+    }
 
     // The question database (created with its default data on first start)
     // and the built-in local account.

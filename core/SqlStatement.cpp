@@ -1,5 +1,7 @@
 #include "core/SqlStatement.h"
 
+#include "core/DbErrorText.h"
+
 namespace sqldb {
 
 Statement::Statement(sqlite3* db, const std::string& sql) : db_(db)
@@ -97,17 +99,14 @@ std::string Statement::columnText(int column) const
 
 std::string errorText(sqlite3* db)
 {
-    if (!db)
-        return "open database failed";
-    const char* msg = sqlite3_errmsg(db);
-    return msg ? msg : "unknown error";
+    return dberror::ofConnection(db);
 }
 
 int exec(sqlite3* db, const char* sql, std::string& err)
 {
     char* msg = nullptr;
     if (sqlite3_exec(db, sql, nullptr, nullptr, &msg) != SQLITE_OK) {
-        err = msg ? msg : errorText(db);
+        err = msg ? dberror::describe(sqlite3_extended_errcode(db), msg) : errorText(db);
         sqlite3_free(msg);
         return -1;
     }

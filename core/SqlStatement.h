@@ -83,7 +83,8 @@ private:
     int code_ = SQLITE_OK;
 };
 
-// The connection's last error text, or a fallback when there is none.
+// The connection's last error text for the pupil (see core/DbErrorText.h), or
+// a fallback when there is none.
 std::string errorText(sqlite3* db);
 
 // Runs a constant statement (no values) through sqlite3_exec.

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstdio>
+#include <cstring>
 #include <dirent.h>
 #include <filesystem>
 #include <fcntl.h>
@@ -94,15 +95,25 @@ bool InstanceLock::open()
     std::error_code ec;
     std::filesystem::create_directories(std::filesystem::path(path_).parent_path(), ec);
     fd_ = ::open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    // A lock file that exists but is not ours to write can still be locked.
+    const int openError = errno;
+    if (fd_ < 0 && openError == EACCES)
+        fd_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0)
+        failure_ = std::strerror(openError);
     return fd_ >= 0;
 }
 
 bool InstanceLock::tryLock()
 {
+    failure_.clear();
     if (!open())
         return false;
-    if (::flock(fd_, LOCK_EX | LOCK_NB) != 0)
+    if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+        if (errno != EWOULDBLOCK)
+            failure_ = std::strerror(errno);
         return false;
+    }
     locked_ = true;
     return true;
 }

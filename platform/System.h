@@ -26,9 +26,17 @@ public:
     explicit InstanceLock(const std::string& name, const std::string& folder = appDataRoot());
     ~InstanceLock();
 
-    // Takes the lock without waiting; false when another process holds it.
+    // Takes the lock without waiting; false when another process holds it
+    // or when the lock file cannot be opened (see failure()).
     bool tryLock();
     void unlock();
+
+    // Why the last tryLock() failed when no other process holds the lock
+    // (the lock file cannot be created or opened, ...), as the system's
+    // text; empty after a success and when another process holds it.
+    const std::string& failure() const { return failure_; }
+    // The lock file.
+    const std::string& path() const { return path_; }
 
 private:
     InstanceLock(const InstanceLock&) = delete;
@@ -36,6 +44,7 @@ private:
     bool open();
 
     std::string path_;
+    std::string failure_;
     int fd_ = -1;
     bool locked_ = false;
 };

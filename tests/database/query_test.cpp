@@ -274,7 +274,7 @@ TEST(DatabaseQuery, FailingStepIsAFailure)
         std::string err;
         EXPECT_EQ(db.queryDetails(q, list, err), -1);
         EXPECT_TRUE(list.empty());
-        EXPECT_EQ(err, "database is locked");
+        EXPECT_EQ(err, "数据库正被其他程序使用，请稍后再试（database is locked）");
         int count = 12345;
         err.clear();
         EXPECT_EQ(db.countDetails(q, count, err), -1);
@@ -287,12 +287,12 @@ TEST(DatabaseQuery, FailingStepIsAFailure)
         err.clear();
         EXPECT_EQ(db.getTypes(kUser, types, err), -1);
         EXPECT_TRUE(types.empty()) << "no partial base data";
-        EXPECT_EQ(err, "database is locked");
+        EXPECT_EQ(err, "数据库正被其他程序使用，请稍后再试（database is locked）");
         std::vector<std::string> paths{"kept"};
         err.clear();
         EXPECT_EQ(db.clearDetails(kUser, kGrade12, kTermFirst, paths, err), -1);
         EXPECT_EQ(paths, std::vector<std::string>{"kept"});
-        EXPECT_EQ(err, "database is locked");
+        EXPECT_EQ(err, "数据库正被其他程序使用，请稍后再试（database is locked）");
         EXPECT_EQ(raw.exec("ROLLBACK"), SQLITE_OK);
         EXPECT_EQ(raw.scalarInt("SELECT COUNT(*) FROM detail"), 30) << "nothing may be cleared";
     }

@@ -81,10 +81,10 @@ TEST(DatabaseBusy, AddFailsCleanlyWhileAnotherConnectionHoldsTheFile)
             d.subject = kMath;
             std::string err;
             EXPECT_EQ(db.addDetail(d, err), -1);
-            EXPECT_EQ(err, "database is locked");
+            EXPECT_EQ(err, "数据库正被其他程序使用，请稍后再试（database is locked）");
             err.clear();
             EXPECT_EQ(db.moveDetail(1, kUser, kGrade12, kTermFirst, kPhysics, err), -1);
-            EXPECT_EQ(err, "database is locked");
+            EXPECT_EQ(err, "数据库正被其他程序使用，请稍后再试（database is locked）");
 
             ASSERT_EQ(other.exec("ROLLBACK"), SQLITE_OK);
         }

@@ -269,7 +269,7 @@ TEST(DatabaseSchema, UnopenableFileFailsWithSqliteText)
     int version = 0;
     std::string err;
     EXPECT_EQ(db.getVersion(version, err), -1);
-    EXPECT_EQ(err, "unable to open database file");
+    EXPECT_EQ(err, "无法打开数据库文件（unable to open database file）");
     std::map<int, _type_t> types;
     err.clear();
     EXPECT_EQ(db.getTypes(10000, types, err), -1);

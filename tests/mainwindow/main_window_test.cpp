@@ -238,4 +238,19 @@ TEST_F(MainWindowTest, MaximizedStateIsKept)
     EXPECT_FALSE(getIniValue<bool>(QStringLiteral("mainWindow"), true));
 }
 
+TEST_F(MainWindowTest, EscapeDoesNotCloseTheMainWindow)
+{
+    setIniValue(QStringLiteral("first_run"), 6);
+    start();
+    // Pressed on the window and on a widget inside it (the key travels up).
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    QTest::keyClick(window->subjectList(), Qt::Key_Escape);
+    QTest::qWait(50);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->result(), 0);
+    waitForWorker();
+    window->close();
+    EXPECT_FALSE(window->isVisible());
+}
+
 }  // namespace

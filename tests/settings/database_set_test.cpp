@@ -4,11 +4,14 @@
 #include <QInputDialog>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTest>
 
 #include <algorithm>
 #include <memory>
+#include <sqlite3.h>
 
 #include "app/QDataBaseSet.h"
+#include "core/Sqlite.h"
 #include "settings/SettingsFixture.h"
 #include "ui/ModalRecorder.h"
 #include "ui/QMessageBoxBase.h"
@@ -281,6 +284,50 @@ TEST_F(BaseDataDialog, AddingToAnEmptiedGroupStartsAtOrderZero)
     EXPECT_EQ(list[0].name, "压轴题");
     EXPECT_EQ(list[0].order, 0);
     EXPECT_EQ(shown(), QStringList{QStringLiteral("压轴题")});
+}
+
+// Another program holds the database's write lock: a tick or a move that
+// cannot be stored is reported once, and the page shows the stored state
+// again instead of a tick that was never written.
+TEST_F(BaseDataDialog, AWriteThatFailsShowsTheStoredStateAgain)
+{
+    open(2);
+    sqlite* connection = Singleton<sqlite>::instance();
+    connection->setBusyTimeout(20);
+    sqlite3* holder = nullptr;
+    ASSERT_EQ(sqlite3_open(sqlite::kDefaultPath, &holder), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(holder, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    ModalRecorder boxes(1);
+    auto settle = [] { QTest::qWait(20); };
+
+    box(1)->click();  // hide 物理
+    settle();
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_TRUE(boxes.last().text.startsWith(QStringLiteral("数据库正被其他程序使用"))) << boxes.last().text.toStdString();
+    EXPECT_TRUE(box(1)->isChecked());
+    EXPECT_EQ(byName("物理").state, 1);
+
+    choosePage(0);
+    box(0)->click();  // make 一年级 current: two boxes change, one report
+    settle();
+    EXPECT_EQ(boxes.count(), 2);
+    EXPECT_FALSE(box(0)->isChecked());
+    EXPECT_TRUE(box(11)->isChecked()) << "高三 is still the stored current grade";
+
+    choosePage(2);
+    const QStringList order = shown();
+    chooseEntry("物理");
+    click("btn_down");
+    settle();
+    EXPECT_EQ(boxes.count(), 3);
+    EXPECT_EQ(shown(), order);
+
+    sqlite3_exec(holder, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(holder);
+    connection->setBusyTimeout(3000);
+    box(1)->click();
+    EXPECT_EQ(byName("物理").state, 0);
+    EXPECT_EQ(boxes.count(), 3);
 }
 
 }  // namespace

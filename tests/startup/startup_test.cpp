@@ -6,112 +6,23 @@
 // start-up sequence builds before its event loop.
 #include <gtest/gtest.h>
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QTemporaryDir>
 
 #include <functional>
-#include <memory>
 #include <sqlite3.h>
-#include <vector>
 
+#include "StartupFixture.h"
 #include "support/TestEnv.h"
 
 namespace {
 
-constexpr int kStartTimeoutMs = 60000;
-
-QString readText(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
-
-QString canonical(const QString& path) { return QFileInfo(path).canonicalFilePath(); }
-
-class Startup : public ::testing::Test {
-protected:
-    struct Run {
-        std::unique_ptr<QProcess> process;
-        QString report;
-        QString messageLog;
-    };
-
-    void SetUp() override { ASSERT_TRUE(sandbox.isValid()); }
-
-    void TearDown() override
-    {
-        for (Run* run : runs) {
-            if (run->process->state() != QProcess::NotRunning) {
-                run->process->kill();
-                run->process->waitForFinished(10000);
-            }
-        }
-    }
-
-    // Starts build/bin/Lorvane with APPDATA = appData, from workDir.
-    Run& start(const QString& appData, const QString& workDir, bool quitAfterStartup = false,
-               const QString& locale = QStringLiteral("C.UTF-8"))
-    {
-        auto run = std::make_unique<Run>();
-        const QString tag = QString::number(owned.size());
-        run->report = sandbox.filePath(QStringLiteral("report-") + tag);
-        run->messageLog = sandbox.filePath(QStringLiteral("messages-") + tag);
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("APPDATA"), appData);
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("LC_ALL"), locale);
-        env.insert(QStringLiteral("LANG"), locale);
-        env.insert(QStringLiteral("LORVANE_STARTUP_REPORT"), run->report);
-        env.insert(QStringLiteral("LORVANE_MESSAGE_LOG"), run->messageLog);
-        if (quitAfterStartup)
-            env.insert(QStringLiteral("LORVANE_QUIT_AFTER_STARTUP"), QStringLiteral("1"));
-        else
-            env.remove(QStringLiteral("LORVANE_QUIT_AFTER_STARTUP"));
-        run->process = std::make_unique<QProcess>();
-        run->process->setProcessEnvironment(env);
-        run->process->setWorkingDirectory(workDir);
-        run->process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        run->process->start(testenv::binDir() + QStringLiteral("/Lorvane"), QStringList());
-        EXPECT_TRUE(run->process->waitForStarted(kStartTimeoutMs)) << run->process->errorString().toStdString();
-        runs.push_back(run.get());
-        owned.push_back(std::move(run));
-        return *runs.back();
-    }
-
-    // The working directory the program reported once started; empty when it
-    // ended (or hung) before.
-    QString waitForReport(Run& run)
-    {
-        const QDeadlineTimer deadline(kStartTimeoutMs);
-        while (!deadline.hasExpired()) {
-            const QString text = readText(run.report);
-            if (text.endsWith(QLatin1Char('\n')))
-                return text.chopped(1);
-            if (run.process->state() == QProcess::NotRunning)
-                return readText(run.report).trimmed();
-            run.process->waitForFinished(20);
-        }
-        return QString();
-    }
-
-    void expectCleanExit(Run& run)
-    {
-        // (waitForFinished is false for a process that already ended.)
-        if (run.process->state() != QProcess::NotRunning) {
-            ASSERT_TRUE(run.process->waitForFinished(kStartTimeoutMs)) << "the program did not end";
-        }
-        EXPECT_EQ(run.process->exitStatus(), QProcess::NormalExit);
-        EXPECT_EQ(run.process->exitCode(), 0);
-    }
-
-    QTemporaryDir sandbox;
-    std::vector<std::unique_ptr<Run>> owned;
-    std::vector<Run*> runs;
-};
+using startuptest::canonical;
+using startuptest::kStartTimeoutMs;
+using startuptest::readText;
+using startuptest::Startup;
 
 TEST_F(Startup, FirstStartCreatesTheDataFolderWithItsFourFolders)
 {
@@ -225,7 +136,7 @@ TEST_F(Startup, FailedStartsTellWhyAndEndWithZero)
              QFile file(data + "/database");
              ASSERT_TRUE(file.open(QIODevice::WriteOnly));
          },
-         QStringLiteral("提示\tunable to open database file\n")},
+         QStringLiteral("提示\t无法使用数据库 %1/database/Lorvane.db：Not a directory\n")},
     };
     int n = 0;
     for (const Case& c : cases) {
@@ -242,7 +153,7 @@ TEST_F(Startup, FailedStartsTellWhyAndEndWithZero)
         }
         Run& run = start(appData, sandbox.path());
         expectCleanExit(run);
-        EXPECT_EQ(readText(run.messageLog).toStdString(), c.message.toStdString());
+        EXPECT_EQ(readText(run.messageLog).toStdString(), QString(c.message).replace("%1", data).toStdString());
         EXPECT_FALSE(QFile::exists(run.report)) << "a failed start must not reach the event loop";
         QFile db(data + "/database/Lorvane.db");
         if (db.open(QIODevice::ReadOnly)) {

@@ -7,13 +7,14 @@
 #include <QFileInfo>
 #include <QStringList>
 
-#include <sqlite3.h>
 #include <zip.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <cstdlib>
 #include <fcntl.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace archive {
@@ -44,6 +45,23 @@ QByteArray local(const QString& path)
     return QFile::encodeName(path);
 }
 
+constexpr quint64 kBlock = 4096;
+
+quint64 roundUp(quint64 bytes)
+{
+    return (bytes + kBlock - 1) / kBlock * kBlock;
+}
+
+// The text of a failed write of `name` into `path`: a full file system is
+// named as such (Qt's own text for it can be as vague as "Unknown error").
+QString writeFailure(const QString& name, const QString& path, const QString& detail, quint64 stillToWrite)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    if (errno == ENOSPC || errno == EDQUOT || freeBytes(folder) < stillToWrite + kBlock)
+        return diskFullText(folder);
+    return QStringLiteral("无法写入 %1：%2").arg(name, detail);
+}
+
 // Writes the data of the open entry to path; checks the size and, through
 // libzip, the CRC.
 bool extractEntry(zip_t* za, zip_uint64_t index, const QString& name, const QString& path, QString& error)
@@ -65,6 +83,11 @@ bool extractEntry(zip_t* za, zip_uint64_t index, const QString& name, const QStr
         error = QStringLiteral("无法写入 %1：%2").arg(name, out.errorString());
         return false;
     }
+    if (!(st.valid & ZIP_STAT_SIZE)) {
+        zip_fclose(zf);
+        error = QStringLiteral("备份文件已损坏：%1 没有记录大小").arg(name);
+        return false;
+    }
     char buffer[64 * 1024];
     zip_uint64_t total = 0;
     bool ok = true;
@@ -77,8 +100,15 @@ bool extractEntry(zip_t* za, zip_uint64_t index, const QString& name, const QStr
         }
         if (n == 0)
             break;
+        // The size check before extracting relies on the recorded sizes.
+        if (total + static_cast<zip_uint64_t>(n) > st.size) {
+            error = QStringLiteral("备份文件已损坏：%1 比记录的大小更长").arg(name);
+            ok = false;
+            break;
+        }
+        errno = 0;
         if (out.write(buffer, n) != n) {
-            error = QStringLiteral("无法写入 %1：%2").arg(name, out.errorString());
+            error = writeFailure(name, path, out.errorString(), st.size - total);
             ok = false;
             break;
         }
@@ -88,16 +118,17 @@ bool extractEntry(zip_t* za, zip_uint64_t index, const QString& name, const QStr
         error = QStringLiteral("无法读取 %1").arg(name);
         ok = false;
     }
-    if (ok && (st.valid & ZIP_STAT_SIZE) && total != st.size) {
+    if (ok && total != st.size) {
         error = QStringLiteral("%1 不完整").arg(name);
         ok = false;
     }
+    errno = 0;
     if (ok && !out.flush()) {
-        error = QStringLiteral("无法写入 %1：%2").arg(name, out.errorString());
+        error = writeFailure(name, path, out.errorString(), 0);
         ok = false;
     }
     if (ok && ::fsync(out.handle()) != 0) {
-        error = QStringLiteral("无法写入 %1：%2").arg(name, systemErrorText());
+        error = writeFailure(name, path, systemErrorText(), 0);
         ok = false;
     }
     out.close();
@@ -166,7 +197,11 @@ bool writeArchive(const QString& folder, const QString& archivePath, QString& er
     // The files are read and the archive written here, into a temporary file
     // that replaces archivePath only when it is complete.
     if (zip_close(za) != 0) {
-        error = QStringLiteral("无法写入备份文件 %1：%2").arg(archivePath, zipErrorText(za));
+        const int system = zip_error_code_system(zip_get_error(za));
+        if (system == ENOSPC || system == EDQUOT)
+            error = diskFullText(QFileInfo(archivePath).absolutePath());
+        else
+            error = QStringLiteral("无法写入备份文件 %1：%2").arg(archivePath, zipErrorText(za));
         zip_discard(za);
         return false;
     }
@@ -249,31 +284,50 @@ bool extractArchive(const QString& archivePath, const QString& target, QString& 
     return true;
 }
 
-bool checkDatabase(const QString& dbPath, QString& error)
+bool extractedSize(const QString& archivePath, quint64& bytes, QString& error)
 {
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(local(dbPath).constData(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-        error = QStringLiteral("数据库无法打开：%1").arg(QString::fromUtf8(db ? sqlite3_errmsg(db) : "out of memory"));
-        sqlite3_close(db);
+    int code = 0;
+    zip_t* za = zip_open(local(archivePath).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &code);
+    if (!za) {
+        error = QStringLiteral("无法打开备份文件 %1：%2").arg(archivePath, openErrorText(code));
         return false;
     }
-    sqlite3_stmt* stmt = nullptr;
-    int version = -1;
-    bool ok = sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &stmt, nullptr) == SQLITE_OK &&
-              sqlite3_step(stmt) == SQLITE_ROW;
-    if (ok)
-        version = sqlite3_column_int(stmt, 0);
-    else
-        error = QStringLiteral("数据库无法读取：%1").arg(QString::fromUtf8(sqlite3_errmsg(db)));
-    sqlite3_finalize(stmt);
-    sqlite3_close(db);
-    if (!ok)
-        return false;
-    if (version != kDatabaseVersion) {
-        error = QStringLiteral("数据版本不匹配 version = %1").arg(version);
-        return false;
+    bytes = 0;
+    const zip_int64_t count = zip_get_num_entries(za, 0);
+    for (zip_int64_t i = 0; i < count; ++i) {
+        zip_stat_t st;
+        zip_stat_init(&st);
+        if (zip_stat_index(za, static_cast<zip_uint64_t>(i), 0, &st) != 0 || !(st.valid & ZIP_STAT_SIZE)) {
+            error = QStringLiteral("备份文件已损坏：%1").arg(zipErrorText(za));
+            zip_discard(za);
+            return false;
+        }
+        // Sizes near 2^64 must not wrap the sum around.
+        const quint64 entry = st.size > (quint64(1) << 62) ? (quint64(1) << 62) : roundUp(st.size) + kBlock;
+        bytes = bytes > (quint64(1) << 62) - entry ? (quint64(1) << 62) : bytes + entry;
     }
+    zip_discard(za);
     return true;
+}
+
+quint64 freeBytes(const QString& path)
+{
+    bool given = false;
+    const quint64 stated = qEnvironmentVariable("LORVANE_BACKUP_FREE_BYTES").toULongLong(&given);
+    if (given)
+        return stated;
+    struct statvfs fs;
+    if (::statvfs(local(path).constData(), &fs) != 0)
+        return ~quint64(0);  // unknown: the writes themselves will tell
+    return static_cast<quint64>(fs.f_bavail) * static_cast<quint64>(fs.f_frsize);
+}
+
+QString diskFullText(const QString& folder, quint64 needed, quint64 free)
+{
+    if (needed == 0)
+        return QStringLiteral("磁盘空间不足（%1）").arg(folder);
+    const auto mb = [](quint64 bytes) { return QString::number((bytes + (1 << 20) - 1) >> 20); };
+    return QStringLiteral("磁盘空间不足：需要 %1 MB，%2 只剩 %3 MB").arg(mb(needed), folder, mb(free));
 }
 
 bool swapFolders(const QString& fresh, const QString& current, QString& oldFolder, QString& error)

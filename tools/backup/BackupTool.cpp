@@ -1,6 +1,7 @@
 #include "tools/backup/BackupTool.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
@@ -11,13 +12,18 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <memory>
 #include <unistd.h>
 
+#include "core/DatabaseCheck.h"
+#include "core/SettingsFileCheck.h"
 #include "platform/System.h"
 #include "tools/backup/Archive.h"
+#include "tools/backup/Leftovers.h"
 
 namespace backuptool {
 
@@ -32,6 +38,16 @@ QString envText(const char* name)
 bool quiet()
 {
     return !envText("LORVANE_BACKUP_QUIET").isEmpty();
+}
+
+// Ends the process at once when the environment asks for a stop at this
+// point, leaving everything as a crash there would.
+void stopIfAsked(const char* variable)
+{
+    if (envText(variable).isEmpty())
+        return;
+    std::fflush(stdout);
+    ::_exit(3);
 }
 
 // The data folder as an absolute path without a trailing separator.
@@ -54,7 +70,9 @@ bool isInside(const QString& path, const QString& folder)
 // folder; the lock is held until this process ends.
 std::unique_ptr<platform::InstanceLock> g_lock;
 
-bool takeInstanceLock(const QString& dataFolder)
+// False with reason empty when the program did not exit in time, or with
+// the system's reason when the lock file cannot be opened at all.
+bool takeInstanceLock(const QString& dataFolder, QString& reason)
 {
     const QString parent = QFileInfo(dataFolder).absolutePath();
     g_lock = std::make_unique<platform::InstanceLock>("Lorvane", QFile::encodeName(parent).toStdString());
@@ -68,6 +86,12 @@ bool takeInstanceLock(const QString& dataFolder)
     for (;;) {
         if (g_lock->tryLock())
             return true;
+        if (!g_lock->failure().empty()) {
+            reason = QStringLiteral("无法建立运行锁 %1：%2")
+                         .arg(QFile::decodeName(g_lock->path().c_str()),
+                              QString::fromLocal8Bit(g_lock->failure().c_str()));
+            return false;
+        }
         if (timer.elapsed() >= timeout)
             return false;
         QThread::msleep(100);
@@ -99,37 +123,98 @@ Result failure(const QString& text)
     return Result{Failure, text};
 }
 
-// Extraction folders of restores that never finished; they hold nothing the
-// data folder does not.
-void removeStaleRestoreFolders(const QString& dataFolder)
+// The folder a data folder given as a symbolic link names: backup and
+// restore work on it, so a restore never replaces the link and never empties
+// the folder it points to through it. Empty (with error) for a dangling link.
+QString realFolder(const QString& dataFolder, QString& error)
 {
     const QFileInfo info(dataFolder);
-    QDir parent(info.absolutePath());
-    const QStringList stale = parent.entryList(
-        QStringList{QStringLiteral(".%1.restore-*").arg(info.fileName())}, QDir::Dirs | QDir::Hidden);
-    for (const QString& name : stale)
-        QDir(parent.filePath(name)).removeRecursively();
+    if (!info.isSymLink())
+        return dataFolder;
+    const QString target = info.canonicalFilePath();
+    if (target.isEmpty() || !QFileInfo(target).isDir()) {
+        error = QStringLiteral("数据文件夹 %1 是一个指向不存在的文件夹的链接").arg(dataFolder);
+        return QString();
+    }
+    return target;
+}
+
+// Writes the archive inside a folder of its own beside path (noted in the
+// journal, so a killed run's remains go with the next run) and moves it into
+// place when it is complete.
+bool writeArchiveInPlace(const QString& dataFolder, const QString& path, QString& error)
+{
+    QTemporaryDir partial(leftovers::partialFolderTemplate(path));
+    if (!partial.isValid()) {
+        error = QStringLiteral("无法在 %1 中写入：%2").arg(QFileInfo(path).absolutePath(), partial.errorString());
+        return false;
+    }
+    if (!leftovers::add(dataFolder, partial.path())) {
+        error = QStringLiteral("无法记录临时文件夹 %1").arg(partial.path());
+        return false;
+    }
+    const QString inside = QDir(partial.path()).filePath(QFileInfo(path).fileName());
+    bool ok = archive::writeArchive(dataFolder, inside, error);
+    if (ok)
+        stopIfAsked("LORVANE_BACKUP_STOP_BEFORE_RENAME");
+    if (ok && std::rename(QFile::encodeName(inside).constData(), QFile::encodeName(path).constData()) != 0) {
+        error = QStringLiteral("无法写入备份文件 %1：%2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+        ok = false;
+    }
+    partial.remove();
+    leftovers::remove(dataFolder, partial.path());
+    return ok;
+}
+
+// The restored folder's database and settings are what the program can use.
+bool checkRestoredFolder(const QString& folder, QString& error)
+{
+    std::string err;
+    const QString db = QDir(folder).filePath(QLatin1String(archive::databaseEntry()));
+    if (dbcheck::checkRestored(QFile::encodeName(db).toStdString(), err) != 0) {
+        error = QString::fromUtf8(err.c_str());
+        return false;
+    }
+    const QString ini = QDir(folder).filePath(QStringLiteral("Lorvane.ini"));
+    const settingsfile::Verdict verdict =
+        settingsfile::checkWithProgram(QCoreApplication::applicationFilePath(), ini);
+    // A check that could not run is no reason to refuse: start-up checks the
+    // file again and sets it aside when it cannot be loaded.
+    if (verdict.state == settingsfile::Verdict::Broken) {
+        error = QStringLiteral("备份中的设置文件 Lorvane.ini 无法读取（%1）").arg(verdict.reason);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
 
-Result backup(const QString& dataFolder)
+Result backup(const QString& givenFolder)
 {
+    QString error;
+    const QString dataFolder = realFolder(givenFolder, error);
+    if (dataFolder.isEmpty())
+        return failure(QStringLiteral("备份失败：%1").arg(error));
     if (!QFileInfo(dataFolder).isDir())
         return failure(QStringLiteral("备份失败：数据文件夹不存在 %1").arg(dataFolder));
+    leftovers::removeAll(dataFolder);
     const QString path = chooseArchive(true);
     if (path.isEmpty())
         return Result{Cancelled, QString()};
     if (isInside(path, dataFolder))
         return failure(QStringLiteral("备份失败：备份文件不能保存在数据文件夹中"));
-    QString error;
-    if (!archive::writeArchive(dataFolder, path, error))
+    if (!writeArchiveInPlace(dataFolder, path, error))
         return failure(QStringLiteral("备份失败：%1").arg(error));
     return Result{Success, QStringLiteral("备份成功")};
 }
 
-Result restore(const QString& dataFolder)
+Result restore(const QString& givenFolder)
 {
+    QString error;
+    const QString dataFolder = realFolder(givenFolder, error);
+    if (dataFolder.isEmpty())
+        return failure(QStringLiteral("还原失败：%1").arg(error));
+    leftovers::removeAll(dataFolder);
     const QString path = chooseArchive(false);
     if (path.isEmpty())
         return Result{Cancelled, QString()};
@@ -139,22 +224,23 @@ Result restore(const QString& dataFolder)
     if (isInside(path, dataFolder))
         return failure(QStringLiteral("还原失败：备份文件不能位于数据文件夹中"));
 
-    removeStaleRestoreFolders(dataFolder);
-    const QFileInfo info(dataFolder);
-    QTemporaryDir fresh(QStringLiteral("%1/.%2.restore-XXXXXX").arg(info.absolutePath(), info.fileName()));
+    // The extracted copy lies beside the data folder until the swap.
+    quint64 needed = 0;
+    if (!archive::extractedSize(path, needed, error))
+        return failure(QStringLiteral("还原失败：%1").arg(error));
+    const QString parent = QFileInfo(dataFolder).absolutePath();
+    const quint64 free = archive::freeBytes(parent);
+    if (needed > free)
+        return failure(QStringLiteral("还原失败：%1").arg(archive::diskFullText(parent, needed, free)));
+
+    QTemporaryDir fresh(leftovers::restoreFolderTemplate(dataFolder));
     if (!fresh.isValid())
         return failure(QStringLiteral("还原失败：无法创建文件夹 %1").arg(fresh.errorString()));
 
-    QString error;
-    if (!archive::extractArchive(path, fresh.path(), error))
-        return failure(QStringLiteral("还原失败：%1").arg(error));
-    if (!archive::checkDatabase(QDir(fresh.path()).filePath(QLatin1String(archive::databaseEntry())), error))
+    if (!archive::extractArchive(path, fresh.path(), error) || !checkRestoredFolder(fresh.path(), error))
         return failure(QStringLiteral("还原失败：%1").arg(error));
 
-    if (!envText("LORVANE_BACKUP_STOP_BEFORE_SWAP").isEmpty()) {
-        std::fflush(stdout);
-        ::_exit(3);
-    }
+    stopIfAsked("LORVANE_BACKUP_STOP_BEFORE_SWAP");
 
     // The restored folder gets the access rights of the one it replaces.
     if (QFileInfo(dataFolder).isDir())
@@ -164,6 +250,7 @@ Result restore(const QString& dataFolder)
     if (!archive::swapFolders(fresh.path(), dataFolder, oldFolder, error))
         return failure(QStringLiteral("还原失败：%1").arg(error));
     fresh.setAutoRemove(false);
+    stopIfAsked("LORVANE_BACKUP_STOP_AFTER_SWAP");
     if (!oldFolder.isEmpty())
         QDir(oldFolder).removeRecursively();
     return Result{Success, QStringLiteral("还原成功")};
@@ -179,9 +266,11 @@ int run(const QStringList& arguments)
         const QString dataFolder = normalFolder(arguments.at(2));
         // Stay out of the data folder: a restore moves it away.
         QDir::setCurrent(QFileInfo(dataFolder).absolutePath());
-        if (!takeInstanceLock(dataFolder)) {
-            result = failure(QStringLiteral("%1：错题本仍在运行，请关闭后重试")
-                                 .arg(restoring ? QStringLiteral("还原失败") : QStringLiteral("备份失败")));
+        QString reason;
+        if (!takeInstanceLock(dataFolder, reason)) {
+            const QString what = restoring ? QStringLiteral("还原失败") : QStringLiteral("备份失败");
+            result = failure(reason.isEmpty() ? QStringLiteral("%1：错题本仍在运行，请关闭后重试").arg(what)
+                                              : QStringLiteral("%1：%2").arg(what, reason));
         } else {
             result = restoring ? restore(dataFolder) : backup(dataFolder);
         }

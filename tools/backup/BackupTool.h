@@ -2,7 +2,9 @@
 
 #include <QString>
 
-// The backup program: backup 0|1 <data folder>.
+// The backup program: backup 0|1 <data folder>. With "--check-settings
+// <file>" instead it only lets Qt read that settings file (see
+// core/SettingsFileCheck.h) and ends with the verdict as its exit code.
 //
 // It first takes the main program's single-instance lock (so it waits until
 // the program has exited, and the program cannot start again while it works),
@@ -14,6 +16,16 @@
 //   LORVANE_BACKUP_LOCK_TIMEOUT_MS  how long to wait for the lock (default 120 s)
 //   LORVANE_BACKUP_STOP_BEFORE_SWAP set: a restore stops dead right before the
 //                                   folders are swapped (as a crash would)
+//   LORVANE_BACKUP_STOP_AFTER_SWAP  set: a restore stops dead right after the
+//                                   swap, before the former content is removed
+//   LORVANE_BACKUP_STOP_BEFORE_RENAME set: a backup stops dead when the
+//                                   archive is written, before it is moved
+//                                   into place
+//   LORVANE_BACKUP_FREE_BYTES       the free space that the size check of a
+//                                   restore assumes, in bytes
+//
+// A data folder given as a symbolic link is backed up and restored in the
+// folder the link names; the link itself stays as it is.
 namespace backuptool {
 
 enum ExitCode { Success = 0, Failure = 1, Cancelled = 2 };

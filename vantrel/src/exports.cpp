@@ -72,9 +72,10 @@ VANTREL_API void GetRotateSize(myMat src, myMat* out, int type)
         return;
     const cv::Mat s = view(src);
     checkOut(out);
-    out->width = type == 2 ? s.cols : s.rows;
-    out->height = type == 2 ? s.rows : s.cols;
-    out->step = out->width * 3;
+    const cv::Size size = quarterTurnedSize(s.cols, s.rows, type);
+    out->width = size.width;
+    out->height = size.height;
+    out->step = size.width * 3;
 }
 
 VANTREL_API void Rotate(myMat src, myMat dst, int type)

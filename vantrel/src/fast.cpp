@@ -63,6 +63,8 @@ void greyRow(const uint8_t* p, int cols, uint16_t* out)
 }
 
 // ---- grey-world gains ----
+constexpr int kSumPiece = 1 << 24;
+
 struct Gains {
     double mean[3];
     uint8_t lut[3][256];
@@ -76,14 +78,19 @@ void channelGains(const cv::Mat& img, Gains& g)
         uint64_t s[3] = {0, 0, 0};
         for (int y = y0; y < y1; ++y) {
             const uint8_t* p = img.ptr<uint8_t>(y);
-            uint32_t r[3] = {0, 0, 0};  // one row cannot overflow 32 bits below 16M pixels
-            for (int x = 0; x < img.cols; ++x) {
-                r[0] += p[3 * x];
-                r[1] += p[3 * x + 1];
-                r[2] += p[3 * x + 2];
+            // 32-bit sums for speed, over pieces of a row short enough that
+            // 255 per pixel cannot wrap them (2^24 * 255 < 2^32).
+            for (int x0 = 0; x0 < img.cols; x0 += kSumPiece) {
+                const int x1 = img.cols - x0 > kSumPiece ? x0 + kSumPiece : img.cols;
+                uint32_t r[3] = {0, 0, 0};
+                for (int x = x0; x < x1; ++x) {
+                    r[0] += p[3 * x];
+                    r[1] += p[3 * x + 1];
+                    r[2] += p[3 * x + 2];
+                }
+                for (int c = 0; c < 3; ++c)
+                    s[c] += r[c];
             }
-            for (int c = 0; c < 3; ++c)
-                s[c] += r[c];
         }
         std::lock_guard<std::mutex> guard(lock);
         for (int c = 0; c < 3; ++c)

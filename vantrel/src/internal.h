@@ -7,23 +7,39 @@
 
 #include <opencv2/core.hpp>
 
+#include <climits>
 #include <vector>
 
 namespace vantrel {
 
+// The longest row in bytes: an int, as myMat's step and OpenCV's own row
+// sizes are. Images whose rows would be longer are refused up front, before
+// anything is allocated or touched; within the limit every per-row byte index
+// (3 * x for x < width) fits an int, and sums over rows or whole images are
+// kept in 64 bits.
+constexpr long long kMaxRowBytes = INT_MAX;
+
 // Wraps the caller's pixels as a CV_8UC3 header without copying. Refuses
 // negative sizes and strides (a negative stride would otherwise pass OpenCV's
-// checks as a huge number); a null pointer with a non-zero size is refused
-// by OpenCV itself.
+// checks as a huge number) and rows longer than kMaxRowBytes
+// (StsOutOfRange); a null pointer with a non-zero size is refused by OpenCV
+// itself.
 cv::Mat view(const myMat& m);
 
 // Bounding-box size of a cols x rows image turned by `angle` degrees, with
-// the single-precision arithmetic the size query promises.
+// the single-precision arithmetic the size query promises. Refuses an angle
+// that is NaN or infinite (StsBadArg) and a result whose rows would not fit kMaxRowBytes
+// (StsOutOfRange).
 cv::Size turnedSize(int cols, int rows, float angle);
+
+// Size of a cols x rows image after quarter-turn `type` (1, 2 or 3), refused
+// like turnedSize when its rows would not fit.
+cv::Size quarterTurnedSize(int cols, int rows, int type);
 
 // Geometry of the free-angle turn: the image is thought of in the middle of
 // a black square work area, turned about that area's centre, and the
-// centred outW x outH rectangle of the area is the result.
+// centred outW x outH rectangle of the area is the result. A work area whose
+// rows would not fit kMaxRowBytes is refused (StsOutOfRange).
 struct TurnLayout {
     int padTop = 0, padLeft = 0;  // black rows above / columns left of the image
     int areaW = 0, areaH = 0;     // work area size

@@ -11,6 +11,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -167,7 +168,7 @@ void buildEdgeMap(const cv::Mat& img, EdgeMap& e)
     e.rows = img.rows;
     e.cols = img.cols;
     e.stride = img.cols + 2;
-    e.buf.assign(static_cast<size_t>(e.stride) * (img.rows + 2), kNone);
+    e.buf.assign(static_cast<size_t>(e.stride) * (static_cast<size_t>(img.rows) + 2), kNone);
     if (img.empty())
         return;
     const int stripes = stripeCount(img.rows, 32);
@@ -225,6 +226,17 @@ void buildEdgeMap(const cv::Mat& img, EdgeMap& e)
     }
 }
 
+// The Hough accumulator is indexed with ints, as OpenCV's own is: an image
+// whose accumulator would be larger (rows + cols beyond about 5.9 million) is
+// refused before any work. Within the limit every count below fits an int.
+void checkAccumulatorSize(int cols, int rows)
+{
+    constexpr int64_t kAngles = 180 + 2;
+    const int64_t numRho = 2 * (static_cast<int64_t>(cols) + rows) + 1;
+    if ((numRho + 3) * kAngles > INT_MAX)  // + 3: the border and float rounding
+        CV_Error(cv::Error::StsOutOfRange, "image too large for the line search: its accumulator does not fit");
+}
+
 // Hough geometry exactly as OpenCV derives it for rho 1, theta pi/180, 0..pi.
 void houghGeometry(int cols, int rows, fast::HoughVotes& v, std::vector<float>& tabSin, std::vector<float>& tabCos)
 {
@@ -234,6 +246,7 @@ void houghGeometry(int cols, int rows, fast::HoughVotes& v, std::vector<float>& 
     int numAngle = cvFloor((maxTheta - minTheta) / theta) + 1;
     if (numAngle > 1 && std::fabs(CV_PI - (numAngle - 1) * static_cast<double>(theta)) < theta / 2.)
         --numAngle;
+    checkAccumulatorSize(cols, rows);
     const int maxRho = cols + rows;
     v.numAngle = numAngle;
     v.numRho = cvRound(((maxRho + maxRho) + 1) / rho);
@@ -322,7 +335,7 @@ void vote(const EdgePoints& pts, HoughVotes& v, int lowest)
     const size_t rowLen = static_cast<size_t>(numRho) + 2;
     v.accum.assign(rowLen * (numAngle + 2), 0);
     const int offset = (numRho - 1) / 2 + 1;  // rho index 0 sits one past the border
-    const int count = static_cast<int>(pts.x.size());
+    const ptrdiff_t count = static_cast<ptrdiff_t>(pts.x.size());
     const float* px = pts.x.data();
     const float* py = pts.y.data();
 
@@ -330,7 +343,7 @@ void vote(const EdgePoints& pts, HoughVotes& v, int lowest)
         for (int n = range.start; n < range.end; ++n) {
             int* acc = v.accum.data() + rowLen * (n + 1) + offset;
             const float c = tabCos[n], s = tabSin[n];
-            int i = 0;
+            ptrdiff_t i = 0;
 #if defined(__SSE2__)
             const __m128 vc = _mm_set1_ps(c), vs = _mm_set1_ps(s);
             alignas(16) int r[4];
@@ -413,6 +426,7 @@ std::vector<cv::Vec2f> houghLines(const cv::Mat& edges, int threshold)
 double calcDegree(const cv::Mat& img)
 {
     CV_Assert(!img.empty());
+    checkAccumulatorSize(img.cols, img.rows);
     EdgePoints pts;
     cannyPoints(img, pts);
     HoughVotes v;
