@@ -104,9 +104,9 @@ void ImageViewer::setImage(const QImage& image)
     update();
 }
 
-const QImage& ImageViewer::getImage() const
+QImage ImageViewer::getImage() const
 {
-    return history_.isEmpty() ? emptyImage_ : history_.image();
+    return history_.image();  // null when the history is empty
 }
 
 bool ImageViewer::canUndo() const
