@@ -13,11 +13,11 @@ class QComboBox;
 class QFont;
 class QFontComboBox;
 class QImage;
-class ScreenCapture;
-class importImage;
 class QTextEdit;
 class QToolButton;
 class QVBoxLayout;
+class ScreenCapture;
+class importImage;
 
 // The rich-text editor of a question's answer and analysis (答案与解析): a
 // tool bar of picture, zoom and text-format buttons above a QTextEdit.

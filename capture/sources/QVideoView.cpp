@@ -408,8 +408,8 @@ void QVideoView::shotSaved(const QString& path)
     playCaptureSound();
     count_->setText(QStringLiteral("×%1").arg(strip_->count() + 1));
     startShotAnimations();
-    // The strip reads the saved file at thumbnail size (a JPEG decodes
-    // scaled), which costs far less than the full shot in memory would.
+    // The strip reads the saved file back at thumbnail size (a JPEG decodes
+    // scaled down), so the full-size shot is never scaled here.
     strip_->addItem(path);
     strip_->setCurrentItem(strip_->count() - 1);
 }
