@@ -187,15 +187,3 @@ QToolButton* TextEdit::toolButton(int index) const
 }
 
 void TextEdit::setPath(QString path) { path_ = path; }
-
-// The picture and zoom buttons are on the tool bar, but inserting and
-// resizing pictures is not available yet: their slots do nothing.
-void TextEdit::textImage1() {}
-void TextEdit::textImage2() {}
-void TextEdit::textImage3() {}
-void TextEdit::textImage4() {}
-void TextEdit::zoomInImage() {}
-void TextEdit::zoomOutImage() {}
-void TextEdit::zoomAutoImage() {}
-void TextEdit::selectionChanged() {}
-void TextEdit::readPendingDatagrams() {}

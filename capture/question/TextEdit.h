@@ -5,14 +5,19 @@
 #include <QVector>
 #include <QWidget>
 
+#include "capture/sources/ScreenReport.h"
+
 class QButtonGroup;
 class QColor;
 class QComboBox;
 class QFont;
 class QFontComboBox;
+class QImage;
 class QTextEdit;
 class QToolButton;
 class QVBoxLayout;
+class ScreenCapture;
+class importImage;
 
 // The rich-text editor of a question's answer and analysis (答案与解析): a
 // tool bar of picture, zoom and text-format buttons above a QTextEdit.
@@ -33,9 +38,15 @@ class QVBoxLayout;
 // default font. The alignment buttons show the alignment found at
 // construction only.
 //
-// The picture buttons (from the question page, a file, the camera, a screen
-// capture) and the three zoom buttons are on the tool bar; their slots do
-// nothing yet.
+// Pictures: from the question's page, a file or the camera (each cut and
+// cleaned in the picture dialog 图片编辑 first), or from a screen capture. Each
+// is stored as a file of its own in the question's folder (see
+// answerpicture::freeName: item/<user>/<folder>/<number>.<suffix>, a number
+// no other picture of the folder has) and inserted under that relative name,
+// at most 650 pixels wide. A picture that cannot be stored gives the message
+// "图片保存失败!" and nothing is inserted. The zoom buttons resize the
+// pictures of the last selection (or the one just inserted): x1.1, x0.9, or
+// so that the text inside is "image_auto_value" pixels tall (default 16).
 //
 // GUI thread only.
 class TextEdit : public QWidget {
@@ -75,6 +86,27 @@ public:
     QToolButton* toolButton(int index) const;
     const QVector<QString>& selectedImages() const { return selectedImages_; }
 
+    // Inserts the stored picture `fileName` (relative to the data folder) at
+    // the cursor: it replaces the selection, or with none the word under the
+    // cursor, is shown at its natural width up to 650 pixels, and is followed
+    // by a new paragraph. It becomes the picture the zoom buttons act on. An
+    // empty name does nothing.
+    void insertImage(const QString& fileName);
+
+    // Rewrites the sizes of the pictures named in `images` in `html` (as
+    // QTextEdit::toHtml writes it, parsed as XML; only a picture that is a
+    // child of a paragraph of the body counts):
+    //  - mode 0: width and height x1.1, mode 1: x0.9, each cut to a whole
+    //    number; a missing or zero attribute stays as it is;
+    //  - mode 2: both set so that the picture's typical text height becomes
+    //    "image_auto_value" pixels; a picture that cannot be read, shows no
+    //    text, or would become narrower or lower than 10 pixels keeps its size;
+    //  - other modes change no size.
+    // Returns 0 with html rewritten (the text itself, white space included,
+    // unchanged), or -1 with html untouched when it is not well-formed or has
+    // no body.
+    int zoomImage(QString& html, QVector<QString> images, int mode);
+
     // Tool-bar positions.
     enum Button {
         ImageFromPage = 0, ImageFromFile, ImageFromCamera, ImageFromScreen, ZoomIn, ZoomOut, ZoomAuto,
@@ -99,7 +131,9 @@ public slots:
     void zoomOutImage();
     void zoomAutoImage();
     void selectionChanged();
-    void readPendingDatagrams();
+    // The screen-capture helper reported: a saved capture is stored and
+    // inserted, any other report ends the capture without a picture.
+    void screenCaptured(const ScreenReport& report);
 
 private:
     // Construction steps.
@@ -114,6 +148,18 @@ private:
     void showFont(const QFont& f);
     void showColor(const QColor& c);
 
+    // Pictures.
+    QString pageFileName() const;
+    QString newPictureName(const QString& suffix) const;
+    // Runs the picture dialog at three quarters of the first screen; true
+    // when the user took the picture.
+    static bool editPicture(importImage& dialog);
+    // Stores the picture under a new name with `suffix` and inserts it; on
+    // failure the message, and nothing inserted.
+    void storeAndInsert(const QImage& image, const QString& suffix);
+    void insertStored(bool stored, const QString& name);
+    void zoom(int mode);
+
     QTextEdit* textEdit_ = nullptr;
     QVector<QToolButton*> buttons_;
     QButtonGroup* alignGroup_ = nullptr;
@@ -125,4 +171,5 @@ private:
     QVBoxLayout* layout_ = nullptr;
     QWidget* toolBar_ = nullptr;
     QVector<QString> selectedImages_;
+    ScreenCapture* capture_ = nullptr;
 };

@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QListWidget>
 #include <QMutexLocker>
 #include <QParallelAnimationGroup>
 #include <QPropertyAnimation>
@@ -17,12 +16,12 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include <algorithm>
 #include <cmath>
 
 #include "capture/common/ImageOps.h"
 #include "capture/sources/imageWidget.h"
 #include "core/Settings.h"
+#include "transfer/QThumbnail.h"
 #include "ui/QMessageBoxBase.h"
 
 namespace {
@@ -82,10 +81,8 @@ QVideoView::~QVideoView()
 
 void QVideoView::setupWidgets()
 {
-    strip_ = new QListWidget(this);
+    strip_ = new QThumbnail(this);
     strip_->setFixedWidth(180);
-    strip_->setViewMode(QListView::ListMode);
-    strip_->setIconSize(QSize(160, 120));
     view_ = new imageWidget(&previewMutex_, this);
     view_->setObjectName(QStringLiteral("video_show"));
     view_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
@@ -159,10 +156,7 @@ void QVideoView::setupConnections()
 
 QStringList QVideoView::getFiles() const
 {
-    QStringList files;
-    for (int i = 0; i < strip_->count(); ++i)
-        files.append(strip_->item(i)->data(Qt::UserRole).toString());
-    return files;
+    return strip_->paths();
 }
 
 void QVideoView::setColor(QColor color)
@@ -395,7 +389,7 @@ void QVideoView::capture_clicked()
         QMessageBoxBase::information(this, title("错误提示"), title("图片保存失败!"));
         return;
     }
-    shotSaved(path, shot);
+    shotSaved(path);
 }
 
 QString QVideoView::uniqueShotPath() const
@@ -409,21 +403,15 @@ QString QVideoView::uniqueShotPath() const
     return path;
 }
 
-void QVideoView::shotSaved(const QString& path, const QImage& shot)
+void QVideoView::shotSaved(const QString& path)
 {
     playCaptureSound();
     count_->setText(QStringLiteral("×%1").arg(strip_->count() + 1));
     startShotAnimations();
-    // Averaged down close to the icon first: smooth scaling of a full camera
-    // frame in one step would cost more than saving it.
-    const int factor = std::max(1, std::min(shot.width() / (2 * strip_->iconSize().width()),
-                                            shot.height() / (2 * strip_->iconSize().height())));
-    const QImage thumb = camera::scaledDown(shot, factor)
-                             .scaled(strip_->iconSize(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    auto* item = new QListWidgetItem(QIcon(QPixmap::fromImage(thumb)), QString(), strip_);
-    item->setData(Qt::UserRole, path);
-    item->setToolTip(path);
-    strip_->setCurrentRow(strip_->count() - 1);
+    // The strip reads the saved file back at thumbnail size (a JPEG decodes
+    // scaled down), so the full-size shot is never scaled here.
+    strip_->addItem(path);
+    strip_->setCurrentItem(strip_->count() - 1);
 }
 
 void QVideoView::playCaptureSound()

@@ -16,9 +16,9 @@
 
 class QCheckBox;
 class QLabel;
-class QListWidget;
 class QPushButton;
 class QSoundEffect;
+class QThumbnail;
 class QToolButton;
 class imageWidget;
 
@@ -46,7 +46,8 @@ public:
     explicit QVideoView(QWidget* parent = nullptr);
     ~QVideoView() override;
 
-    // The shot files in the strip's order.
+    // The shot files in the strip's order; its menu may reorder them, or
+    // delete them together with their files.
     QStringList getFiles() const;
 
     QColor color() const { return color_; }
@@ -93,12 +94,12 @@ private:
     // The shot taken by the camera thread, waiting at most the shot timeout.
     QImage waitForShot();
     QString uniqueShotPath() const;
-    void shotSaved(const QString& path, const QImage& shot);
+    void shotSaved(const QString& path);
     void playCaptureSound();
     void startShotAnimations();
 
     // Widgets, in layout order.
-    QListWidget* strip_;  // stands in for the shared thumbnail strip (QThumbnail) until this layer has it
+    QThumbnail* strip_;
     imageWidget* view_;
     QLabel* count_;
     QWidget* toolBar_;

@@ -1,6 +1,6 @@
 // The camera window over the file-fed camera: no device, shots turned by the
 // stored quarter turns, unique shot names, a stalled camera, a camera pulled
-// out while in use, straightened shots, and the stored settings.
+// out while in use, straightened shots, the thumbnail strip, and the stored settings.
 
 #include <QApplication>
 #include <QCheckBox>
@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QImage>
 #include <QLabel>
+#include <QListWidget>
 #include <QPainter>
 #include <QPushButton>
 #include <QSet>
@@ -21,6 +22,7 @@
 #include "capture/sources/imageWidget.h"
 #include "core/Settings.h"
 #include "platform/camera/FileFeed.h"
+#include "transfer/QThumbnail.h"
 #include "support/TestEnv.h"
 #include "ui/ModalRecorder.h"
 
@@ -151,6 +153,30 @@ TEST_F(VideoView, TwoShotsInOneSecondAreTwoFiles)
     for (const QString& file : files)
         EXPECT_FALSE(QImage(file).isNull()) << file.toStdString();
     EXPECT_EQ(view.findChild<QLabel*>(QStringLiteral("video_thumb"))->text(), QStringLiteral("×3"));
+}
+
+TEST_F(VideoView, TheStripDecidesTheOrderAndDeletesShots)
+{
+    ModalRecorder modals;  // the strip's questions are answered yes
+    QVideoView view;
+    openReady(view);
+    for (int i = 0; i < 3; ++i)
+        view.capture_clicked();
+    const QStringList taken = view.getFiles();
+    ASSERT_EQ(taken.size(), 3);
+    auto* strip = view.findChild<QThumbnail*>();
+    ASSERT_NE(strip, nullptr);
+    EXPECT_EQ(strip->width(), 180);
+    EXPECT_EQ(strip->itemWidth(), 140);
+    EXPECT_EQ(strip->listWidget()->currentRow(), 2) << "the newest shot is current";
+
+    // Moved up: the order handed over follows.
+    strip->menu_moveup_triggered();
+    EXPECT_EQ(view.getFiles(), (QStringList{taken[0], taken[2], taken[1]}));
+    // Deleted: gone from the list and from the disk.
+    strip->menu_delete_triggered();
+    EXPECT_EQ(view.getFiles(), (QStringList{taken[0], taken[1]}));
+    EXPECT_FALSE(QFile::exists(taken[2]));
 }
 
 TEST_F(VideoView, StalledCameraGivesUpWithinTheBound)
