@@ -1,6 +1,5 @@
 #include "capture/common/ImageOps.h"
 
-#include <exception>
 #include <utility>
 
 #include "ui/AwaitTask.h"
@@ -57,7 +56,7 @@ bool quarterTurnSize(const QImage& source, int type, myMat& size)
         announce("GetRotateSize");
         size = emptyMat();
         fwd_GetRotateSize(readOnlyMat(source), &size, type);
-    } catch (const std::exception&) {
+    } catch (...) {
         return false;
     }
     return size.width > 0 && size.height > 0;
@@ -110,17 +109,24 @@ QImage toRgb888(const QImage& image)
     return image.convertToFormat(QImage::Format_RGB888);
 }
 
-double calcDegree(const QImage& image)
+bool calcDegree(const QImage& image, double& angle)
 {
     QImage work = toRgb888(image);
     if (work.isNull())
-        return 0.0;
+        return false;
     try {
         announce("CalcDegree");
-        return fwd_CalcDegree(readOnlyMat(work));
-    } catch (const std::exception&) {
-        return 0.0;
+        angle = fwd_CalcDegree(readOnlyMat(work));
+    } catch (...) {
+        return false;
     }
+    return true;
+}
+
+double calcDegree(const QImage& image)
+{
+    double angle = 0.0;
+    return calcDegree(image, angle) ? angle : 0.0;
 }
 
 bool rotateAngle(const QImage& image, float angle, QImage& out)
@@ -132,7 +138,7 @@ bool rotateAngle(const QImage& image, float angle, QImage& out)
     try {
         announce("GetRotateAngleSize");
         fwd_GetRotateAngleSize(readOnlyMat(source), &size, angle);
-    } catch (const std::exception&) {
+    } catch (...) {
         return false;
     }
     if (size.width <= 0 || size.height <= 0)
@@ -185,7 +191,7 @@ bool rotateDirect(const QImage& image, int type, QImage& out)
     try {
         announce("Rotate");
         fwd_Rotate(readOnlyMat(source), toMyMat(destination), type);
-    } catch (const std::exception&) {
+    } catch (...) {
         return false;
     }
     out = std::move(destination);

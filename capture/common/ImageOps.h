@@ -47,6 +47,8 @@ QImage toRgb888(const QImage& image);
 // Skew of the text lines in degrees, measured directly on the GUI thread;
 // 0.0 when the library fails.
 double calcDegree(const QImage& image);
+// The same, telling a failure (false, `angle` untouched) from a measured 0.0.
+bool calcDegree(const QImage& image, double& angle);
 
 // Turns `image` by `angle` degrees into `out` (worker task). False, `out`
 // untouched, when the size query gives an empty size or the library fails.

@@ -1,7 +1,5 @@
 #include "capture/common/StateStack.h"
 
-#include <algorithm>
-
 using namespace state_names;
 
 StateStack::StateStack(const _state_t& start)
@@ -84,6 +82,15 @@ _state_t StateStack::get_state(int pos) const
     return stack_[static_cast<std::size_t>(size - 1 + ((pos + 1) % size))];
 }
 
+int StateStack::topmostIndexOf(int32_t name) const
+{
+    for (int i = static_cast<int>(stack_.size()) - 1; i >= 0; --i) {
+        if (stack_[static_cast<std::size_t>(i)].name == name)
+            return i;
+    }
+    return -1;
+}
+
 bool StateStack::command(const _state_t& trigger)
 {
     if (stack_.empty())
@@ -100,14 +107,15 @@ bool StateStack::command(const _state_t& trigger)
             continue;
         }
         // The states passed over were above the handler: tell each 'quit'
-        // and remove it, top first.
-        for (_state_t& state : passed) {
-            auto found = std::find_if(stack_.rbegin(), stack_.rend(),
-                                      [&](const _state_t& s) { return s.name == state.name; });
-            if (found == stack_.rend())
+        // and remove it, top first. A 'quit' callback may itself change the
+        // stack, so a state is removed only while it is still where it was.
+        for (const _state_t& state : passed) {
+            const int at = topmostIndexOf(state.name);
+            if (at < 0)
                 continue;
-            call(*found, kQuit);
-            stack_.erase(std::next(found).base());
+            call(stack_[static_cast<std::size_t>(at)], kQuit);
+            if (at < static_cast<int>(stack_.size()) && stack_[static_cast<std::size_t>(at)].name == state.name)
+                stack_.erase(stack_.begin() + at);
         }
         trigger_ = trigger;
         return true;

@@ -112,6 +112,8 @@ public:
 
 private:
     void replace(_state_t& current, const _state_t& next);
+    // Index (from the bottom) of the topmost state named `name`; -1 if none.
+    int topmostIndexOf(int32_t name) const;
 
     std::map<std::pair<int32_t, int32_t>, Callback> callbacks_;
     std::deque<_transition_t> history_;
