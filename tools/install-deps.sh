@@ -14,7 +14,12 @@ PACKAGES=(
   libgl1-mesa-dri libglu1-mesa-dev
   xvfb xauth fonts-wqy-microhei
   mupdf-tools zint librsvg2-bin
+  zbar-tools nodejs chromium
 )
+# npm comes with some builds of nodejs (which then conflict with Debian's npm).
+if ! command -v npm >/dev/null 2>&1; then
+  PACKAGES+=(npm)
+fi
 
 missing=()
 for p in "${PACKAGES[@]}"; do
@@ -23,16 +28,23 @@ for p in "${PACKAGES[@]}"; do
   fi
 done
 
-if [ ${#missing[@]} -eq 0 ]; then
-  exit 0
+if [ ${#missing[@]} -gt 0 ]; then
+  SUDO=""
+  if [ "$(id -u)" -ne 0 ]; then
+    SUDO="sudo"
+  fi
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -q
+  $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
-SUDO=""
-if [ "$(id -u)" -ne 0 ]; then
-  SUDO="sudo"
+# The phone pages' browser test drives Debian's chromium with playwright-core
+# from the npm registry; it must never download a browser of its own.
+browser_dir="$(cd "$(dirname "$0")/.." && pwd)/tests/transfer/browser"
+wanted="$(cd "$browser_dir" && node -p "require('./package-lock.json').packages['node_modules/playwright-core'].version")"
+installed="$(cd "$browser_dir" && node -p "require('./node_modules/playwright-core/package.json').version" 2>/dev/null || true)"
+if [ "$wanted" != "$installed" ]; then
+  (cd "$browser_dir" && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error) ||
+    echo "npm ci failed in $browser_dir: the phone pages' browser test will be skipped" >&2
 fi
-
-echo "Installing: ${missing[*]}"
-export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -q
-$SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"

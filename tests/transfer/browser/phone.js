@@ -1,0 +1,56 @@
+// Plays the phone against the program's transfer server in headless
+// chromium (the system's own browser; playwright-core downloads none).
+//
+//   node phone.js upload   <page url> <screenshot.png> <picture>...
+//   node phone.js download <page url> <screenshot.png> <save as>
+//
+// Prints one line "OK ..." and exits 0 on success; anything else is a failure.
+'use strict';
+
+const fs = require('fs');
+const { chromium } = require('playwright-core');
+
+const PHONE = { viewport: { width: 390, height: 844 }, isMobile: true, hasTouch: true, deviceScaleFactor: 2 };
+
+function browserPath() {
+  const candidates = [process.env.LORVANE_CHROMIUM, '/usr/lib/chromium/chromium', '/usr/bin/chromium'];
+  return candidates.find((p) => p && fs.existsSync(p));
+}
+
+async function upload(page, url, shot, pictures) {
+  await page.goto(url);
+  await page.setInputFiles('#files', pictures);
+  await page.click('#send');
+  await page.waitForSelector('#status.ok', { timeout: 30000 });
+  await page.screenshot({ path: shot, fullPage: true });
+  return 'sent ' + pictures.length;
+}
+
+async function download(page, url, shot, target) {
+  await page.goto(url);
+  await page.screenshot({ path: shot, fullPage: true });
+  const [file] = await Promise.all([page.waitForEvent('download'), page.click('#file_div a')]);
+  await file.saveAs(target);
+  return 'saved ' + file.suggestedFilename();
+}
+
+async function main() {
+  const [mode, url, shot, ...rest] = process.argv.slice(2);
+  const executablePath = browserPath();
+  if (!executablePath) throw new Error('no chromium');
+  const browser = await chromium.launch({ executablePath, headless: true, args: ['--no-sandbox'] });
+  try {
+    const context = await browser.newContext({ ...PHONE, acceptDownloads: true });
+    const page = await context.newPage();
+    page.setDefaultTimeout(30000);
+    const result = mode === 'upload' ? await upload(page, url, shot, rest) : await download(page, url, shot, rest[0]);
+    console.log('OK ' + result);
+  } finally {
+    await browser.close();
+  }
+}
+
+main().catch((error) => {
+  console.error(String(error && error.stack || error));
+  process.exit(1);
+});

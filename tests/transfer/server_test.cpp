@@ -1,0 +1,289 @@
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <future>
+#include <thread>
+
+#include "TransferTestUtil.h"
+#include "transfer/libevent.h"
+
+using namespace transfertest;
+
+namespace {
+
+// A document root with the names the table below asks for, and a secret
+// beside it that must never be reachable.
+class ServerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        root = dir.path() + QStringLiteral("/root");
+        QDir().mkpath(root + QStringLiteral("/sub"));
+        writeFile(root + QStringLiteral("/index.html"), "<html>page</html>");
+        writeFile(root + QStringLiteral("/a..b.docx"), "word");
+        writeFile(root + QStringLiteral("/中文 笔记.pdf"), "%PDF chinese");
+        writeFile(root + QStringLiteral("/a#1.pdf"), "%PDF hash");
+        writeFile(root + QStringLiteral("/x.tar.gz"), "gz");
+        writeFile(root + QStringLiteral("/page.htm"), "htm");
+        writeFile(root + QStringLiteral("/sub/inner.txt"), "inner");
+        writeFile(root + QStringLiteral("/sub/<b>&.txt"), "escaped");
+        writeFile(dir.path() + QStringLiteral("/secret.txt"), "secret");
+        ::mkfifo((root + QStringLiteral("/pipe.jpg")).toUtf8().constData(), 0644);
+        QFile::link(dir.path() + QStringLiteral("/secret.txt"), root + QStringLiteral("/link.txt"));
+        port = server.startLoopback(root.toStdString());
+        ASSERT_NE(port, 0);
+    }
+
+    QTemporaryDir dir;
+    QString root;
+    ProbeServer server;
+    int port = 0;
+};
+
+struct DocumentCase {
+    const char* request;      // request line target
+    int status;
+    const char* contentType;  // expected Content-Type, "" when not checked
+    const char* body;         // expected body, nullptr when not checked
+    const char* document;     // expected on_document path, "" for none
+};
+
+}  // namespace
+
+TEST_F(ServerTest, AnswersEachPathWithItsStatusTypeAndCallback)
+{
+    const DocumentCase cases[] = {
+        {"/", 200, "text/html", "<html>page</html>", "/index.html"},
+        {"/index.html", 200, "text/html", "<html>page</html>", "/index.html"},
+        {"/a..b.docx", 404, "", nullptr, ""},
+        {"/%E4%B8%AD%E6%96%87%20%E7%AC%94%E8%AE%B0.pdf", 200, "application/pdf", "%PDF chinese", "/中文 笔记.pdf"},
+        {"/a%231.pdf", 200, "application/pdf", "%PDF hash", "/a#1.pdf"},
+        {"/x.tar.gz", 200, "application/misc", "gz", "/x.tar.gz"},
+        {"/page.htm", 200, "text/htm", "htm", "/page.htm"},
+        {"/%2e%2e/secret.txt", 404, "", nullptr, ""},
+        {"/sub/%2E%2E/index.html", 404, "", nullptr, ""},
+        {"/sub/../index.html", 404, "", nullptr, ""},
+        {"/../secret.txt", 404, "", nullptr, ""},
+        {"/link.txt", 404, "", nullptr, ""},
+        {"/pipe.jpg", 404, "", nullptr, ""},
+        {"/missing.pdf", 404, "", nullptr, ""},
+        {"/index.html%00.pdf", 404, "", nullptr, ""},
+    };
+    for (const DocumentCase& c : cases) {
+        SCOPED_TRACE(c.request);
+        server.clear();
+        const Reply reply = get(port, c.request);
+        EXPECT_EQ(reply.status, c.status);
+        if (*c.contentType) {
+            EXPECT_EQ(reply.header("content-type"), c.contentType);
+        }
+        if (c.body) {
+            EXPECT_EQ(reply.body, c.body);
+        }
+        const std::vector<std::string> seen = server.documentsSeen();
+        if (*c.document) {
+            EXPECT_EQ(seen, std::vector<std::string>{c.document});
+        } else {
+            EXPECT_TRUE(seen.empty());
+        }
+        EXPECT_TRUE(server.requestsSeen().empty());
+    }
+}
+
+TEST_F(ServerTest, FolderWithoutSlashIsListedWithEscapedNamesAndEncodedLinks)
+{
+    const Reply reply = get(port, "/sub");
+    ASSERT_EQ(reply.status, 200);
+    EXPECT_EQ(reply.header("content-type"), "text/html;charset=utf8");
+    EXPECT_NE(reply.body.find("<base href='/sub/'>"), std::string::npos) << reply.body;
+    EXPECT_NE(reply.body.find("<a href=\".\">.</a>"), std::string::npos);
+    EXPECT_NE(reply.body.find("<a href=\"..\">..</a>"), std::string::npos);
+    EXPECT_NE(reply.body.find("<a href=\"inner.txt\">inner.txt</a>"), std::string::npos);
+    EXPECT_NE(reply.body.find("<a href=\"%3Cb%3E%26.txt\">&lt;b&gt;&amp;.txt</a>"), std::string::npos) << reply.body;
+    EXPECT_EQ(reply.body.find("<b>&"), std::string::npos);
+    EXPECT_EQ(server.documentsSeen(), std::vector<std::string>{"/sub"});
+    // The listed link leads to the file.
+    EXPECT_EQ(get(port, "/sub/%3Cb%3E%26.txt").body, "escaped");
+}
+
+TEST_F(ServerTest, PostBodyReachesTheOwnerWholeWithItsNulBytes)
+{
+    std::string body(100000, 'x');
+    body[0] = '\0';
+    body[5000] = '\0';
+    body.back() = '\0';
+    const Reply reply = post(port, "/uploadfile", body);
+    EXPECT_EQ(reply.status, 200);
+    EXPECT_TRUE(reply.body.empty());
+    const auto requests = server.requestsSeen();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].first, "/uploadfile");
+    EXPECT_EQ(requests[0].second.size(), body.size());
+    EXPECT_TRUE(requests[0].second == body);
+    EXPECT_TRUE(server.documentsSeen().empty());
+}
+
+TEST_F(ServerTest, HeadAndDumpAreHandedOverAsRequests)
+{
+    Reply head = get(port, "/index.html", "HEAD");
+    EXPECT_EQ(head.status, 200);
+    EXPECT_TRUE(head.body.empty());
+    EXPECT_EQ(get(port, "/dump?x=1").status, 200);
+    const auto requests = server.requestsSeen();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0], std::make_pair(std::string("/index.html"), std::string()));
+    EXPECT_EQ(requests[1].first, "/dump?x=1");
+    EXPECT_TRUE(server.documentsSeen().empty());
+}
+
+TEST_F(ServerTest, OversizedBodyIsRefusedWith413AndTheServerGoesOn)
+{
+    const size_t size = libevent::maxBodySize() + 1024;
+    const Reply reply = rawRequest(port, "POST /uploadfile HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n"
+                                         "Content-Length: " + std::to_string(size) + "\r\n\r\n" + std::string(size, 'a'));
+    EXPECT_EQ(reply.status, 413);
+    EXPECT_TRUE(server.requestsSeen().empty());
+    EXPECT_EQ(get(port, "/").status, 200);
+}
+
+TEST_F(ServerTest, OversizedHeadersAreRefused)
+{
+    const Reply reply = rawRequest(port, "GET / HTTP/1.1\r\nHost: 127.0.0.1\r\nX-Big: " + std::string(64 * 1024, 'h') +
+                                             "\r\nConnection: close\r\n\r\n");
+    EXPECT_NE(reply.status, 200);
+    EXPECT_EQ(get(port, "/").status, 200);
+}
+
+TEST_F(ServerTest, ClientThatLeavesInTheMiddleOfAFileDoesNotEndTheServer)
+{
+    const std::string big(24 * 1024 * 1024, 'b');
+    writeFile(root + QStringLiteral("/big.pdf"), big);
+    for (int round = 0; round < 3; ++round) {
+        const int fd = connectLoopback(port);
+        ASSERT_GE(fd, 0);
+        ASSERT_TRUE(sendAll(fd, "GET /big.pdf HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n"));
+        char buffer[1024];
+        size_t got = 0;
+        while (got < sizeof buffer) {
+            const ssize_t n = ::recv(fd, buffer, sizeof buffer - got, 0);
+            ASSERT_GT(n, 0);
+            got += static_cast<size_t>(n);
+        }
+        ::close(fd);
+    }
+    const Reply reply = get(port, "/big.pdf");
+    EXPECT_EQ(reply.status, 200);
+    EXPECT_EQ(reply.body.size(), big.size());
+    EXPECT_TRUE(reply.body == big);
+}
+
+TEST_F(ServerTest, ParallelClientsAllGetTheWholeFile)
+{
+    std::string bytes(3 * 1024 * 1024, '\0');
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<char>(i * 131 % 251);
+    writeFile(root + QStringLiteral("/photo.jpg"), bytes);
+    std::vector<std::future<Reply>> replies;
+    for (int i = 0; i < 16; ++i)
+        replies.push_back(std::async(std::launch::async, [this] { return get(port, "/photo.jpg"); }));
+    for (auto& f : replies) {
+        const Reply reply = f.get();
+        EXPECT_EQ(reply.status, 200);
+        EXPECT_EQ(reply.header("content-type"), "image/jpeg");
+        EXPECT_TRUE(reply.body == bytes);
+    }
+    EXPECT_EQ(server.documentsSeen().size(), 16u);
+}
+
+TEST(ServerLifecycle, PortInUseIsReportedOnceAndNeverAsSuccess)
+{
+    BusyPort busy;
+    ASSERT_NE(busy.port(), 0);
+    ProbeServer server;
+    EXPECT_EQ(server.startLoopback("/nonexistent", busy.port()), 0);
+    EXPECT_EQ(server.failuresSeen(), std::vector<std::string>{"couldn't bind to port : " + std::to_string(busy.port())});
+    EXPECT_EQ(server.successesSeen(), 0);
+    // The thread has ended: stop returns at once.
+    server.stop();
+    server.stop();
+}
+
+TEST(ServerLifecycle, StartAndStopRepeatedNeverHang)
+{
+    auto done = std::async(std::launch::async, [] {
+        for (int i = 0; i < 200; ++i) {
+            ProbeServer server;
+            server.setBindAddress("127.0.0.1");
+            server.start("/nonexistent", 0);
+            if (i % 3 == 1)
+                std::this_thread::sleep_for(std::chrono::microseconds(i * 10));
+            server.stop();
+        }
+        ProbeServer reused;
+        for (int i = 0; i < 20; ++i) {
+            if (reused.startLoopback("/nonexistent") == 0)
+                return false;
+            reused.stop();
+        }
+        return true;
+    });
+    ASSERT_EQ(done.wait_for(std::chrono::seconds(60)), std::future_status::ready) << "start/stop hung";
+    EXPECT_TRUE(done.get());
+}
+
+TEST(ServerLifecycle, StopBeforeStartAndStartWhileRunning)
+{
+    ProbeServer server;
+    server.stop();  // nothing runs
+    ASSERT_NE(server.startLoopback("/nonexistent"), 0);
+    EXPECT_EQ(server.start("/nonexistent", 0), -1);  // one thread at a time
+    const std::string url = server.listenUrl();
+    EXPECT_EQ(url, "http://127.0.0.1:" + std::to_string(server.port()));
+    server.stop();
+    EXPECT_EQ(get(std::stoi(url.substr(url.rfind(':') + 1)), "/").status, 0);
+}
+
+TEST(ServerHelpers, ContentTypeTable)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"/a.txt", "text/plain"},       {"/a.C", "text/plain"},          {"/a.h", "text/plain"},
+        {"/a.HTML", "text/html"},       {"/a.htm", "text/htm"},          {"/a.css", "text/css"},
+        {"/a.gif", "image/gif"},        {"/a.JPG", "image/jpeg"},        {"/a.jpeg", "image/jpeg"},
+        {"/a.png", "image/png"},        {"/a.pdf", "application/pdf"},   {"/a.ps", "application/postscript"},
+        {"/a.docx", "application/misc"}, {"/a.doc", "application/misc"}, {"/x.tar.gz", "application/misc"},
+        {"/a.b/c", "application/misc"},  {"/noext", "application/misc"},
+    };
+    for (const auto& c : cases)
+        EXPECT_STREQ(contentTypeOf(c.first), c.second) << c.first;
+}
+
+TEST(ServerHelpers, LocalAddressesAreNeverLoopback)
+{
+    std::vector<std::string> list;
+    ASSERT_EQ(libevent::getLocalIP(list), 0);
+    for (const std::string& address : list) {
+        EXPECT_NE(address.rfind("127.", 0), 0u) << address;
+        EXPECT_EQ(std::count(address.begin(), address.end(), '.'), 3) << address;
+    }
+}
+
+TEST(ServerHelpers, Utf8ToAnsiNeverWritesPastItsBuffer)
+{
+    char small[8];
+    EXPECT_TRUE(utf8ToAnsi("abc", small, sizeof small));
+    EXPECT_STREQ(small, "abc");
+    EXPECT_FALSE(utf8ToAnsi("abcdefgh", small, sizeof small));
+    EXPECT_STREQ(small, "");
+    char name[64];
+    EXPECT_TRUE(utf8ToAnsi("笔记.pdf", name, sizeof name));
+    EXPECT_STREQ(name, "笔记.pdf");
+}

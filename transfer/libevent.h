@@ -1,0 +1,116 @@
+#pragma once
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+struct event_base;
+struct evhttp_bound_socket;
+struct evhttp_request;
+
+// The phone-transfer HTTP server: serves the regular files and folders under
+// one document root to GET requests and hands the body of every other request
+// (and of any request to "/dump") to its owner. It runs a libevent loop on a
+// thread of its own.
+//
+//     class MyDialog : public QDialogBase, public libevent {
+//         void on_request(const char* uri, const char* body, int length) override; // emit a signal
+//     };
+//     start(root.toUtf8().constData(), 8080);   // in the constructor
+//     stop();                                   // in closeEvent and in the destructor
+//
+// The four callbacks run on the server thread: an owner only emits queued
+// signals from them. An owner stops the server in its own destructor (before
+// its members go), so no callback reaches a half-destroyed object; the
+// destructor here stops it once more for owners that did not.
+//
+// Limits: request bodies up to maxBodySize() (more gives 413), headers up to
+// 32 KiB, connections idle for 30 s are closed. Paths containing ".." (raw or
+// percent-encoded), paths that leave the root through a link, and anything
+// that is neither a regular file nor a folder give 404.
+class libevent {
+public:
+    libevent();
+    virtual ~libevent();
+
+    // A GET request was answered from the root; path is the decoded request
+    // path (UTF-8) with its leading "/". The page of the root is reported as
+    // "/index.html" whatever its file is called (see setIndexFile).
+    virtual void on_document(const char* path);
+    // A request other than GET (or any request to "/dump"): uri as received,
+    // body the whole request body (NUL bytes kept, one NUL behind it), length
+    // its size in bytes.
+    virtual void on_request(const char* uri, const char* body, int length);
+    // Bound and about to serve.
+    virtual void on_success();
+    // The server could not start; message says why ("couldn't bind to port : 8080").
+    virtual void on_failed(std::string message);
+
+    // Stores root (UTF-8, no trailing separator) and starts the server thread
+    // on port (0: the system picks one, see port()). 0 when the thread was
+    // started, -1 while an earlier one still runs or when none could start.
+    int start(const char* root, int port);
+    // Ends the loop and waits for the server thread. Returns at once when
+    // nothing runs; safe right after start(), before the loop has begun.
+    void stop();
+    // The server body: builds the base, binds, reports, serves until stopped.
+    // start() runs it on the server thread; it may also be run on the
+    // caller's own thread, ended by requestStop() from another thread.
+    void run(const char* root, int port);
+    // Asks a running (or starting) loop to end without waiting for it.
+    void requestStop();
+
+    // Reads the bound socket's address into the listen URL; 0 on success.
+    int listenAddress(evhttp_bound_socket* handle);
+    // Appends the machine's IPv4 addresses that are up and not loopback,
+    // private LAN ranges (192.168/16, 10/8, 172.16/12) first; 0 on success,
+    // -1 when the interfaces cannot be read.
+    static int getLocalIP(std::vector<std::string>& list);
+
+    // Address to bind, "0.0.0.0" (every IPv4 interface) unless set before start().
+    void setBindAddress(const std::string& address) { bindAddress_ = address; }
+    // File answered for "/" and "/index.html" (default "index.html").
+    void setIndexFile(const std::string& name) { indexFile_ = name; }
+    // The bound port once the server is up, else 0.
+    int port() const { return boundPort_.load(); }
+    // "http://<address>:<port>" of the bound socket, once the server is up.
+    std::string listenUrl() const;
+
+    static constexpr size_t maxBodySize() { return 32u * 1024u * 1024u; }
+
+    // The server's side of one request; public for the library's C callbacks.
+    void handleDocument(evhttp_request* req);
+    void handleRequest(evhttp_request* req);
+
+private:
+    libevent(const libevent&) = delete;
+    libevent& operator=(const libevent&) = delete;
+
+    bool setBase(event_base* base);
+    void clearBase();
+    void serve(event_base* base, int port);
+
+    std::mutex baseMutex_;
+    event_base* base_ = nullptr;    // guarded by baseMutex_
+    bool stopRequested_ = false;    // guarded by baseMutex_
+    std::thread thread_;
+    mutable std::mutex urlMutex_;
+    std::string listenUrl_;         // guarded by urlMutex_
+    std::atomic<int> boundPort_{0};
+    std::string root_;              // the document root as given
+    std::string canonicalRoot_;     // the root with its links resolved
+    std::string bindAddress_ = "0.0.0.0";
+    std::string indexFile_ = "index.html";
+};
+
+// The Content-Type for a file name: by the text after its last dot ("jpg" ->
+// "image/jpeg", ".htm" -> "text/htm"), "application/misc" when unknown or
+// when a "/" follows the last dot.
+const char* contentTypeOf(const char* path);
+
+// The file-system form of a UTF-8 name (the local 8-bit encoding; UTF-8 on
+// this system). Writes at most size - 1 bytes and the terminator into out;
+// false (and an empty out) when the name does not fit.
+bool utf8ToAnsi(const char* utf8, char* out, size_t size);
