@@ -199,6 +199,11 @@ void getDirectorySize(const char* path, uint64_t* total)
 
 std::string base64Decode(const std::string& encoded)
 {
+    return base64Decode(encoded.data(), encoded.size());
+}
+
+std::string base64Decode(const char* data, size_t size)
+{
     auto value = [](char c) -> int {
         if (c >= 'A' && c <= 'Z')
             return c - 'A';
@@ -213,11 +218,11 @@ std::string base64Decode(const std::string& encoded)
         return -1;
     };
     std::string out;
-    out.reserve(encoded.size() / 4 * 3 + 3);
+    out.reserve(size / 4 * 3 + 3);
     unsigned int group = 0;
     int count = 0;
-    for (char c : encoded) {
-        const int v = value(c);
+    for (const char* c = data; c != data + size; ++c) {
+        const int v = value(*c);
         if (v < 0)
             break;
         group = (group << 6) | static_cast<unsigned int>(v);

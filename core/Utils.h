@@ -48,6 +48,8 @@ void getDirectorySize(const char* path, uint64_t* total);
 
 // Standard base64; stops at the first '=' or character outside the alphabet.
 std::string base64Decode(const std::string& encoded);
+// The same over size bytes at data (no copy of a large text needed).
+std::string base64Decode(const char* data, size_t size);
 
 // Replaces every occurrence of from by to; an empty from changes nothing.
 std::string& replaceAll(std::string& text, const std::string& from, const std::string& to);

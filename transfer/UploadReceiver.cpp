@@ -6,9 +6,11 @@
 #include <json/json.h>
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 #include "core/Utils.h"
+
 
 namespace {
 
@@ -114,13 +116,13 @@ UploadReceiver::Result UploadReceiver::receiveFile(const char* body, size_t leng
         const char* begin = nullptr;
         const char* end = nullptr;
         img.getString(&begin, &end);
-        std::string text(begin, end);
-        root = Json::Value();  // the picture is held once, not twice
-        if (text.compare(0, 5, "data:") == 0) {
-            const size_t comma = text.find(',');
-            text.erase(0, comma == std::string::npos ? text.size() : comma + 1);
+        // Decoded straight from the parsed text: a picture of several
+        // megabytes is not copied once more.
+        if (end - begin >= 5 && std::memcmp(begin, "data:", 5) == 0) {
+            const char* comma = static_cast<const char*>(std::memchr(begin, ',', static_cast<size_t>(end - begin)));
+            begin = comma ? comma + 1 : end;
         }
-        bytes = base64Decode(text);
+        bytes = base64Decode(begin, static_cast<size_t>(end - begin));
     }
     const QString fileName = freeName(QString::fromUtf8(name.data(), static_cast<int>(name.size())));
     if (fileName.toUtf8().size() > 255)

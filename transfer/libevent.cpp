@@ -161,6 +161,9 @@ void libevent::run(const char* root, int port)
         on_failed("Couldn't create an event_base");
         return;
     }
+    // Three priorities: connections sending a file drop to the lowest, so a
+    // page or a request is answered between the pieces of large files.
+    event_base_priority_init(base, 3);
     if (setBase(base)) {
         serve(base, port);
         clearBase();

@@ -14,6 +14,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <malloc.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -176,9 +177,17 @@ void libevent::handleRequest(evhttp_request* req)
         filled += static_cast<size_t>(moved);
     }
     body.resize(filled);
+    // A phone sends picture after picture of several megabytes: the memory
+    // that held a body in the library's small pieces, and later the body
+    // itself, goes back to the system at once, so bodies do not pile up.
+    const bool large = body.size() >= (1u << 20);
+    if (large)
+        ::malloc_trim(0);
     on_request(uri ? uri : "", body.c_str(), static_cast<int>(body.size()));
     std::string().swap(body);
     evhttp_send_reply(req, HTTP_OK, "OK", nullptr);
+    if (large)
+        ::malloc_trim(0);
 }
 
 void libevent::handleDocument(evhttp_request* req)
@@ -268,6 +277,7 @@ void libevent::handleDocument(evhttp_request* req)
     evhttp_connection* connection = evhttp_request_get_connection(req);
     bufferevent* stream = connection ? evhttp_connection_get_bufferevent(connection) : nullptr;
     if (stream && opened.st_size > 0) {
+        bufferevent_priority_set(stream, 2);
         if (evbuffer_add_file(bufferevent_get_output(stream), fd, 0, opened.st_size) != 0)
             ::close(fd);  // the connection closes short of the announced length
     } else {
