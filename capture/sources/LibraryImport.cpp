@@ -1,0 +1,110 @@
+#include "capture/sources/LibraryImport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProgressDialog>
+#include <QSet>
+
+#include <algorithm>
+
+#include "capture/sources/FileProgress.h"
+#include "core/Settings.h"
+
+namespace libraryimport {
+
+namespace {
+
+const char* const kIndexKey = "import_index";
+
+// Base name up to the first dot, as a number; `ok` false when it is none.
+int numberOf(const QString& fileName, bool* ok)
+{
+    const int dot = fileName.indexOf(QLatin1Char('.'));
+    const QString base = dot < 0 ? fileName : fileName.left(dot);
+    bool converted = false;
+    const int value = base.toInt(&converted);
+    if (ok)
+        *ok = converted;
+    return converted ? value : 0;
+}
+
+// The numbers already used by pages of `folder`.
+QSet<int> takenNumbers(const QDir& folder)
+{
+    QSet<int> taken;
+    const QStringList names = folder.entryList(QDir::Files | QDir::NoDotAndDotDot);
+    for (const QString& name : names) {
+        bool ok = false;
+        const int n = numberOf(name, &ok);
+        if (ok)
+            taken.insert(n);
+    }
+    return taken;
+}
+
+QString targetName(int number, const QString& source)
+{
+    const QString suffix = QFileInfo(source).suffix();
+    return suffix.isEmpty() ? QString::number(number) : QStringLiteral("%1.%2").arg(number).arg(suffix);
+}
+
+}  // namespace
+
+QString libraryFolder()
+{
+    return QStringLiteral("documents");
+}
+
+int pageNumberOf(const QString& fileName)
+{
+    return numberOf(fileName, nullptr);
+}
+
+QStringList copyIntoLibrary(const QStringList& files, const QString& folder)
+{
+    QStringList copied;
+    if (files.isEmpty())
+        return copied;
+    QDir().mkpath(folder);
+    const QDir dir(folder);
+    QSet<int> taken = takenNumbers(dir);
+
+    int number = std::max(1, getIniValue<int>(QString::fromLatin1(kIndexKey), 1));
+    auto progress = makeFileProgress(QStringLiteral("导入图片"), files.size());
+    for (int i = 0; i < files.size(); ++i) {
+        while (taken.contains(number))
+            ++number;
+        const QString target = folder + QLatin1Char('/') + targetName(number, files.at(i));
+        taken.insert(number);
+        ++number;
+        if (QFile::copy(files.at(i), target))
+            copied.append(target);
+        progress->setValue(i + 1);
+    }
+    setIniValue(QString::fromLatin1(kIndexKey), number);
+    return copied;
+}
+
+bool listImages(const QString& folder, QStringList& out)
+{
+    const QDir dir(folder);
+    if (!dir.exists())
+        return false;
+    // Name filters are matched without regard to case unless QDir::CaseSensitive
+    // is asked for, so photo.JPG is listed like photo.jpg.
+    const QStringList names =
+        dir.entryList({QStringLiteral("*.bmp"), QStringLiteral("*.png"), QStringLiteral("*.jpeg"), QStringLiteral("*.jpg")},
+                      QDir::Files | QDir::NoDotAndDotDot);
+    std::vector<std::pair<int, QString>> keyed;
+    keyed.reserve(static_cast<size_t>(names.size()));
+    for (const QString& name : names)
+        keyed.emplace_back(pageNumberOf(name), name);
+    std::sort(keyed.begin(), keyed.end());
+    out.clear();
+    for (const auto& entry : keyed)
+        out.append(folder + QLatin1Char('/') + entry.second);
+    return true;
+}
+
+}  // namespace libraryimport

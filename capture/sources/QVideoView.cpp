@@ -1,0 +1,453 @@
+#include "capture/sources/QVideoView.h"
+
+#include <QCheckBox>
+#include <QDateTime>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QMutexLocker>
+#include <QParallelAnimationGroup>
+#include <QPropertyAnimation>
+#include <QPushButton>
+#include <QSoundEffect>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+#include "capture/common/ImageOps.h"
+#include "capture/sources/imageWidget.h"
+#include "core/Settings.h"
+#include "ui/QMessageBoxBase.h"
+
+namespace {
+
+constexpr int kPreviewFactor = 4;
+constexpr int kEventArrived = 1;
+constexpr int kEventRemoved = 2;
+
+// The library's turn type for r quarter turns: 1 clockwise, 2 half, 3
+// counter-clockwise, 0 none.
+int turnType(int r)
+{
+    switch (r) {
+    case 1:
+    case -3:
+        return 1;
+    case 2:
+    case -2:
+        return 2;
+    case 3:
+    case -1:
+        return 3;
+    default:
+        return 0;
+    }
+}
+
+QString title(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+}  // namespace
+
+QVideoView::QVideoView(QWidget* parent)
+    : QDialog(parent)
+{
+    rotation_ = getIniValue<int>(QStringLiteral("video_rotate"), 0);
+    setupWidgets();
+    setupLayout();
+    setupConnections();
+    QTimer::singleShot(0, this, &QVideoView::timer_initDevice);
+}
+
+QVideoView::~QVideoView()
+{
+    closeDevice();
+    if (backend_) {
+        backend_->setDeviceCallback(camera::DeviceCallback());
+        backend_.reset();
+    }
+    // Without a camera the turns stay as they were: nobody could see or
+    // change them.
+    if (deviceWasOpen_)
+        setIniValue(QStringLiteral("video_rotate"), rotation_ % 4);
+}
+
+void QVideoView::setupWidgets()
+{
+    strip_ = new QListWidget(this);
+    strip_->setFixedWidth(180);
+    strip_->setViewMode(QListView::ListMode);
+    strip_->setIconSize(QSize(160, 120));
+    view_ = new imageWidget(&previewMutex_, this);
+    view_->setObjectName(QStringLiteral("video_show"));
+    view_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+
+    toolBar_ = new QWidget(this);
+    toolBar_->setObjectName(QStringLiteral("video_toolBar"));
+    toolBar_->setContentsMargins(5, 5, 5, 5);
+    toolBar_->setMinimumHeight(74);
+    count_ = new QLabel(toolBar_);
+    count_->setObjectName(QStringLiteral("video_thumb"));
+    count_->setFixedSize(64, 64);
+    count_->setAlignment(Qt::AlignCenter);
+    left_ = new QToolButton(toolBar_);
+    left_->setObjectName(QStringLiteral("toolLeft"));
+    capture_ = new QToolButton(toolBar_);
+    capture_->setObjectName(QStringLiteral("toolScan"));
+    capture_->setEnabled(false);
+    right_ = new QToolButton(toolBar_);
+    right_->setObjectName(QStringLiteral("toolRight"));
+    for (QToolButton* button : {left_, capture_, right_})
+        button->setFixedSize(64, 64);
+    desk_ = new QCheckBox(QStringLiteral("纠偏"), toolBar_);
+    desk_->setObjectName(QStringLiteral("scan_boxDesk"));
+    const int deskState = getIniValue<int>(QStringLiteral("scan_boxDesk"), 2);
+    desk_->setChecked(deskState != 0);
+    deskew_ = deskState == 2;
+    back_ = new QPushButton(QStringLiteral("返回"), toolBar_);
+    back_->setFixedSize(64, 36);
+}
+
+void QVideoView::setupLayout()
+{
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(1, 1, 1, 1);
+    outer->setSpacing(0);
+    auto* body = new QHBoxLayout;
+    body->setContentsMargins(5, 5, 5, 5);
+    body->setSpacing(5);
+    body->addWidget(strip_);
+    body->addWidget(view_);
+    outer->addLayout(body);
+
+    auto* tools = new QHBoxLayout(toolBar_);
+    tools->setContentsMargins(5, 5, 5, 5);
+    tools->setSpacing(5);
+    tools->addWidget(count_);
+    tools->addStretch();
+    tools->addWidget(left_);
+    tools->addWidget(capture_);
+    tools->addWidget(right_);
+    tools->addWidget(desk_);
+    tools->addStretch();
+    tools->addWidget(back_);
+    outer->addWidget(toolBar_);
+}
+
+void QVideoView::setupConnections()
+{
+    connect(back_, &QPushButton::clicked, this, &QDialog::accept);
+    connect(left_, &QToolButton::clicked, this, &QVideoView::RotateLeft_clicked);
+    connect(right_, &QToolButton::clicked, this, &QVideoView::RotateRight_clicked);
+    connect(capture_, &QToolButton::clicked, this, &QVideoView::capture_clicked);
+    connect(desk_, &QCheckBox::stateChanged, this, &QVideoView::desk_stateChanged);
+    connect(this, &QVideoView::sgn_frame, this, &QVideoView::view_frame);
+    connect(this, &QVideoView::sgn_ready, this, &QVideoView::view_ready);
+    connect(this, &QVideoView::sgn_device, this, &QVideoView::device_event);
+}
+
+QStringList QVideoView::getFiles() const
+{
+    QStringList files;
+    for (int i = 0; i < strip_->count(); ++i)
+        files.append(strip_->item(i)->data(Qt::UserRole).toString());
+    return files;
+}
+
+void QVideoView::setColor(QColor color)
+{
+    color_ = color;
+    count_->setStyleSheet(QStringLiteral("border-radius: 5px;background:rgb(%1,%2,%3);color:black; font-size: 16pt;")
+                              .arg(color.red())
+                              .arg(color.green())
+                              .arg(color.blue()));
+}
+
+void QVideoView::setAlpha(int alpha)
+{
+    alpha_ = alpha;
+    update();
+}
+
+int QVideoView::effectiveRotation() const
+{
+    return device_ ? rotation_ % 4 : -1;
+}
+
+void QVideoView::timer_initDevice()
+{
+    backend_ = camera::createBackend();
+    if (backend_) {
+        backend_->setDeviceCallback([this](camera::DeviceEvent event, const camera::DeviceInfo& info) {
+            emit sgn_device(event == camera::DeviceEvent::Arrived ? kEventArrived : kEventRemoved,
+                            QString::fromStdString(info.id));
+        });
+    }
+    const auto devices = backend_ ? backend_->devices() : std::vector<camera::DeviceInfo>();
+    if (devices.empty() || !openDevice(devices.front().id)) {
+        QMessageBoxBase::information(this, title("提示"), title("未连接设备！"));
+        close();
+    }
+}
+
+bool QVideoView::openDevice(const std::string& id)
+{
+    closeDevice();
+    std::string err;
+    std::unique_ptr<camera::Device> device = backend_->open(id, err);
+    if (!device)
+        return false;
+    const QSize size = device->frameSize();
+    {
+        QMutexLocker lock(&previewMutex_);
+        frameWidth_ = size.width();
+        frameHeight_ = size.height();
+    }
+    lastCornersValid_ = false;
+    framePending_ = false;
+    if (!device->start([this](const camera::Frame& frame) { onFrame(frame); }, err))
+        return false;
+    device_ = std::move(device);
+    deviceId_ = id;
+    deviceWasOpen_ = true;
+    return true;
+}
+
+void QVideoView::closeDevice()
+{
+    if (!device_)
+        return;
+    device_->stop();  // no frame callback runs after this
+    device_.reset();
+    deviceId_.clear();
+    capture_->setEnabled(false);
+}
+
+void QVideoView::device_event(int event, const QString& id)
+{
+    if (!backend_)
+        return;
+    if (event == kEventRemoved) {
+        if (device_ && id.toStdString() == deviceId_)
+            closeDevice();
+        return;
+    }
+    if (!device_) {
+        // A camera came: take the best one present.
+        const auto devices = backend_->devices();
+        if (!devices.empty())
+            openDevice(devices.front().id);
+    }
+}
+
+void QVideoView::onFrame(const camera::Frame& frame)
+{
+    if (frame.number == 1)
+        emit sgn_ready();
+
+    {
+        QMutexLocker lock(&captureMutex_);
+        if (captureRequested_) {
+            QImage shot = frame.image;
+            if (deskew_ && lastCornersValid_) {
+                const QImage straight = camera::deskew(frame.image, lastCorners_);
+                if (!straight.isNull())
+                    shot = straight;
+            }
+            shot_ = shot;
+            captureRequested_ = false;
+            frameReady_.wakeAll();
+        }
+    }
+
+    // The GUI thread has not shown the last preview yet: this frame is not
+    // prepared at all, so nothing piles up.
+    if (framePending_)
+        return;
+    const QImage preview = camera::scaledDown(frame.image, kPreviewFactor);
+    camera::Corners corners{};
+    const bool found = deskew_ && camera::findPage(preview, corners);
+    lastCornersValid_ = found;
+    if (found) {
+        for (int i = 0; i < 4; ++i)
+            lastCorners_[static_cast<size_t>(i)] = corners[static_cast<size_t>(i)] * kPreviewFactor;
+    }
+    {
+        QMutexLocker lock(&previewMutex_);
+        preview_ = preview;
+        previewCorners_ = corners;
+        hasCorners_ = found;
+    }
+    framePending_ = true;
+    emit sgn_frame();
+}
+
+void QVideoView::view_ready()
+{
+    if (!device_)
+        return;
+    capture_->setEnabled(true);
+    view_->setFrameSize(frameWidth_ / kPreviewFactor, frameHeight_ / kPreviewFactor);
+    turnView(effectiveRotation());
+}
+
+void QVideoView::turnView(int r)
+{
+    switch (turnType(r)) {
+    case 1:
+        view_->rotateRight();
+        break;
+    case 2:
+        view_->rotateRight();
+        view_->rotateRight();
+        break;
+    case 3:
+        view_->rotateLeft();
+        break;
+    default:
+        break;
+    }
+}
+
+void QVideoView::view_frame()
+{
+    framePending_ = false;
+    QVector<QPoint> polygon;
+    {
+        QMutexLocker lock(&previewMutex_);
+        if (deskew_ && hasCorners_)
+            polygon = QVector<QPoint>(previewCorners_.begin(), previewCorners_.end());
+    }
+    view_->setImage(&preview_);
+    view_->setPolygon(deskew_, polygon);
+}
+
+void QVideoView::RotateLeft_clicked()
+{
+    if (!device_)
+        return;
+    --rotation_;
+    view_->rotateLeft();
+}
+
+void QVideoView::RotateRight_clicked()
+{
+    if (!device_)
+        return;
+    ++rotation_;
+    view_->rotateRight();
+}
+
+void QVideoView::desk_stateChanged(int state)
+{
+    deskew_ = state == Qt::Checked;
+    setIniValue(QStringLiteral("scan_boxDesk"), state);
+}
+
+QImage QVideoView::waitForShot()
+{
+    QMutexLocker lock(&captureMutex_);
+    shot_ = QImage();
+    captureRequested_ = true;
+    QDeadlineTimer deadline(shotTimeoutMs_);
+    while (captureRequested_) {
+        if (!frameReady_.wait(&captureMutex_, deadline))
+            break;
+    }
+    captureRequested_ = false;  // a camera that never answered leaves no request behind
+    QImage shot = shot_;
+    shot_ = QImage();
+    return shot;
+}
+
+void QVideoView::capture_clicked()
+{
+    if (!device_) {
+        QMessageBoxBase::information(this, title("错误提示"), title("没有视频设备!"));
+        return;
+    }
+    QImage shot = waitForShot();
+    if (shot.isNull()) {
+        QMessageBoxBase::information(this, title("错误提示"), title("拍照失败!"));
+        return;
+    }
+    const int type = turnType(effectiveRotation());
+    if (type != 0) {
+        QImage turned;
+        // A turn that fails keeps the shot as taken: the page can still be
+        // turned in the cutter.
+        if (imageops::rotateDirect(shot, type, turned))
+            shot = turned.copy();
+    }
+    const QString path = uniqueShotPath();
+    if (path.isEmpty() || !shot.save(path)) {
+        QMessageBoxBase::information(this, title("错误提示"), title("图片保存失败!"));
+        return;
+    }
+    shotSaved(path, shot);
+}
+
+QString QVideoView::uniqueShotPath() const
+{
+    if (!QDir().mkpath(QStringLiteral("tmp")))
+        return QString();
+    const qint64 seconds = QDateTime::currentSecsSinceEpoch();
+    QString path = QStringLiteral("tmp/%1.jpg").arg(seconds);
+    for (int n = 1; QFile::exists(path); ++n)
+        path = QStringLiteral("tmp/%1-%2.jpg").arg(seconds).arg(n);
+    return path;
+}
+
+void QVideoView::shotSaved(const QString& path, const QImage& shot)
+{
+    playCaptureSound();
+    count_->setText(QStringLiteral("×%1").arg(strip_->count() + 1));
+    startShotAnimations();
+    const QImage thumb = shot.scaled(strip_->iconSize(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    auto* item = new QListWidgetItem(QIcon(QPixmap::fromImage(thumb)), QString(), strip_);
+    item->setData(Qt::UserRole, path);
+    item->setToolTip(path);
+    strip_->setCurrentRow(strip_->count() - 1);
+}
+
+void QVideoView::playCaptureSound()
+{
+    // Silent where there is no audio output: the effect then simply does
+    // not play.
+    if (!sound_) {
+        sound_ = new QSoundEffect(this);
+        sound_->setSource(QUrl(QStringLiteral("qrc:/Lorvane/Resources/capture.wav")));
+    }
+    sound_->play();
+}
+
+void QVideoView::startShotAnimations()
+{
+    auto* group = new QParallelAnimationGroup(this);
+    auto* flash = new QPropertyAnimation(this, "color", group);
+    flash->setDuration(600);
+    flash->setKeyValueAt(0.0, QColor(255, 0, 0));
+    flash->setKeyValueAt(0.2, QColor(Qt::white));
+    flash->setKeyValueAt(0.4, QColor(0, 255, 0));
+    flash->setKeyValueAt(0.6, QColor(Qt::white));
+    flash->setKeyValueAt(0.8, QColor(0, 0, 255));
+    flash->setKeyValueAt(1.0, QColor(Qt::white));
+    auto* shake = new QPropertyAnimation(this, "pos", group);
+    shake->setDuration(600);
+    const QPointF origin = pos();
+    shake->setKeyValueAt(0.0, origin.toPoint());
+    const double angles[] = {1.256, 2.512, 3.768, 5.024};
+    for (int i = 0; i < 4; ++i) {
+        const double offset = 5.0 * std::sin(angles[i]);
+        shake->setKeyValueAt(0.2 * (i + 1), (origin + QPointF(offset, offset)).toPoint());
+    }
+    shake->setKeyValueAt(1.0, origin.toPoint());
+    group->start(QAbstractAnimation::DeleteWhenStopped);
+}

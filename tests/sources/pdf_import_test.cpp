@@ -1,0 +1,207 @@
+// PDF pages through the real converter (mutool), the page order, and the
+// converter's failures.
+
+#include <QDateTime>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QStandardPaths>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+#include "capture/sources/PdfImport.h"
+#include "support/PdfFixture.h"
+#include "support/TestEnv.h"
+
+namespace {
+
+class PdfImport : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        testenv::prepareDataFolder();
+        QDir(QStringLiteral("tmp")).removeRecursively();
+        QDir().mkpath(QStringLiteral("tmp"));
+    }
+    void TearDown() override { pdfimport::setConverter(QString()); }
+
+    static void touch(const QString& path)
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+
+    // A program file of ours at `name` in the test's folder with `text`.
+    static QString script(const QString& name, const QByteArray& text)
+    {
+        const QString path = testenv::appDataRoot() + QLatin1Char('/') + name;
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+        file.close();
+        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        return path;
+    }
+};
+
+}  // namespace
+
+TEST_F(PdfImport, ThreePagesByTheRealConverter)
+{
+    if (pdfimport::converterPath().isEmpty())
+        GTEST_SKIP() << "mutool (package mupdf-tools) is not installed";
+    const QString pdf = testenv::appDataRoot() + QStringLiteral("/three pages.pdf");
+    ASSERT_TRUE(testpdf::write(pdf, 3));
+
+    const pdfimport::Conversion result = pdfimport::convert(pdf);
+    ASSERT_EQ(result.code, 0) << result.message.toStdString();
+    ASSERT_EQ(result.pages.size(), 3);
+    for (int page = 1; page <= 3; ++page) {
+        const QString path = result.pages.at(page - 1);
+        EXPECT_EQ(path, QStringLiteral("tmp/%1_%2.png").arg(result.stamp).arg(page));
+        const QImage image(path);
+        ASSERT_FALSE(image.isNull()) << path.toStdString();
+        EXPECT_EQ(image.width(), 1024);
+        // The page's own colour away from its digits.
+        const QColor corner = image.pixelColor(20, 20);
+        const QColor expected = testpdf::pageColor(page);
+        EXPECT_NEAR(corner.red(), expected.red(), 8) << page;
+        EXPECT_NEAR(corner.green(), expected.green(), 8) << page;
+        EXPECT_NEAR(corner.blue(), expected.blue(), 8) << page;
+    }
+    // The stamp is the start time.
+    EXPECT_LE(std::abs(result.stamp.toLongLong() - QDateTime::currentSecsSinceEpoch()), 120);
+}
+
+TEST_F(PdfImport, SecondConversionInTheSameSecondKeepsItsOwnPages)
+{
+    if (pdfimport::converterPath().isEmpty())
+        GTEST_SKIP() << "mutool (package mupdf-tools) is not installed";
+    const QString two = testenv::appDataRoot() + QStringLiteral("/two.pdf");
+    const QString one = testenv::appDataRoot() + QStringLiteral("/one.pdf");
+    ASSERT_TRUE(testpdf::write(two, 2));
+    ASSERT_TRUE(testpdf::write(one, 1));
+    const auto first = pdfimport::convert(two);
+    const auto second = pdfimport::convert(one);
+    ASSERT_EQ(first.pages.size(), 2);
+    ASSERT_EQ(second.pages.size(), 1);
+    EXPECT_NE(first.stamp, second.stamp);
+}
+
+TEST_F(PdfImport, TwelvePagesSortNumerically)
+{
+    const QString stamp = QStringLiteral("1700000000");
+    std::vector<int> order(12);
+    for (int i = 0; i < 12; ++i)
+        order[i] = i + 1;
+    std::shuffle(order.begin(), order.end(), std::mt19937(7));
+    for (int page : order)
+        touch(QStringLiteral("tmp/%1_%2.png").arg(stamp).arg(page));
+    // Files of another conversion, a screen capture and a camera shot that
+    // share digits with the stamp are not pages of this conversion.
+    touch(QStringLiteral("tmp/1700000001_1.png"));
+    touch(QStringLiteral("tmp/17000000001_1.png"));
+    touch(QStringLiteral("tmp/1700000000.png"));
+    touch(QStringLiteral("tmp/1700000000123.png"));
+    touch(QStringLiteral("tmp/1700000000_3.jpg"));
+
+    const QStringList pages = pdfimport::collectPages(stamp);
+    ASSERT_EQ(pages.size(), 12);
+    for (int i = 0; i < 12; ++i)
+        EXPECT_EQ(pages.at(i), QStringLiteral("tmp/%1_%2.png").arg(stamp).arg(i + 1));
+}
+
+TEST(PdfPageOrder, StrictTotalOrder)
+{
+    const QStringList names{"t_10.png", "t_9.png", "t_1.png", "nounderscore.png", "other.png", "t_x.png",
+                            "t_2.png",  "u_2.png", "t_02.png"};
+    for (const QString& a : names) {
+        EXPECT_FALSE(pdfimport::pageLess(a, a)) << a.toStdString();
+        for (const QString& b : names) {
+            if (a != b) {
+                EXPECT_NE(pdfimport::pageLess(a, b), pdfimport::pageLess(b, a)) << a.toStdString() << b.toStdString();
+            }
+            for (const QString& c : names) {
+                if (pdfimport::pageLess(a, b) && pdfimport::pageLess(b, c)) {
+                    EXPECT_TRUE(pdfimport::pageLess(a, c));
+                }
+            }
+        }
+    }
+    EXPECT_TRUE(pdfimport::pageLess(QStringLiteral("t_9.png"), QStringLiteral("t_10.png")));
+    EXPECT_TRUE(pdfimport::pageLess(QStringLiteral("t_10.png"), QStringLiteral("nounderscore.png")));
+}
+
+TEST_F(PdfImport, MissingConverterGivesErrorCode2)
+{
+    pdfimport::setConverter(testenv::appDataRoot() + QStringLiteral("/no-such-dir/mutool"));
+    const QString pdf = testenv::appDataRoot() + QStringLiteral("/x.pdf");
+    ASSERT_TRUE(testpdf::write(pdf, 1));
+    const auto result = pdfimport::convert(pdf);
+    EXPECT_EQ(result.code, 2);
+    EXPECT_EQ(result.message, QStringLiteral("错误码：2"));
+    EXPECT_TRUE(result.pages.isEmpty());
+}
+
+TEST_F(PdfImport, ConverterOnPathWhenNotBesideTheProgram)
+{
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QByteArray("/nonexistent-bin"));
+    const QString found = pdfimport::converterPath();
+    qputenv("PATH", path);
+    EXPECT_TRUE(found.isEmpty());  // nothing beside the test program, nothing on that PATH
+    const QString onPath = QStandardPaths::findExecutable(QStringLiteral("mutool"));
+    EXPECT_EQ(pdfimport::converterPath(), onPath);
+}
+
+TEST_F(PdfImport, DamagedPdfGivesAMessage)
+{
+    if (pdfimport::converterPath().isEmpty())
+        GTEST_SKIP() << "mutool (package mupdf-tools) is not installed";
+    const QString pdf = testenv::appDataRoot() + QStringLiteral("/damaged.pdf");
+    QFile file(pdf);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("%PDF-1.4\nthis is not a pdf at all\n");
+    file.close();
+    const auto result = pdfimport::convert(pdf);
+    EXPECT_NE(result.code, 0);
+    EXPECT_EQ(result.message, pdfimport::noPagesMessage());
+    EXPECT_TRUE(result.pages.isEmpty());
+}
+
+TEST_F(PdfImport, ConverterThatHangsIsStopped)
+{
+    pdfimport::setConverter(script(QStringLiteral("hanging-converter"), "#!/bin/sh\nexec sleep 30\n"));
+    const QString pdf = testenv::appDataRoot() + QStringLiteral("/y.pdf");
+    ASSERT_TRUE(testpdf::write(pdf, 1));
+    QElapsedTimer timer;
+    timer.start();
+    const auto result = pdfimport::convert(pdf, 500);
+    EXPECT_LT(timer.elapsed(), 10000);
+    EXPECT_EQ(result.code, pdfimport::kTimedOut);
+    EXPECT_EQ(result.message, pdfimport::timedOutMessage());
+}
+
+TEST_F(PdfImport, ArgumentsReachTheConverterUnchanged)
+{
+    // A stand-in converter that writes its arguments and working directory.
+    const QString log = testenv::appDataRoot() + QStringLiteral("/args.txt");
+    pdfimport::setConverter(script(QStringLiteral("echo-converter"),
+                                   "#!/bin/sh\npwd > '" + log.toUtf8() + "'\nfor a in \"$@\"; do echo \"$a\" >> '" +
+                                       log.toUtf8() + "'; done\n"));
+    const QString pdf = testenv::appDataRoot() + QStringLiteral("/a file; $(rm -rf x) 'q'.pdf");
+    ASSERT_TRUE(testpdf::write(pdf, 1));
+    const auto result = pdfimport::convert(pdf);
+    EXPECT_EQ(result.message, pdfimport::noPagesMessage());  // the stand-in writes no page
+    QFile file(log);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 7);
+    EXPECT_EQ(QDir(lines.at(0)).canonicalPath(), QDir::current().canonicalPath());
+    EXPECT_EQ(lines.mid(1), (QStringList{"convert", "-o", QStringLiteral("tmp/%1_%d.png").arg(result.stamp), "-O",
+                                         "width=1024", pdf}));
+}
