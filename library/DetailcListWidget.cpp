@@ -19,6 +19,8 @@
 #include <mutex>
 #include <tuple>
 
+#include "capture/viewer/QViewItem.h"
+#include "capture/window/QImportTopic.h"
 #include "core/AppContext.h"
 #include "core/Settings.h"
 #include "library/SearchWidget.h"
@@ -26,6 +28,7 @@
 #include "service/Infomation.h"
 #include "core/Sqlite.h"
 #include "ui/AwaitTask.h"
+#include "ui/Modal.h"
 #include "ui/QMessageBoxBase.h"
 #include "ui/StyledPaint.h"
 
@@ -70,6 +73,7 @@ DetailcListWidget::DetailcListWidget(QWidget* parent, bool compactForm)
         b->setFocusPolicy(Qt::NoFocus);
     btnExportPoints->hide();
     connect(btnExportPoints, &QPushButton::clicked, this, [this] { btnexport_hotPoints_clicked(); });
+    connect(btnImport, &QPushButton::clicked, this, &DetailcListWidget::btnImport_clicked);
 
     editSearch = new QLineEdit(this);
     editSearch->setObjectName(QStringLiteral("editSearch"));
@@ -103,6 +107,7 @@ DetailcListWidget::DetailcListWidget(QWidget* parent, bool compactForm)
     tableWidget->setSelectionMode(QAbstractItemView::SingleSelection);
     tableWidget->setSelectionBehavior(QAbstractItemView::SelectRows);
     tableWidget->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    connect(tableWidget, &QTableWidget::itemDoubleClicked, this, &DetailcListWidget::itemDoubleClicked);
     tableWidget->setAlternatingRowColors(true);
     tableWidget->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     tableWidget->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -484,4 +489,28 @@ void DetailcListWidget::resizeEvent(QResizeEvent* event)
     // The mastery pictures are never cut off on a narrow window.
     if (tableWidget->columnWidth(2) < kStatePictureWidth + 6)
         tableWidget->setColumnWidth(2, kStatePictureWidth + 6);
+}
+
+void DetailcListWidget::btnImport_clicked()
+{
+    QImportTopic window;
+    modal::exec(window);
+    loadData();
+    show_detail();
+}
+
+void DetailcListWidget::itemDoubleClicked(QTableWidgetItem*)
+{
+    const int row = tableWidget->currentRow();
+    if (row < 0 || row >= static_cast<int>(pageDetails.size()))
+        return;
+    // The viewer reads this page through the pointer; each save reloads it
+    // while the viewer stays open.
+    QViewItem viewer(&pageDetails, row, nullptr);
+    connect(&viewer, &QViewItem::rowChanged, this, &DetailcListWidget::rowChanged);
+    connect(&viewer, &QViewItem::detail_Changed, this, [this] {
+        loadData();
+        show_detail();
+    });
+    modal::exec(viewer);
 }
