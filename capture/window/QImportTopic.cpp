@@ -19,6 +19,7 @@
 #include "capture/sources/FileProgress.h"
 #include "capture/sources/LibraryImport.h"
 #include "capture/window/QTopicList.h"
+#include "capture/window/ThumbnailCache.h"
 #include "core/AppContext.h"
 #include "core/Settings.h"
 #include "core/Sqlite.h"
@@ -237,11 +238,14 @@ void QImportTopic::loadList(const QStringList& files, int select)
     auto progress = makeFileProgress(QStringLiteral("加载列表"), files.size());
     thumbnail_->clear();
     setLibraryLabel(0, files.size());
-    for (int i = 0; i < files.size(); ++i) {
-        thumbnail_->addItem(files.at(i));
+    // The pages are decoded on worker threads ahead of this loop; the event
+    // loop runs after every page added (the progress dialog is modal).
+    thumbnails_.load(files, thumbnail_->thumbnailSide(), [&](int i, const QImage& picture) {
+        thumbnail_->addItem(files.at(i), picture);
         progress->setValue(i + 1);
-    }
+    });
     progress.reset();
+    thumbnails_.retain(files);
     thumbnail_->setCurrentItem(select >= 0 ? select : before);
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "capture/sources/ScreenReport.h"
+#include "capture/window/ThumbnailCache.h"
 #include "core/Records.h"
 #include "ui/QDialogBase.h"
 
@@ -141,4 +142,6 @@ private:
     ScreenCapture* screenCapture_ = nullptr;
     IDatabase* database_ = nullptr;
     _detail_t created_;
+    // The library's thumbnails, kept for the reloads after each import.
+    ThumbnailCache thumbnails_;
 };

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 
+#include "capture/window/ThumbnailCache.h"
 #include "transfer/QThumbnail.h"
 #include "ui/ModalRecorder.h"
 
@@ -148,4 +149,38 @@ TEST_F(ThumbnailIcon, MenuOperationsActOnFilesPathsAndSignals)
         EXPECT_EQ(emitted, c.emitted);
         EXPECT_EQ(s->listWidget()->currentRow(), c.currentAfter);
     }
+}
+
+TEST(ThumbnailCacheTest, UnchangedFilesAreReusedAndChangedOnesMadeAnew)
+{
+    QTemporaryDir files;
+    QStringList paths;
+    for (int i = 0; i < 12; ++i) {
+        paths << files.filePath(QStringLiteral("%1.png").arg(i));
+        ASSERT_TRUE(bluePicture({40 + i, 30}, QImage::Format_RGB32).save(paths.last()));
+    }
+    paths << files.filePath(QStringLiteral("missing.jpg"));
+
+    ThumbnailCache cache;
+    std::vector<QImage> first;
+    cache.load(paths, 140, [&](int i, const QImage& picture) {
+        EXPECT_EQ(i, static_cast<int>(first.size())) << "in order";
+        first.push_back(picture);
+    });
+    ASSERT_EQ(first.size(), 13u);
+    EXPECT_EQ(first[12].pixel(70, 70), kWhite);
+    EXPECT_EQ(first[3].pixel(70, 70), qRgb(0, 0, 255));
+    EXPECT_EQ(cache.size(), 12);
+
+    // Page 3 becomes a red one; the others stay as they were.
+    QImage red(300, 200, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    ASSERT_TRUE(red.save(paths[3]));
+    std::vector<QImage> second;
+    cache.load(paths, 140, [&](int, const QImage& picture) { second.push_back(picture); });
+    EXPECT_EQ(second[3].pixel(70, 70), qRgb(255, 0, 0));
+    EXPECT_EQ(second[4].cacheKey(), first[4].cacheKey()) << "not decoded again";
+
+    cache.retain(paths.mid(0, 2));
+    EXPECT_EQ(cache.size(), 2);
 }
