@@ -19,10 +19,12 @@
 #include "capture/cutter/showRectWidget.h"
 #include "capture/question/QTopicEdit.h"
 #include "capture/question/TextEdit.h"
+#include "capture/sources/PdfImport.h"
 #include "capture/sources/ScreenReport.h"
 #include "capture/window/QImportTopic.h"
 #include "capture/window/QTopicList.h"
 #include "core/Settings.h"
+#include "support/PdfFixture.h"
 #include "transfer/QThumbnail.h"
 
 namespace {
@@ -262,4 +264,34 @@ TEST_F(ImportTopic, ACutBecomesAStoredQuestion)
     EXPECT_EQ(listed[0].id, stored[1].id);
     EXPECT_EQ(window->topicList()->getPath(0), file(created, questionfolder::kQuestion));
     EXPECT_EQ(getIniValue<int>(QStringLiteral("import_times"), -1), 2);
+}
+
+TEST_F(ImportTopic, PdfPagesEnterTheLibraryInPageOrder)
+{
+    open();
+    ASSERT_TRUE(QDir().mkpath(QStringLiteral("picked")));
+    ASSERT_TRUE(testpdf::write(QStringLiteral("picked/first.pdf"), 3));
+    ASSERT_TRUE(testpdf::write(QStringLiteral("picked/second.pdf"), 2));
+    modals.setPaths({QFileInfo(QStringLiteral("picked/first.pdf")).absoluteFilePath(),
+                     QFileInfo(QStringLiteral("picked/second.pdf")).absoluteFilePath()});
+    window->sourceButton("tool_importPdf")->click();
+
+    EXPECT_EQ(modals.requests().back().title, QStringLiteral("选择PDF"));
+    EXPECT_EQ(modals.requests().back().filter, QStringLiteral("PDF(*.pdf)"));
+    ASSERT_EQ(modals.count(), 0) << (modals.count() ? modals.last().text.toStdString() : "");
+    // Only the first file, its pages in order, the first of them shown.
+    EXPECT_EQ(window->libraryStrip()->paths(),
+              (QStringList{"documents/1.png", "documents/2.png", "documents/3.png"}));
+    EXPECT_EQ(QImage(QStringLiteral("documents/2.png")).pixelColor(20, 20), testpdf::pageColor(2));
+    EXPECT_EQ(window->cutter()->filePath(), QStringLiteral("documents/1.png"));
+    EXPECT_EQ(getIniValue<QString>(QStringLiteral("import_topic_PDF"), QString()),
+              QFileInfo(QStringLiteral("picked")).absoluteFilePath());
+
+    // Without the converter: its error code, nothing imported.
+    pdfimport::setConverter(QStringLiteral("/nonexistent/mutool"));
+    window->sourceButton("tool_importPdf")->click();
+    pdfimport::setConverter(QString());
+    ASSERT_EQ(modals.count(), 1);
+    EXPECT_EQ(modals.last().text, QStringLiteral("错误码：2"));
+    EXPECT_EQ(window->libraryStrip()->count(), 3);
 }
