@@ -19,8 +19,7 @@
 #include <mutex>
 #include <tuple>
 
-#include "capture/viewer/QViewItem.h"
-#include "capture/window/QImportTopic.h"
+#include "capture/window/CaptureWindows.h"
 #include "core/AppContext.h"
 #include "core/Settings.h"
 #include "library/SearchWidget.h"
@@ -28,7 +27,6 @@
 #include "service/Infomation.h"
 #include "core/Sqlite.h"
 #include "ui/AwaitTask.h"
-#include "ui/Modal.h"
 #include "ui/QMessageBoxBase.h"
 #include "ui/StyledPaint.h"
 
@@ -493,8 +491,7 @@ void DetailcListWidget::resizeEvent(QResizeEvent* event)
 
 void DetailcListWidget::btnImport_clicked()
 {
-    QImportTopic window;
-    modal::exec(window);
+    capturewindows::runCapture();
     loadData();
     show_detail();
 }
@@ -506,11 +503,11 @@ void DetailcListWidget::itemDoubleClicked(QTableWidgetItem*)
         return;
     // The viewer reads this page through the pointer; each save reloads it
     // while the viewer stays open.
-    QViewItem viewer(&pageDetails, row, nullptr);
-    connect(&viewer, &QViewItem::rowChanged, this, &DetailcListWidget::rowChanged);
-    connect(&viewer, &QViewItem::detail_Changed, this, [this] {
-        loadData();
-        show_detail();
-    });
-    modal::exec(viewer);
+    capturewindows::runViewer(
+        &pageDetails, row,
+        [this] {
+            loadData();
+            show_detail();
+        },
+        [this](int moved) { emit rowChanged(moved); });
 }
