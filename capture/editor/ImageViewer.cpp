@@ -104,9 +104,9 @@ void ImageViewer::setImage(const QImage& image)
     update();
 }
 
-const QImage& ImageViewer::getImage() const
+QImage ImageViewer::getImage() const
 {
-    return history_.isEmpty() ? emptyImage_ : history_.image();
+    return history_.image();  // null when the history is empty
 }
 
 bool ImageViewer::canUndo() const
@@ -141,6 +141,8 @@ bool ImageViewer::hasPicture() const
 QPoint ImageViewer::imagePoint(const QPoint& p) const
 {
     const QPoint shift(static_cast<int>(view_.dx()), static_cast<int>(view_.dy()));
+    if (view_.m11() <= 0)
+        return p - shift;  // never set by the editor itself; no division by zero
     return (p - shift) / view_.m11();
 }
 
@@ -151,6 +153,8 @@ void ImageViewer::fitToWindow()
     const QImage& image = history_.image();
     const int w = width();
     const int h = height() - kBarRoom;
+    if (w <= 0 || h <= 0)
+        return;  // no room above the bar yet: keep the view
     double s = std::min(static_cast<double>(w) / image.width(), static_cast<double>(h) / image.height());
     s = std::min(s, 1.0);
     const int shownW = static_cast<int>(image.width() * s);

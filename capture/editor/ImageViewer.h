@@ -60,8 +60,9 @@ public:
     // Makes `image` the only entry (converted to Format_RGB888) and empties
     // the redo list. Keeps the zoom and position until the next fit.
     void setImage(const QImage& image);
-    // The current picture; a null image when there is none. Copy it.
-    const QImage& getImage() const;
+    // The current picture (a shared copy: later edits do not change it); a
+    // null image when there is none.
+    QImage getImage() const;
     // True when the history holds 2 entries or more: the picture was edited.
     bool canUndo() const;
     // Forgets the picture and both lists; the editor shows nothing.
@@ -151,7 +152,6 @@ private:
     bool pressed_ = false;
     QPoint pressPoint_;
     QPoint currentPoint_;
-    QImage emptyImage_;
     EditHistory history_;
     QVector<QPoint> penPoints_;
     bool stroking_ = false;

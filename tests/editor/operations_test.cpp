@@ -162,7 +162,7 @@ TEST_P(Operation, GivesItsHistoryAndPixels)
 
     EXPECT_EQ(editor->historyCodes(), c.codes);
     EXPECT_EQ(editor->redoSize(), c.redo);
-    const QImage& result = editor->getImage();
+    const QImage result = editor->getImage();
     ASSERT_EQ(result.size(), c.size);
     EXPECT_EQ(result.format(), QImage::Format_RGB888);
     for (const PixelCheck& p : c.pixels) {
@@ -216,7 +216,7 @@ TEST(EditorOperations, RemovingRedKeepsTheBlackInk)
     auto editor = makeEditor(start);
     clickButton(*editor, QStringLiteral("去红批"));
     ASSERT_EQ(editor->historyCodes(), (std::vector<int>{0, 4}));
-    const QImage& result = editor->getImage();
+    const QImage result = editor->getImage();
     int red = 0;
     for (int y = tick.top(); y <= tick.bottom(); ++y)
         for (int x = tick.left(); x <= tick.right(); ++x) {
@@ -236,7 +236,7 @@ TEST(EditorOperations, WhiteningMakesTheGreyPaperWhiteOnce)
     clickButton(*editor, QStringLiteral("去底色"));
     clickButton(*editor, QStringLiteral("去底色"));  // at most once
     ASSERT_EQ(editor->historyCodes(), (std::vector<int>{0, 5}));
-    const QImage& result = editor->getImage();
+    const QImage result = editor->getImage();
     EXPECT_EQ(result.pixelColor(10, 10), QColor(Qt::white));
     EXPECT_EQ(result.pixelColor(390, 290), QColor(Qt::white));
     int blue = 0;
@@ -326,7 +326,7 @@ TEST(EditorText, WritesBoldTextOfThirtyPixelsWhereTheEntryStands)
         ASSERT_EQ(editor->historyCodes(), (std::vector<int>{0, 6}));
 
         // The band of the text: from the entry's corner (120, 60) down 30 px.
-        const QImage& result = editor->getImage();
+        const QImage result = editor->getImage();
         QRect inked;
         int coloured = 0;
         for (int y = 0; y < result.height(); ++y)
@@ -389,7 +389,7 @@ TEST(EditorText, AFailingTextHeightCountsAsNone)
     imageops::testing::setBeforeCall(nullptr);
     ASSERT_EQ(editor->historyCodes(), (std::vector<int>{0, 6}));
     int bottom = -1;
-    const QImage& result = editor->getImage();
+    const QImage result = editor->getImage();
     for (int y = 0; y < result.height(); ++y)
         for (int x = 0; x < result.width(); ++x)
             if (result.pixelColor(x, y) != QColor(Qt::white))

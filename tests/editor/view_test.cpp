@@ -281,3 +281,27 @@ TEST(EditorView, ToolBarAndContextMenu)
     menu->actions()[3]->trigger();  // 放大
     EXPECT_DOUBLE_EQ(editor->viewMatrix().m11(), 1.25);
 }
+
+TEST(EditorView, TheSelectionFollowsThePointerWhilePressed)
+{
+    for (const int tool : {ImageViewer::kCut, ImageViewer::kErase}) {
+        auto editor = makeEditor(pictures::flat(300, 200, Qt::white), tool);  // at (250, 100)
+        editor->show();
+        sendMouse(editor.get(), QEvent::MouseButtonPress, {300, 150}, Qt::LeftButton, Qt::LeftButton);
+        sendMouse(editor.get(), QEvent::MouseMove, {400, 250}, Qt::NoButton, Qt::LeftButton);
+        const QImage shot = editor->grab(QRect(0, 0, 800, 400)).toImage();
+        const QColor inside = shot.pixelColor(350, 200);
+        const QColor edge = shot.pixelColor(300, 200);
+        if (tool == ImageViewer::kErase) {
+            // White under green of alpha 100.
+            EXPECT_GT(inside.green(), 240);
+            EXPECT_LT(inside.red(), 200);
+        } else {
+            EXPECT_EQ(inside, QColor(Qt::white));  // no fill
+            EXPECT_GT(edge.blue(), 200);
+            EXPECT_LT(edge.red(), 100);
+        }
+        sendMouse(editor.get(), QEvent::MouseButtonRelease, {300, 150}, Qt::LeftButton, Qt::NoButton);
+        EXPECT_EQ(editor->grab(QRect(0, 0, 800, 400)).toImage().pixelColor(350, 200), QColor(Qt::white));
+    }
+}
