@@ -50,7 +50,8 @@ public:
 
     // Stores root (UTF-8, no trailing separator) and starts the server thread
     // on port (0: the system picks one, see port()). 0 when the thread was
-    // started, -1 while an earlier one still runs or when none could start.
+    // started; -1 when an earlier thread was not yet stopped (call stop()
+    // first, also after a failed start) or when no thread could start.
     int start(const char* root, int port);
     // Ends the loop and waits for the server thread. Returns at once when
     // nothing runs; safe right after start(), before the loop has begun.

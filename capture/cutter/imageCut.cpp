@@ -2,19 +2,18 @@
 
 #include <QButtonGroup>
 #include <QImageReader>
+#include <QPainter>
 #include <QPixmap>
 #include <QShortcut>
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "capture/common/SpaceBarSwitch.h"
 #include "capture/cutter/imageCutBar.h"
 #include "capture/cutter/showRectWidget.h"
 #include "core/Settings.h"
 
 using namespace state_names;
-
-int imageCut::s_rememberedTool = 0;
-bool imageCut::s_quickSwitch = false;
 
 namespace {
 
@@ -26,6 +25,21 @@ QCursor makeCutCursor()
     if (picture.isNull())
         return QCursor(Qt::CrossCursor);
     return QCursor(picture.scaledToWidth(24, Qt::SmoothTransformation), 0, 0);
+}
+
+// A picture with transparent parts (a PNG screenshot, say) lies on white
+// paper: dropping its alpha channel would turn them black.
+QImage onWhite(const QImage& picture)
+{
+    if (picture.isNull() || !picture.hasAlphaChannel())
+        return picture;
+    QImage flat(picture.size(), QImage::Format_RGB32);
+    if (flat.isNull())
+        return QImage();
+    flat.fill(Qt::white);
+    QPainter painter(&flat);
+    painter.drawImage(0, 0, picture);
+    return flat;
 }
 
 }  // namespace
@@ -130,7 +144,7 @@ bool imageCut::loadImage(QString path)
     // A phone photo is stored sideways with an orientation tag: show it
     // upright, so that it reads normally and straightening measures its lines.
     reader.setAutoTransform(true);
-    pipeline_.setPage(reader.read());
+    pipeline_.setPage(onWhite(reader.read()));
     displayImage_ = pipeline_.page();
     processImage();
     fitImage(false);
@@ -268,13 +282,8 @@ void imageCut::buttonClicked(int id)
 
 void imageCut::quick_change()
 {
-    const int current = toolState();
-    if (current != 0) {
-        s_rememberedTool = current;
-        toolMachine_.set(0);
-        s_quickSwitch = true;
-    } else if (s_quickSwitch) {
-        toolMachine_.set(s_rememberedTool);
-        s_quickSwitch = false;
-    }
+    // Shared with the image editor: Space held in either pans.
+    const int next = SpaceBarSwitch::quickChange(toolState());
+    if (next >= 0)
+        toolMachine_.set(next);
 }

@@ -49,6 +49,8 @@ class showRectWidget;
 //  - The slow image operations wait behind the busy dialog; no user input
 //    arrives meanwhile. A page loaded or cleared from a queued signal during
 //    such a wait is processed once the running pass ends.
+//  - Holding Space switches to the mouse tool until it is released (one
+//    switch for the cutter and the image editor, SpaceBarSwitch).
 //  - The composition mode is the setting "import_mode", read once here: 0
 //    append to the previous question or make a new one (F2, F1); 1 upper and
 //    lower halves or a new one (Return).
@@ -169,8 +171,4 @@ private:
     QCursor cutCursor_;
     bool processing_ = false;
     bool rerun_ = false;
-
-    // The space-bar switch to the mouse tool, shared by all cutters.
-    static int s_rememberedTool;
-    static bool s_quickSwitch;
 };

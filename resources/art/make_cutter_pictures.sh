@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Draws the cutter's pictures: the eight tool-bar icons
-# imagecut/imagecut_01.png to imagecut_08.png (64 x 64: mouse tool, cut tool,
-# straighten, remove background, turn left, turn right, fit to width, fit to
-# height) and the cut cursor cursor.png (48 x 48, pointing with its top-left
-# corner; the cutter shows it 24 pixels wide).
+# Draws the cutter's tool-bar icons imagecut/imagecut_01.png to
+# imagecut_08.png (64 x 64: mouse tool, cut tool, straighten, remove
+# background, turn left, turn right, fit to width, fit to height). The cut
+# cursor cursor.png is shared with the image editor and drawn by
+# make_editor_pictures.sh.
 # The SVG sources land in art/imagecut/, the PNGs in resources/.
 # Needs rsvg-convert (librsvg2-bin).
 set -euo pipefail
@@ -100,17 +100,6 @@ turn 1 > "$svgdir/imagecut_06.svg"
   echo "</svg>"
 } > "$svgdir/imagecut_08.svg"
 
-{ # the cut cursor: a sharp pointer at the top-left corner, crop marks beside it
-  echo "<svg xmlns='http://www.w3.org/2000/svg' width='48' height='48' viewBox='0 0 48 48'>"
-  echo "<path d='M 1 1 L 1 22 L 7 16 L 11 25 L 15 23 L 11 14 L 19 14 Z' fill='#000000' stroke='#ffffff' stroke-width='1.5' stroke-linejoin='round'/>"
-  echo "<path d='M 26 20 L 26 40 L 46 40' fill='none' stroke='#ffffff' stroke-width='6' stroke-linecap='square'/>"
-  echo "<path d='M 20 26 L 40 26 L 40 46' fill='none' stroke='#ffffff' stroke-width='6' stroke-linecap='square'/>"
-  echo "<path d='M 26 20 L 26 40 L 46 40' fill='none' stroke='#000000' stroke-width='3' stroke-linecap='square'/>"
-  echo "<path d='M 20 26 L 40 26 L 40 46' fill='none' stroke='$BLUE' stroke-width='3' stroke-linecap='square'/>"
-  echo "</svg>"
-} > "$svgdir/cursor.svg"
-
 for n in 01 02 03 04 05 06 07 08; do
   rsvg-convert -o "$out/imagecut/imagecut_$n.png" "$svgdir/imagecut_$n.svg"
 done
-rsvg-convert -o "$out/cursor.png" "$svgdir/cursor.svg"

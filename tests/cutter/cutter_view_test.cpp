@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "CutterFixture.h"
+#include "capture/common/SpaceBarSwitch.h"
 #include "capture/cutter/imageCutBar.h"
 #include "capture/cutter/showRectWidget.h"
 
@@ -238,6 +239,7 @@ TEST_F(CutterView, ZonesSetTheirCursors)
 
 TEST_F(CutterView, SpaceSwitchesToTheMouseToolWhileHeld)
 {
+    SpaceBarSwitch::reset();
     imageCut& cutter = showCoordinatePage(500, 400);
     drag({250, 100}, {350, 200});
     ASSERT_TRUE(cutter.actionBar()->isVisible());
@@ -363,4 +365,17 @@ TEST_F(CutterView, PortraitPhoneShotLoadsUpright)
     EXPECT_LT(top.blue(), 60);
     EXPECT_GT(bottom.blue(), 200);
     EXPECT_LT(bottom.red(), 60);
+}
+
+TEST_F(CutterView, TransparentPartsLieOnWhite)
+{
+    QImage shot(60, 40, QImage::Format_ARGB32);
+    shot.fill(Qt::transparent);
+    for (int x = 10; x < 50; ++x)
+        shot.setPixelColor(x, 20, Qt::black);
+    imageCut& cutter = makeCutter();
+    cutter.toolBar()->button(imageCutBar::kBackground)->click();
+    ASSERT_TRUE(cutter.loadImage(writePage(shot)));
+    EXPECT_EQ(cutter.displayImage().pixelColor(5, 5), QColor(Qt::white));
+    EXPECT_EQ(cutter.displayImage().pixelColor(30, 20), QColor(Qt::black));
 }
