@@ -17,6 +17,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 #include "capture/common/ImageOps.h"
@@ -68,11 +69,11 @@ QVideoView::QVideoView(QWidget* parent)
 
 QVideoView::~QVideoView()
 {
-    closeDevice();
-    if (backend_) {
+    // No device event may reach this window once its destruction begins.
+    if (backend_)
         backend_->setDeviceCallback(camera::DeviceCallback());
-        backend_.reset();
-    }
+    closeDevice();
+    backend_.reset();
     // Without a camera the turns stay as they were: nobody could see or
     // change them.
     if (deviceWasOpen_)
@@ -150,7 +151,10 @@ void QVideoView::setupConnections()
     connect(desk_, &QCheckBox::stateChanged, this, &QVideoView::desk_stateChanged);
     connect(this, &QVideoView::sgn_frame, this, &QVideoView::view_frame);
     connect(this, &QVideoView::sgn_ready, this, &QVideoView::view_ready);
-    connect(this, &QVideoView::sgn_device, this, &QVideoView::device_event);
+    // Queued even when a device event is reported from the GUI thread: the
+    // handler opens and closes devices, which must not happen inside the
+    // layer's own reporting.
+    connect(this, &QVideoView::sgn_device, this, &QVideoView::device_event, Qt::QueuedConnection);
 }
 
 QStringList QVideoView::getFiles() const
@@ -384,7 +388,7 @@ void QVideoView::capture_clicked()
         // A turn that fails keeps the shot as taken: the page can still be
         // turned in the cutter.
         if (imageops::rotateDirect(shot, type, turned))
-            shot = turned.copy();
+            shot = turned;  // a fresh image of its own
     }
     const QString path = uniqueShotPath();
     if (path.isEmpty() || !shot.save(path)) {
@@ -410,7 +414,12 @@ void QVideoView::shotSaved(const QString& path, const QImage& shot)
     playCaptureSound();
     count_->setText(QStringLiteral("×%1").arg(strip_->count() + 1));
     startShotAnimations();
-    const QImage thumb = shot.scaled(strip_->iconSize(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    // Averaged down close to the icon first: smooth scaling of a full camera
+    // frame in one step would cost more than saving it.
+    const int factor = std::max(1, std::min(shot.width() / (2 * strip_->iconSize().width()),
+                                            shot.height() / (2 * strip_->iconSize().height())));
+    const QImage thumb = camera::scaledDown(shot, factor)
+                             .scaled(strip_->iconSize(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
     auto* item = new QListWidgetItem(QIcon(QPixmap::fromImage(thumb)), QString(), strip_);
     item->setData(Qt::UserRole, path);
     item->setToolTip(path);

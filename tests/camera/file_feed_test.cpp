@@ -197,7 +197,7 @@ TEST(FileFeed, SlowConsumerSkipsFramesInsteadOfQueueing)
     // About one frame per 40 ms of work, the rest skipped; no backlog is
     // delivered after stop().
     EXPECT_LE(rec.count.load(), 12);
-    EXPECT_GE(rec.count.load(), 5);
+    EXPECT_GE(rec.count.load(), 3);
     EXPECT_GE(stats.skipped, 15u);
     EXPECT_EQ(stats.delivered, static_cast<std::uint64_t>(rec.count.load()));
 }

@@ -32,13 +32,22 @@ struct Options {
     bool valid = true;
 };
 
-Options parseOptions(const QStringList& args)
+// Read before any application object exists, so that a wrong command line
+// is reported without opening the display. Qt's own display options pass.
+Options parseOptions(int argc, char** argv)
 {
+    QStringList args;
+    for (int i = 0; i < argc; ++i)
+        args.append(QString::fromLocal8Bit(argv[i]));
     Options options;
     for (int i = 1; i < args.size(); ++i) {
         const QString& arg = args.at(i);
         if (arg.isEmpty())
             continue;  // the caller's one empty argument
+        if ((arg == QLatin1String("-platform") || arg == QLatin1String("-display")) && i + 1 < args.size()) {
+            ++i;
+            continue;
+        }
         if (arg == QLatin1String("--region") && i + 1 < args.size()) {
             options.hasRegion = shot::parseRegion(args.at(++i), options.region);
             options.valid = options.valid && options.hasRegion;
@@ -85,16 +94,14 @@ int saveAndReport(const QImage& image)
 
 int main(int argc, char** argv)
 {
+    const Options options = parseOptions(argc, argv);
     QString reason;
-    if (!shot::canGrab(reason)) {
+    if (!options.valid || !shot::canGrab(reason)) {
         QCoreApplication core(argc, argv);
-        return reportFailure(reason);
+        return reportFailure(options.valid ? reason : QStringLiteral("usage: screenShot [--region x,y,w,h] [--delay ms]"));
     }
 
     QApplication app(argc, argv);
-    const Options options = parseOptions(QCoreApplication::arguments());
-    if (!options.valid)
-        return reportFailure(QStringLiteral("usage: screenShot [--region x,y,w,h] [--delay ms]"));
 
     if (options.delayMs > 0)
         QThread::msleep(static_cast<unsigned long>(options.delayMs));
