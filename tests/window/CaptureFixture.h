@@ -13,6 +13,7 @@
 #include <QTextStream>
 #include <QUuid>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -93,7 +94,12 @@ protected:
         if (user.exists() && !user.isDir())
             QFile::remove(userFolder);
         ASSERT_TRUE(QDir().mkpath(userFolder));
+        // Opened once the data folder is the working directory.
+        failing = std::make_unique<FailingDatabase>();
     }
+
+    // The program's database on a second connection, failing on request.
+    FailingDatabase& database() { return *failing; }
 
     // Stores question `n`: a folder with questions.jpg and answer_wrong.jpg
     // of w x h (each with its own number), answer_right.html, and a row.
@@ -161,4 +167,5 @@ protected:
 
     QString userFolder;
     ModalRecorder modals;
+    std::unique_ptr<FailingDatabase> failing;
 };

@@ -25,7 +25,7 @@ protected:
         list = std::make_unique<QTopicList>();
         list->resize(180, 600);
         list->setMovable(false);
-        list->setDatabase(&database);
+        list->setDatabase(&database());
         list->show();
         for (const _detail_t& d : saved)
             list->append(d);
@@ -55,7 +55,6 @@ protected:
     }
 
     std::vector<_detail_t> saved;
-    FailingDatabase database;
     std::unique_ptr<QTopicList> list;
 };
 
@@ -66,7 +65,7 @@ TEST_F(TopicList, DeletingOneKeepsItsFolderAndTheOrder)
     QSignalSpy fresh(list.get(), &QTopicList::fresh);
     list->setCurrentItem(1);
     list->menu_delete_triggered();
-    ASSERT_EQ(modals.count(), 1);
+    ASSERT_EQ(modals.count(), 1) << modals.last().text.toStdString();
     EXPECT_EQ(modals.last().title, QStringLiteral("删除"));
     EXPECT_EQ(modals.last().text, QStringLiteral("是否要从列表中删除?"));
 
@@ -86,7 +85,7 @@ TEST_F(TopicList, DeletingOneKeepsItsFolderAndTheOrder)
     list->setCurrentItem(0);
     list->menu_delete_triggered();
     EXPECT_EQ(listedIds(), std::vector<int>{saved[0].id});
-    EXPECT_EQ(database.deleteCalls.size(), 2u);
+    EXPECT_EQ(database().deleteCalls.size(), 2u);
 }
 
 TEST_F(TopicList, ClearingDeletesOneRowPerCall)
@@ -94,7 +93,7 @@ TEST_F(TopicList, ClearingDeletesOneRowPerCall)
     list->menu_clear_triggered();
     EXPECT_EQ(modals.last().title, QStringLiteral("删除"));
     EXPECT_EQ(modals.last().text, QStringLiteral("是否要全部删除?"));
-    EXPECT_EQ(database.deleteCalls,
+    EXPECT_EQ(database().deleteCalls,
               (std::vector<std::vector<int>>{{saved[0].id}, {saved[1].id}, {saved[2].id}}));
     EXPECT_TRUE(storedIds().empty());
     EXPECT_TRUE(list->records().empty());
@@ -104,7 +103,7 @@ TEST_F(TopicList, ClearingDeletesOneRowPerCall)
 TEST_F(TopicList, FailureKeepsExactlyTheRowsThatWereNotDeleted)
 {
     // 清空: the second call fails.
-    database.failDeleteAt = 2;
+    database().failDeleteAt = 2;
     QSignalSpy fresh(list.get(), &QTopicList::fresh);
     list->menu_clear_triggered();
     ASSERT_EQ(modals.count(), 2);
@@ -116,7 +115,7 @@ TEST_F(TopicList, FailureKeepsExactlyTheRowsThatWereNotDeleted)
     EXPECT_EQ(fresh.count(), 1);
 
     // 删除 one after another: the second deletion fails.
-    database.deleteCalls.clear();
+    database().deleteCalls.clear();
     list->setCurrentItem(0);
     list->menu_delete_triggered();
     EXPECT_EQ(listedIds(), std::vector<int>{saved[2].id});

@@ -38,7 +38,7 @@ protected:
     QViewItem& open(int row)
     {
         viewer = std::make_unique<QViewItem>(details, row, nullptr);
-        viewer->setDatabase(&database);
+        viewer->setDatabase(&database());
         viewer->show();
         QApplication::processEvents();
         rows = std::make_unique<QSignalSpy>(viewer.get(), &QViewItem::rowChanged);
@@ -68,7 +68,6 @@ protected:
     }
 
     std::vector<_detail_t> details;
-    FailingDatabase database;
     std::unique_ptr<QViewItem> viewer;
     std::unique_ptr<QSignalSpy> rows;
     std::unique_ptr<QSignalSpy> changed;
@@ -156,7 +155,7 @@ TEST_F(Viewer, SaveOfTheAttributesAloneLeavesThePicturesAlone)
     EXPECT_EQ(details[1].remark, "再做一遍");
     EXPECT_EQ(fileBytes(file(details[1], questionfolder::kQuestion)), question);
     EXPECT_EQ(fileBytes(file(details[1], questionfolder::kWrongAnswer)), wrong);
-    EXPECT_EQ(database.updates, 1);
+    EXPECT_EQ(database().updates, 1);
 
     // What is stored now counts as unchanged.
     modals.clear();
@@ -238,7 +237,7 @@ TEST_F(Viewer, CallerRefillingItsVectorIsFollowedById)
 TEST_F(Viewer, FailedSaveKeepsTheQuestionAndItsEdits)
 {
     open(0);
-    database.failUpdates = true;
+    database().failUpdates = true;
     viewer->form()->scoreBox()->setValue(7);
     next();
     EXPECT_EQ(modals.last().text, QStringLiteral("磁盘已满"));
@@ -249,7 +248,7 @@ TEST_F(Viewer, FailedSaveKeepsTheQuestionAndItsEdits)
     // Closing asks again; still failing, the window stays.
     viewer->reject();
     EXPECT_TRUE(viewer->isVisible());
-    database.failUpdates = false;
+    database().failUpdates = false;
     viewer->reject();
     EXPECT_FALSE(viewer->isVisible());
     EXPECT_EQ(storedScore(details[0].id), 7);
