@@ -68,9 +68,10 @@ template <typename Op>
 bool inPlace(QImage& image, Op&& op)
 {
     QImage work = toRgb888(image);
+    if (!work.isDetached())
+        work = copyPixels(work);  // it shares the caller's pixels
     if (work.isNull())
         return false;
-    work.detach();
     myMat mat = toMyMat(work);
     if (!onWorker([&] { op(mat); }))
         return false;

@@ -44,6 +44,12 @@ myMat readOnlyMat(const QImage& image);
 // `image` in Format_RGB888 (the same image when it already is).
 QImage toRgb888(const QImage& image);
 
+// A deep copy of the pixels of `image` (size, format and pixels only; a null
+// image when there is no memory for it). Large pictures are copied by a few
+// threads side by side: most of the time of such a copy goes into the fresh
+// pages of the new buffer, and the threads fault them in in parallel.
+QImage copyPixels(const QImage& image);
+
 // Skew of the text lines in degrees, measured directly on the GUI thread;
 // 0.0 when the library fails.
 double calcDegree(const QImage& image);

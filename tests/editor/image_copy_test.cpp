@@ -1,0 +1,63 @@
+// The private copy that the in-place image operations work on.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <stdexcept>
+#include <vector>
+
+#include "capture/common/ImageOps.h"
+#include "support/SyntheticPictures.h"
+
+namespace {
+
+bool samePixels(const QImage& a, const QImage& b)
+{
+    if (a.size() != b.size() || a.format() != b.format())
+        return false;
+    for (int y = 0; y < a.height(); ++y) {
+        if (std::memcmp(a.constScanLine(y), b.constScanLine(y), static_cast<size_t>(a.width()) * 3) != 0)
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+TEST(ImageCopy, SmallAndLargePicturesAreCopiedWhole)
+{
+    // 1000 x 700 stays on one thread; 2100 x 1500 (9.5 MB) is copied in bands.
+    for (const QSize size : {QSize(1000, 700), QSize(2100, 1500)}) {
+        const QImage source = pictures::gradient(size.width(), size.height());
+        const QImage copy = imageops::copyPixels(source);
+        ASSERT_EQ(copy.size(), size);
+        EXPECT_NE(copy.constBits(), source.constBits());
+        EXPECT_TRUE(samePixels(copy, source)) << size.width();
+    }
+}
+
+TEST(ImageCopy, RowsWiderThanThePixelsAreCopiedRowByRow)
+{
+    const int width = 2001, height = 1500, stride = width * 3 + 64;
+    const QImage pattern = pictures::gradient(width, height);
+    std::vector<uchar> buffer(static_cast<size_t>(stride) * height, 0xA5);
+    for (int y = 0; y < height; ++y)
+        std::memcpy(buffer.data() + static_cast<size_t>(y) * stride, pattern.constScanLine(y), width * 3);
+    const QImage padded(buffer.data(), width, height, stride, QImage::Format_RGB888);
+    const QImage copy = imageops::copyPixels(padded);
+    EXPECT_TRUE(samePixels(copy, pattern));
+}
+
+TEST(ImageCopy, AnOperationLeavesEveryCopyOfThePicturesPixelsAlone)
+{
+    const QImage start = pictures::blueInkOnGrey(2400, 1800);  // 13 MB: copied in bands
+    QImage edited = start;  // shares the pixels
+    ASSERT_TRUE(imageops::threshold(edited));
+    EXPECT_FALSE(samePixels(edited, start));
+    EXPECT_EQ(start.pixelColor(5, 5), QColor(200, 198, 190));  // the shared copy kept its paper
+
+    imageops::testing::setBeforeCall([](const char*) { throw std::runtime_error("injected"); });
+    QImage failing = start;
+    EXPECT_FALSE(imageops::threshold(failing));
+    imageops::testing::setBeforeCall(nullptr);
+    EXPECT_EQ(failing.constBits(), start.constBits());  // untouched, still shared
+}
