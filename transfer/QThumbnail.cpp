@@ -93,12 +93,24 @@ QImage QThumbnail::makeThumbnail(const QString& path, int side)
 void QThumbnail::addItem(QString path)
 {
     fixItemSide();
+    addItem(path, makeThumbnail(path, itemWidth_));
+}
+
+int QThumbnail::thumbnailSide()
+{
+    fixItemSide();
+    return itemWidth_;
+}
+
+void QThumbnail::addItem(QString path, const QImage& thumbnail)
+{
+    fixItemSide();
     paths_.append(path);
     auto* item = new QListWidgetItem;
     item->setBackground(QBrush(Qt::white));
     item->setSizeHint(QSize(itemWidth_ + 10, itemHeight_ + 10));
     item->setTextAlignment(Qt::AlignCenter);
-    item->setIcon(QIcon(QPixmap::fromImage(makeThumbnail(path, itemWidth_))));
+    item->setIcon(QIcon(QPixmap::fromImage(thumbnail)));
     list_->addItem(item);
 }
 

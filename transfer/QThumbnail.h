@@ -32,6 +32,11 @@ public:
     // Appends an entry for the file; a file that cannot be read gives a white
     // square.
     void addItem(QString path);
+    // Appends an entry for the file whose picture was already made (by
+    // makeThumbnail at thumbnailSide(), possibly on another thread).
+    void addItem(QString path, const QImage& thumbnail);
+    // The side of the thumbnail square, fixed now when it was not yet.
+    int thumbnailSide();
     // The path of entry index; empty when out of range.
     QString getPath(int index) const;
     // Removes every entry and path; no signal, no file touched.

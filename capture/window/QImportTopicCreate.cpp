@@ -1,0 +1,78 @@
+// Turning a cut (or a screen capture's file) into a new question folder.
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTabWidget>
+
+#include "capture/question/QTopicEdit.h"
+#include "capture/window/QImportTopic.h"
+#include "capture/window/QuestionFolder.h"
+#include "core/AppContext.h"
+#include "core/Utils.h"
+
+namespace {
+
+// The limits of the first picture: at most this wide, about this many KB.
+constexpr int kMaxWidth = 1024;
+constexpr int kMaxKB = 120;
+constexpr int kWizardTab = 1;
+
+// Writes the folder's "original.jpg" from the image (reduced, JPEG) or, with
+// no image, as a byte copy of `source`. An empty text on success, else the
+// message for the user.
+QString writeOriginal(const QImage* image, const QString& source, const QString& target)
+{
+    if (image) {
+        QImage reduced;
+        compressImage(*image, reduced, kMaxWidth, kMaxKB);
+        if (reduced.isNull() || !reduced.save(target))
+            return QStringLiteral("保存图片失败") + target;
+        return QString();
+    }
+    if (!QFileInfo(source).isFile())
+        return QStringLiteral("找不到图片文件 ") + source;
+    if (!QFile::copy(source, target))
+        return QStringLiteral("保存图片失败") + target;
+    return QString();
+}
+
+}  // namespace
+
+void QImportTopic::createItem(QImage* image, QString filePath)
+{
+    // Exactly one source: a picture, else a file.
+    const QImage* picture = (image && !image->isNull()) ? image : nullptr;
+    if (!picture && filePath.isEmpty()) {
+        tell(QStringLiteral("参数错误"));
+        return;
+    }
+
+    const AppContext* ctx = AppContext::instance();
+    const QString name = questionfolder::newName();
+    const QString folder = questionfolder::folder(ctx->user_folder, name.toStdString());
+    if (!QDir().mkdir(folder)) {
+        tell(QStringLiteral("创建目录失败，请检查本计算机是否有管理员权限"));
+        return;
+    }
+    const QString target = questionfolder::file(ctx->user_folder, name.toStdString(), questionfolder::kOriginal);
+    const QString failure = writeOriginal(picture, filePath, target);
+    if (!failure.isEmpty()) {
+        // A question without its picture cannot be completed: leave nothing.
+        QDir(folder).removeRecursively();
+        tell(failure);
+        return;
+    }
+
+    _detail_t detail;
+    detail.user_id = ctx->user.id;
+    detail.grade = ctx->grade.id;
+    detail.term = ctx->term.id;
+    detail.subject = ctx->subject.id;
+    detail.state = 0;
+    detail.times = 1;
+    detail.detail_path = name.toStdString();
+    created_ = detail;
+    topicEdit_->setData(detail);
+    tabWidget_->setCurrentIndex(kWizardTab);
+}
