@@ -19,7 +19,6 @@
 #include <mutex>
 #include <tuple>
 
-#include "capture/window/CaptureWindows.h"
 #include "core/AppContext.h"
 #include "core/SettingsKeys.h"
 #include "library/SearchWidget.h"
@@ -66,7 +65,6 @@ DetailcListWidget::DetailcListWidget(QWidget* parent, bool compactForm)
         b->setFocusPolicy(Qt::NoFocus);
     btnExportPoints->hide();
     connect(btnExportPoints, &QPushButton::clicked, this, [this] { btnexport_hotPoints_clicked(); });
-    connect(btnImport, &QPushButton::clicked, this, &DetailcListWidget::btnImport_clicked);
 
     editSearch = new QLineEdit(this);
     editSearch->setObjectName(QStringLiteral("editSearch"));
@@ -100,7 +98,6 @@ DetailcListWidget::DetailcListWidget(QWidget* parent, bool compactForm)
     tableWidget->setSelectionMode(QAbstractItemView::SingleSelection);
     tableWidget->setSelectionBehavior(QAbstractItemView::SelectRows);
     tableWidget->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    connect(tableWidget, &QTableWidget::itemDoubleClicked, this, &DetailcListWidget::itemDoubleClicked);
     tableWidget->setAlternatingRowColors(true);
     tableWidget->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     tableWidget->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -483,27 +480,4 @@ void DetailcListWidget::resizeEvent(QResizeEvent* event)
     // The mastery pictures are never cut off on a narrow window.
     if (tableWidget->columnWidth(2) < kStatePictureWidth + 6)
         tableWidget->setColumnWidth(2, kStatePictureWidth + 6);
-}
-
-void DetailcListWidget::btnImport_clicked()
-{
-    capturewindows::runCapture();
-    loadData();
-    show_detail();
-}
-
-void DetailcListWidget::itemDoubleClicked(QTableWidgetItem*)
-{
-    const int row = tableWidget->currentRow();
-    if (row < 0 || row >= static_cast<int>(pageDetails.size()))
-        return;
-    // The viewer reads this page through the pointer; each save reloads it
-    // while the viewer stays open.
-    capturewindows::runViewer(
-        &pageDetails, row,
-        [this] {
-            loadData();
-            show_detail();
-        },
-        [this](int moved) { emit rowChanged(moved); });
 }

@@ -91,10 +91,6 @@ public slots:
     void detail_order_changed(int index);
     void state_cion_changed(int index);
     virtual void btnexport_hotPoints_clicked();
-    // "题目收录": the capture window, then a reload.
-    void btnImport_clicked();
-    // A double click on a row: the viewer on this page, from that row.
-    void itemDoubleClicked(QTableWidgetItem* item);
 
     // The context menu's entries, in menu order.
     void menu_open_triggered();
