@@ -297,7 +297,8 @@ TEST_F(BaseDataDialog, AWriteThatFailsShowsTheStoredStateAgain)
     sqlite3* holder = nullptr;
     ASSERT_EQ(sqlite3_open(sqlite::kDefaultPath, &holder), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(holder, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
-    ModalRecorder boxes(1);
+    boxes.setAnswer(1);
+    boxes.clear();
     auto settle = [] { QTest::qWait(20); };
 
     box(1)->click();  // hide 物理
