@@ -30,33 +30,28 @@ const int kCorners[6][4][3] = {
 };
 // clang-format on
 
-const char* const kVertexShader =
-    "attribute highp vec4 vertex;\n"
-    "attribute mediump vec4 texCoord;\n"
-    "varying mediump vec4 texc;\n"
-    "uniform mediump mat4 matrix;\n"
-    "void main(void)\n"
-    "{\n"
-    "    gl_Position = matrix * vertex;\n"
-    "    texc = texCoord;\n"
-    "}\n";
+const char* const kVertexShader = "attribute highp vec4 vertex;\n"
+                                  "attribute mediump vec4 texCoord;\n"
+                                  "varying mediump vec4 texc;\n"
+                                  "uniform mediump mat4 matrix;\n"
+                                  "void main(void)\n"
+                                  "{\n"
+                                  "    gl_Position = matrix * vertex;\n"
+                                  "    texc = texCoord;\n"
+                                  "}\n";
 
-const char* const kFragmentShader =
-    "uniform sampler2D texture;\n"
-    "varying mediump vec4 texc;\n"
-    "void main(void)\n"
-    "{\n"
-    "    gl_FragColor = texture2D(texture, texc.st);\n"
-    "}\n";
+const char* const kFragmentShader = "uniform sampler2D texture;\n"
+                                    "varying mediump vec4 texc;\n"
+                                    "void main(void)\n"
+                                    "{\n"
+                                    "    gl_FragColor = texture2D(texture, texc.st);\n"
+                                    "}\n";
 
 }  // namespace
 
 // ---- GLWidget ---------------------------------------------------------
 
-GLWidget::GLWidget(QWidget* parent)
-    : QOpenGLWidget(parent)
-{
-}
+GLWidget::GLWidget(QWidget* parent) : QOpenGLWidget(parent) {}
 
 GLWidget::~GLWidget()
 {
@@ -210,8 +205,7 @@ void GLWidget::mouseReleaseEvent(QMouseEvent* event)
 
 // ---- about ------------------------------------------------------------
 
-about::about(QWidget* parent)
-    : QDialogBase(parent)
+about::about(QWidget* parent) : QDialogBase(parent)
 {
     auto* outer = new QVBoxLayout;
     auto* head = new QHBoxLayout;
@@ -226,9 +220,8 @@ about::about(QWidget* parent)
     pageLabel_->setWordWrap(true);
     pageLabel_->setOpenExternalLinks(true);
 
-    titleLabel_->setText(
-        QStringLiteral("<strong><font family=\"MicrosoftYaHei\"  size=\"5\">%1</font></strong>%2")
-            .arg(QString::fromUtf8(programName()), QString::fromLatin1(programVersion())));
+    titleLabel_->setText(QStringLiteral("<strong><font family=\"MicrosoftYaHei\"  size=\"5\">%1</font></strong>%2")
+                             .arg(QString::fromUtf8(programName()), QString::fromLatin1(programVersion())));
 
     if (cube_)
         head->addWidget(cube_);

@@ -138,7 +138,10 @@ Lorvane::~Lorvane()
     stopWorker();
 }
 
-void Lorvane::paintEvent(QPaintEvent*) { paintStyledBackground(this); }
+void Lorvane::paintEvent(QPaintEvent*)
+{
+    paintStyledBackground(this);
+}
 
 int Lorvane::loadBaseData(std::string& err)
 {
@@ -194,14 +197,10 @@ QMenu* Lorvane::buildSettingsMenu()
 {
     auto* menu = new QMenu(this);
     connect(menu->addAction(QStringLiteral("个人帐户")), &QAction::triggered, this, &Lorvane::menu_userInfo_triggered);
-    connect(menu->addAction(QStringLiteral("基础数据")), &QAction::triggered, this,
-            &Lorvane::menu_basicData_triggered);
-    connect(menu->addAction(QStringLiteral("短语预设")), &QAction::triggered, this,
-            &Lorvane::menu_phraseSet_triggered);
-    connect(menu->addAction(QStringLiteral("系统设置")), &QAction::triggered, this,
-            &Lorvane::menu_systemSet_triggered);
-    connect(menu->addAction(QStringLiteral("意见反馈")), &QAction::triggered, this,
-            &Lorvane::userSuggestion_triggered);
+    connect(menu->addAction(QStringLiteral("基础数据")), &QAction::triggered, this, &Lorvane::menu_basicData_triggered);
+    connect(menu->addAction(QStringLiteral("短语预设")), &QAction::triggered, this, &Lorvane::menu_phraseSet_triggered);
+    connect(menu->addAction(QStringLiteral("系统设置")), &QAction::triggered, this, &Lorvane::menu_systemSet_triggered);
+    connect(menu->addAction(QStringLiteral("意见反馈")), &QAction::triggered, this, &Lorvane::userSuggestion_triggered);
     connect(menu->addAction(QStringLiteral("关于")), &QAction::triggered, this, &Lorvane::menu_about_triggered);
     return menu;
 }
@@ -222,15 +221,15 @@ void Lorvane::refreshCurrentTab()
         detailList->loadData();
         detailList->show_detail();
         break;
-    case 1:
-        refreshStatisticsTab();
-        break;
-    default:
-        break;
+    case 1: refreshStatisticsTab(); break;
+    default: break;
     }
 }
 
-void Lorvane::currentChanged(int) { refreshCurrentTab(); }
+void Lorvane::currentChanged(int)
+{
+    refreshCurrentTab();
+}
 
 void Lorvane::list_itemClicked(QListWidgetItem*)
 {
@@ -290,10 +289,22 @@ void Lorvane::detailNumberChanged(int once, int twice, int thrice)
     treeWidget->setCount(5, thrice);
 }
 
-void Lorvane::on_btnGrade_clicked() { editBaseData(0); }
-void Lorvane::on_btnTerm_clicked() { editBaseData(1); }
-void Lorvane::on_btnSubject_clicked() { editBaseData(2); }
-void Lorvane::menu_basicData_triggered() { on_btnGrade_clicked(); }
+void Lorvane::on_btnGrade_clicked()
+{
+    editBaseData(0);
+}
+void Lorvane::on_btnTerm_clicked()
+{
+    editBaseData(1);
+}
+void Lorvane::on_btnSubject_clicked()
+{
+    editBaseData(2);
+}
+void Lorvane::menu_basicData_triggered()
+{
+    on_btnGrade_clicked();
+}
 
 // ---------------------------------------------------------------- closing
 

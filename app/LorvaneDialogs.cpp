@@ -16,17 +16,23 @@
 #include "app/QSystemSet.h"
 #include "app/Version.h"
 #include "library/DetailcListWidget.h"
-#include "service/WebAddress.h"
 #include "library/dataStatistics.h"
 #include "service/Infomation.h"
 #include "service/UserInfomation.h"
 #include "service/UserSuggestion.h"
+#include "service/WebAddress.h"
 #include "service/WorkerClient.h"
 #include "ui/Modal.h"
 
-dataStatistics* Lorvane::createStatisticsTab() { return new dataStatistics(nullptr); }
+dataStatistics* Lorvane::createStatisticsTab()
+{
+    return new dataStatistics(nullptr);
+}
 
-void Lorvane::refreshStatisticsTab() { statistics->StartStatistical(); }
+void Lorvane::refreshStatisticsTab()
+{
+    statistics->StartStatistical();
+}
 
 void Lorvane::editBaseData(int page)
 {

@@ -125,9 +125,8 @@ struct TreeRow {
 };
 
 const TreeRow kTreeRows[9] = {
-    {"未掌握", -1, 0, -1},  {"已掌握", -1, 1, -1},  {"全部", -1, -1, -1},
-    {"初次出错", 0, 0, 1},  {"重复出错", 0, 0, 2},  {"多次出错", 0, 0, 3},
-    {"初次出错", 1, 1, 1},  {"重复出错", 1, 1, 2},  {"多次出错", 1, 1, 3},
+    {"未掌握", -1, 0, -1}, {"已掌握", -1, 1, -1}, {"全部", -1, -1, -1},  {"初次出错", 0, 0, 1}, {"重复出错", 0, 0, 2},
+    {"多次出错", 0, 0, 3}, {"初次出错", 1, 1, 1}, {"重复出错", 1, 1, 2}, {"多次出错", 1, 1, 3},
 };
 
 }  // namespace
@@ -154,7 +153,10 @@ myTreeWidget::myTreeWidget(QWidget* parent) : QTreeWidget(parent)
 
 myTreeWidget::~myTreeWidget() = default;
 
-QTreeWidgetItem* myTreeWidget::treeItem(int item) const { return items.value(item, nullptr); }
+QTreeWidgetItem* myTreeWidget::treeItem(int item) const
+{
+    return items.value(item, nullptr);
+}
 
 void myTreeWidget::setCount(int item, int count)
 {

@@ -40,8 +40,7 @@ std::string entryName(const QString& text)
 
 }  // namespace
 
-QDataBaseSet::QDataBaseSet(int page, QWidget* parent)
-    : QDialogBase(parent)
+QDataBaseSet::QDataBaseSet(int page, QWidget* parent) : QDialogBase(parent)
 {
     setWindowTitle(QStringLiteral("基础数据"));
     setMinimumHeight(500);
@@ -126,8 +125,7 @@ std::vector<_type_t> QDataBaseSet::pageList(int group) const
             list.push_back(entry.second);
     }
     // The copy is ordered by id, so entries of equal order keep that sequence.
-    std::stable_sort(list.begin(), list.end(),
-                     [](const _type_t& a, const _type_t& b) { return a.order < b.order; });
+    std::stable_sort(list.begin(), list.end(), [](const _type_t& a, const _type_t& b) { return a.order < b.order; });
     return list;
 }
 

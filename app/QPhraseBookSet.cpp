@@ -34,8 +34,7 @@ constexpr int kMaxLength = 20;
 
 }  // namespace
 
-QPhraseBookSet::QPhraseBookSet(QWidget* parent)
-    : QDialogBase(parent)
+QPhraseBookSet::QPhraseBookSet(QWidget* parent) : QDialogBase(parent)
 {
     setWindowTitle(QStringLiteral("短语预设"));
     if (QScreen* screen = QGuiApplication::primaryScreen())

@@ -46,8 +46,7 @@ QHBoxLayout* rowOf(std::initializer_list<QWidget*> widgets)
 
 }  // namespace
 
-QSystemSetChild::QSystemSetChild(QWidget* parent)
-    : QWidget(parent)
+QSystemSetChild::QSystemSetChild(QWidget* parent) : QWidget(parent)
 {
     box_update_ = new QCheckBox(QStringLiteral("开启"), this);
     box_update_->setObjectName(QStringLiteral("box_update"));
@@ -102,7 +101,8 @@ QSystemSetChild::QSystemSetChild(QWidget* parent)
     form->setSpacing(10);
     form->addRow(QStringLiteral("自动检测更新"), box_update_);
     form->addRow(QStringLiteral("题目列表排序"), rowOf({btn_ascending_, btn_descending_}));
-    form->addRow(QStringLiteral("掌握情况图标"), rowOf({btn_states_[0], btn_states_[1], btn_states_[2], btn_states_[3]}));
+    form->addRow(QStringLiteral("掌握情况图标"),
+                 rowOf({btn_states_[0], btn_states_[1], btn_states_[2], btn_states_[3]}));
     auto* previews = new QFormLayout;
     const QStringList levels{QStringLiteral("初次出错"), QStringLiteral("重复出错"), QStringLiteral("多次出错"),
                              QStringLiteral("已掌握")};
@@ -122,8 +122,7 @@ QSystemSetChild::QSystemSetChild(QWidget* parent)
     connect(group_state_, &QButtonGroup::idClicked, this, &QSystemSetChild::group_state_clicked);
     connect(group_export_, &QButtonGroup::idClicked, this, &QSystemSetChild::export_style_buttonClicked);
     connect(group_merge_, &QButtonGroup::idClicked, this, &QSystemSetChild::group_merge_clicked);
-    connect(box_image_value_, qOverload<int>(&QSpinBox::valueChanged), this,
-            &QSystemSetChild::image_auto_valueChanged);
+    connect(box_image_value_, qOverload<int>(&QSpinBox::valueChanged), this, &QSystemSetChild::image_auto_valueChanged);
 
     // Showing the stored values writes them back, and stores the defaults of
     // missing keys.
@@ -190,8 +189,7 @@ void QSystemSet::setBackupProgram(const QString& path)
     backupProgramPath() = path;
 }
 
-QSystemSet::QSystemSet(QWidget* parent)
-    : QDialogBase(parent)
+QSystemSet::QSystemSet(QWidget* parent) : QDialogBase(parent)
 {
     setWindowTitle(QStringLiteral("系统设置"));
 
@@ -229,9 +227,7 @@ void QSystemSet::paintEvent(QPaintEvent* /*event*/)
     paintStyledBackground(this);
 }
 
-void QSystemSet::closeEvent(QCloseEvent* /*event*/)
-{
-}
+void QSystemSet::closeEvent(QCloseEvent* /*event*/) {}
 
 void QSystemSet::btn_export_clicked()
 {

@@ -31,17 +31,18 @@ inline const double kTermWeights[] = {0.6, 0.4};
 inline const int kSubjects[] = {15, 16, 17, 18, 19, 23};
 inline const double kSubjectWeights[] = {0.30, 0.20, 0.15, 0.10, 0.15, 0.10};
 
-inline const char* const kTopics[] = {"函数", "数列", "三角函数", "立体几何", "解析几何", "概率", "统计", "导数",
-                               "不等式", "向量", "复数", "集合", "排列组合", "二项式定理", "圆锥曲线",
-                               "牛顿运动定律", "电磁感应", "动量守恒", "机械能", "电路", "化学平衡",
-                               "氧化还原反应", "有机化学", "电化学", "离子反应", "文言文阅读", "古诗鉴赏",
-                               "现代文阅读", "完形填空", "阅读理解", "语法填空", "细胞分裂", "遗传规律"};
-inline const char* const kAspects[] = {"的概念", "的性质", "的图像", "的应用", "综合题", "易错点", "基础题",
-                                "最值问题", "与方程", "的计算"};
-inline const char* const kSources[] = {"期中考试", "期末考试", "月考", "课后作业", "练习册", "模拟卷", "高考真题",
-                                "周测", "课堂练习", "教辅资料"};
-inline const char* const kRemarks[] = {"", "", "", "", "注意审题", "计算要细心", "再做一遍", "老师讲过",
-                                "考前复习", "方法要记住", "第12页例题", "同类题型多练"};
+inline const char* const kTopics[] = {"函数",     "数列",       "三角函数", "立体几何",     "解析几何", "概率",
+                                      "统计",     "导数",       "不等式",   "向量",         "复数",     "集合",
+                                      "排列组合", "二项式定理", "圆锥曲线", "牛顿运动定律", "电磁感应", "动量守恒",
+                                      "机械能",   "电路",       "化学平衡", "氧化还原反应", "有机化学", "电化学",
+                                      "离子反应", "文言文阅读", "古诗鉴赏", "现代文阅读",   "完形填空", "阅读理解",
+                                      "语法填空", "细胞分裂",   "遗传规律"};
+inline const char* const kAspects[] = {"的概念", "的性质", "的图像",   "的应用", "综合题",
+                                       "易错点", "基础题", "最值问题", "与方程", "的计算"};
+inline const char* const kSources[] = {"期中考试", "期末考试", "月考", "课后作业", "练习册",
+                                       "模拟卷",   "高考真题", "周测", "课堂练习", "教辅资料"};
+inline const char* const kRemarks[] = {"",         "",         "",         "",           "注意审题",   "计算要细心",
+                                       "再做一遍", "老师讲过", "考前复习", "方法要记住", "第12页例题", "同类题型多练"};
 
 inline int pick(std::mt19937& rng, const double* weights, int n)
 {
@@ -68,7 +69,9 @@ inline void check(int rc, sqlite3* db, const char* what)
 inline void generate(const std::string& path)
 {
     std::remove(path.c_str());
-    { sqlite create(path); }
+    {
+        sqlite create(path);
+    }
     sqlite3* db = nullptr;
     check(sqlite3_open(path.c_str(), &db), db, "open");
     check(sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr), db, "begin");
@@ -94,14 +97,22 @@ inline void generate(const std::string& path)
         const int number = ++serial[{grade, term, subject}];
         const int created = day(rng);
         const int modified = std::min(created + later(rng), 3 * 365 - 1);
-        const std::string point =
-            percent(rng) < 5 ? std::string() : std::string(kTopics[topic(rng)]) + kAspects[aspect(rng)];
+        const std::string point = percent(rng) < 5 ? std::string()
+                                                   : std::string(kTopics[topic(rng)]) + kAspects[aspect(rng)];
         char folder[64];
         std::snprintf(folder, sizeof folder, "{%08x-%04x-4%03x-a%03x-%012x}", static_cast<unsigned>(rng()),
                       static_cast<unsigned>(rng() & 0xffff), static_cast<unsigned>(rng() & 0xfff),
                       static_cast<unsigned>(rng() & 0xfff), static_cast<unsigned>(rng()));
-        const int values[] = {kUser, number, grade, term, subject, percent(rng) < 30 ? 1 : 0, 1 + percent(rng) % 3,
-                              24 + percent(rng) % 4, 28 + percent(rng) % 4, 32 + percent(rng) % 5};
+        const int values[] = {kUser,
+                              number,
+                              grade,
+                              term,
+                              subject,
+                              percent(rng) < 30 ? 1 : 0,
+                              1 + percent(rng) % 3,
+                              24 + percent(rng) % 4,
+                              28 + percent(rng) % 4,
+                              32 + percent(rng) % 5};
         for (int c = 0; c < 10; ++c)
             sqlite3_bind_int(insert, c + 1, values[c]);
         sqlite3_bind_text(insert, 11, point.c_str(), -1, SQLITE_TRANSIENT);

@@ -105,13 +105,17 @@ int main(int argc, char** argv)
         std::atomic<int> prepared{0};
         std::atomic<int> waitingMax{0};
         int shown = 0;
-        QObject::connect(&view, &QVideoView::sgn_frame, &view, [&] {
-            const int waiting = ++prepared - shown;
-            int seen = waitingMax.load();
-            while (waiting > seen && !waitingMax.compare_exchange_weak(seen, waiting)) {
-            }
-        }, Qt::DirectConnection);
-        QObject::connect(&view, &QVideoView::sgn_frame, &view, [&] { ++shown; }, Qt::QueuedConnection);
+        QObject::connect(
+            &view, &QVideoView::sgn_frame, &view,
+            [&] {
+                const int waiting = ++prepared - shown;
+                int seen = waitingMax.load();
+                while (waiting > seen && !waitingMax.compare_exchange_weak(seen, waiting)) {
+                }
+            },
+            Qt::DirectConnection);
+        QObject::connect(
+            &view, &QVideoView::sgn_frame, &view, [&] { ++shown; }, Qt::QueuedConnection);
         view.show();
         runEvents(500);
         const auto before = feed->stats("bench");
@@ -121,18 +125,20 @@ int main(int argc, char** argv)
         const auto after = feed->stats("bench");
 
         std::printf("纠偏 %s: %d s at 30 fps of 4000 x 3000\n", deskew ? "on " : "off", seconds);
-        std::printf("  frames delivered %llu (%.1f/s), skipped %llu; previews shown %d (%.1f/s); most previews waiting %d\n",
-                    static_cast<unsigned long long>(after.delivered - before.delivered),
-                    (after.delivered - before.delivered) / double(seconds),
-                    static_cast<unsigned long long>(after.skipped - before.skipped), shown - shownBefore,
-                    (shown - shownBefore) / double(seconds), waitingMax.load());
+        std::printf(
+            "  frames delivered %llu (%.1f/s), skipped %llu; previews shown %d (%.1f/s); most previews waiting %d\n",
+            static_cast<unsigned long long>(after.delivered - before.delivered),
+            (after.delivered - before.delivered) / double(seconds),
+            static_cast<unsigned long long>(after.skipped - before.skipped), shown - shownBefore,
+            (shown - shownBefore) / double(seconds), waitingMax.load());
 
         const ShotTimes straight = timeShots(view, 7);
         view.RotateRight_clicked();
         const ShotTimes turned = timeShots(view, 7);
-        std::printf("  shot to saved file: median %.0f ms, worst %.0f ms; turned a quarter: median %.0f ms, worst %.0f ms "
-                    "(target <= 300 ms)\n",
-                    straight.median, straight.worst, turned.median, turned.worst);
+        std::printf(
+            "  shot to saved file: median %.0f ms, worst %.0f ms; turned a quarter: median %.0f ms, worst %.0f ms "
+            "(target <= 300 ms)\n",
+            straight.median, straight.worst, turned.median, turned.worst);
         if (modals.count() != 0)
             std::printf("  message: %s\n", modals.last().text.toUtf8().constData());
         modals.clear();

@@ -66,9 +66,9 @@ QImage pagePicture(int width, int height, int seed)
     painter.setFont(font);
     const int step = font.pixelSize() * 7 / 4;
     for (int y = step; y < height - step; y += step)
-        painter.drawText(width / 25, y, QStringLiteral("%1. 已知 3x + %2 = 20，求 x 的值并检验。 Solve and check.")
-                                            .arg(y / step)
-                                            .arg(seed));
+        painter.drawText(
+            width / 25, y,
+            QStringLiteral("%1. 已知 3x + %2 = 20，求 x 的值并检验。 Solve and check.").arg(y / step).arg(seed));
     painter.setPen(QPen(QColor(200, 30, 30), std::max(2, width / 300)));
     painter.drawEllipse(QPoint(width * 3 / 4, height / 3), width / 8, height / 10);
     painter.end();
@@ -311,8 +311,9 @@ void benchViewer()
     const double n = median(next), d = median(decode);
     std::printf("viewer (%zu presses, medians, ms)\n", next.size());
     std::printf("decode the question's two JPEGs alone:      %9.1f\n", d);
-    std::printf("下一题 until painted:                        %9.1f   ratio %.2f, 90th percentile %.1f (target <= 50)\n",
-                n, n / d, percentile90(next));
+    std::printf(
+        "下一题 until painted:                        %9.1f   ratio %.2f, 90th percentile %.1f (target <= 50)\n", n,
+        n / d, percentile90(next));
 }
 
 }  // namespace

@@ -112,8 +112,7 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override
     {
         for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration)
-            {
+            if (run.run_type == Run::RT_Iteration) {
                 realTime[run.run_name.function_name] = run.GetAdjustedRealTime();
                 cpuTime[run.run_name.function_name] = run.GetAdjustedCPUTime();
             }

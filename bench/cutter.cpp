@@ -173,8 +173,8 @@ void BM_OptionClicks(benchmark::State& state)
     c.loadImage(setup().path);
     std::vector<double> clicks, full;
     for (auto _ : state) {
-        for (int button : {imageCutBar::kBackground, imageCutBar::kBackground, imageCutBar::kTurnRight,
-                           imageCutBar::kTurnLeft}) {
+        for (int button :
+             {imageCutBar::kBackground, imageCutBar::kBackground, imageCutBar::kTurnRight, imageCutBar::kTurnLeft}) {
             const double t = seconds([&] { click(button); });
             clicks.push_back(t);
             CutPipeline fresh;

@@ -12,23 +12,23 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <map>
-#include <tuple>
 #include <cstdlib>
+#include <map>
 #include <memory>
 #include <random>
 #include <string>
+#include <tuple>
 #include <unistd.h>
 #include <vector>
 
-#include "core/Sqlite.h"
 #include "QuestionCollection.h"
+#include "core/Sqlite.h"
 
 namespace {
 
+using collection::generate;
 using collection::kQuestions;
 using collection::kUser;
-using collection::generate;
 // The bucket the list benchmarks read: 高三, 上学期, 数学 (about 7,200 questions).
 constexpr int kGrade = 12, kTerm = 13, kSubject = 15;
 
@@ -44,8 +44,10 @@ struct Setup {
         if (!indexed) {
             sqlite3* raw = nullptr;
             sqlite3_open(g_path.c_str(), &raw);
-            sqlite3_exec(raw, "DROP INDEX IF EXISTS detail_bucket; DROP INDEX IF EXISTS detail_bucket_state; DROP INDEX IF EXISTS serial_bucket", nullptr,
-                         nullptr, nullptr);
+            sqlite3_exec(raw,
+                         "DROP INDEX IF EXISTS detail_bucket; DROP INDEX IF EXISTS detail_bucket_state; DROP INDEX IF "
+                         "EXISTS serial_bucket",
+                         nullptr, nullptr, nullptr);
             sqlite3_close(raw);
         }
     }
@@ -91,7 +93,10 @@ void page(benchmark::State& state, query_data q, bool search, bool walk)
     state.counters["rows"] = count;
 }
 
-void PagePlain(benchmark::State& state) { page(state, listQuery(), false, true); }
+void PagePlain(benchmark::State& state)
+{
+    page(state, listQuery(), false, true);
+}
 
 void PageKeyword(benchmark::State& state)
 {
@@ -177,9 +182,8 @@ void MonthlyAdded(benchmark::State& state)
 
 void GradeTermCounts(benchmark::State& state)
 {
-    statistics<Tuples>(state, [](sqlite& db, Tuples& r, std::string& err) {
-        return db.getGradeTermCounts(kUser, r, err);
-    });
+    statistics<Tuples>(state,
+                       [](sqlite& db, Tuples& r, std::string& err) { return db.getGradeTermCounts(kUser, r, err); });
 }
 
 void SubjectCounts(benchmark::State& state)

@@ -63,8 +63,9 @@ QImage makePage(int width, int height)
     painter.setFont(font);
     painter.setPen(QColor(35, 35, 45));
     for (int y = lineHeight * 2; y < height - lineHeight; y += lineHeight)
-        painter.drawText(width / 20, y, QStringLiteral("(%1) 3x + 5 = 20, find x; then check the answer by substitution.")
-                                            .arg(y / lineHeight));
+        painter.drawText(
+            width / 20, y,
+            QStringLiteral("(%1) 3x + 5 = 20, find x; then check the answer by substitution.").arg(y / lineHeight));
     painter.setPen(QPen(QColor(215, 40, 35), std::max(3, width / 400), Qt::SolidLine, Qt::RoundCap));
     QRandomGenerator random(7);
     for (int i = 0; i < 12; ++i) {
@@ -211,8 +212,8 @@ void reportTimings(const char* title, ImageViewer& editor, const QImage& page, i
         // Erasing a quarter is an inpainting of seconds: fewer rounds.
         const bool slow = std::strstr(row.name, "erase") != nullptr;
         const Timing t = timeOperation(editor, page, slow ? std::min(rounds, 2) : rounds, row.op, row.bare);
-        std::printf("  %-28s %10.1f %9.1f %12.1f %9.1f\n", row.name, t.editor * 1000, t.editor / copy,
-                    t.library * 1000, t.library / copy);
+        std::printf("  %-28s %10.1f %9.1f %12.1f %9.1f\n", row.name, t.editor * 1000, t.editor / copy, t.library * 1000,
+                    t.library / copy);
     }
 }
 
@@ -290,8 +291,7 @@ void reportMemory(const char* title, ImageViewer& editor, const QImage& page)
     std::printf("\n%s: 50 pen strokes + 10 erases of 120 x 80 in %.0f ms\n", title, editSeconds * 1000);
     std::printf("  history keeps %.1f MB; the process grew by %.1f MB (whole copies: %.0f MB)\n",
                 editor.history().keptBytes() / 1048576.0, (after - before) / 1024.0, wholeCopies);
-    std::printf("  undo to the first entry and redo to the last: %s\n",
-                same ? "byte-identical" : "DIFFERENT (fault)");
+    std::printf("  undo to the first entry and redo to the last: %s\n", same ? "byte-identical" : "DIFFERENT (fault)");
     if (!same)
         std::exit(2);
 }

@@ -114,8 +114,7 @@ Data makeData(const QString& root)
     return data;
 }
 
-void fill(IWordExport& e, const Data& data, const QString& out, const char* topic, const char* answer,
-          const char* redo)
+void fill(IWordExport& e, const Data& data, const QString& out, const char* topic, const char* answer, const char* redo)
 {
     e.title = "期中复习";
     e.appName = "错题本2.0.8";

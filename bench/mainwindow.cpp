@@ -11,12 +11,12 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QSettings>
 #include <QTemporaryDir>
-#include <QKeyEvent>
-#include <QMouseEvent>
 #include <QTextCodec>
 #include <QToolButton>
 
@@ -41,8 +41,8 @@ extern char** environ;
 
 namespace {
 
-QString g_collection;   // the generated database file
-QString g_programDir;   // where the Lorvane program lies
+QString g_collection;  // the generated database file
+QString g_programDir;  // where the Lorvane program lies
 Lorvane* g_window = nullptr;
 
 // A data folder under root whose database is a copy of the collection (or
@@ -226,8 +226,14 @@ double startProgram(const QString& root)
     QDir().mkpath(runtimeDir);
     QFile::setPermissions(runtimeDir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     std::string runtime = "XDG_RUNTIME_DIR=" + runtimeDir.toStdString();
-    char* env[] = {const_cast<char*>(appdata.c_str()), const_cast<char*>(reportVar.c_str()), platform.data(),
-                   quit.data(), locale.data(), path.data(), runtime.data(), nullptr};
+    char* env[] = {const_cast<char*>(appdata.c_str()),
+                   const_cast<char*>(reportVar.c_str()),
+                   platform.data(),
+                   quit.data(),
+                   locale.data(),
+                   path.data(),
+                   runtime.data(),
+                   nullptr};
     char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
 
     QElapsedTimer clock;
@@ -265,8 +271,14 @@ void StartUp(benchmark::State& state, bool large)
     }
 }
 
-void StartUpLarge(benchmark::State& state) { StartUp(state, true); }
-void StartUpFresh(benchmark::State& state) { StartUp(state, false); }
+void StartUpLarge(benchmark::State& state)
+{
+    StartUp(state, true);
+}
+void StartUpFresh(benchmark::State& state)
+{
+    StartUp(state, false);
+}
 
 void clicks(benchmark::internal::Benchmark* b)
 {

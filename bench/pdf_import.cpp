@@ -52,10 +52,11 @@ bool writeWorksheet(const QString& path)
         painter.setFont(font);
         for (int q = 0; q < 24; ++q) {
             const int y = 140 + q * 48;
-            painter.drawText(80, y, QStringLiteral("%1. 已知 3x + %2 = %3，求 x 的值，并检验。 Solve and check.")
-                                        .arg(q + 1)
-                                        .arg(q + 2)
-                                        .arg(3 * q + 20));
+            painter.drawText(80, y,
+                             QStringLiteral("%1. 已知 3x + %2 = %3，求 x 的值，并检验。 Solve and check.")
+                                 .arg(q + 1)
+                                 .arg(q + 2)
+                                 .arg(3 * q + 20));
             if (q % 6 == 5)
                 painter.drawRect(80, y + 8, area.width() - 160, 30);
         }

@@ -11,9 +11,9 @@
 // Prints the medians and the ratios flow / encode and complete / encode.
 #include <QApplication>
 #include <QBuffer>
-#include <QFile>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QImageWriter>
@@ -62,7 +62,8 @@ QImage pagePicture(int width, int height)
     font.setPixelSize(30);
     painter.setFont(font);
     for (int y = 60; y < height - 40; y += 52)
-        painter.drawText(40, y, QStringLiteral("%1. 已知 3x + %2 = 20，求 x 的值并检验。 Solve and check.").arg(y / 52));
+        painter.drawText(40, y,
+                         QStringLiteral("%1. 已知 3x + %2 = 20，求 x 的值并检验。 Solve and check.").arg(y / 52));
     painter.setPen(QPen(QColor(200, 30, 30), 4));
     painter.drawEllipse(QPoint(width * 3 / 4, height / 3), 120, 90);
     painter.end();
@@ -111,8 +112,8 @@ _detail_t newQuestion(const QByteArray& original)
     d.term = ctx->term.id;
     d.subject = ctx->subject.id;
     d.detail_path = QUuid::createUuid().toString(QUuid::WithoutBraces).toStdString();
-    const QString folder = QStringLiteral("item/%1/%2/").arg(QString::fromStdString(ctx->user_folder),
-                                                             QString::fromStdString(d.detail_path));
+    const QString folder = QStringLiteral("item/%1/%2/")
+                               .arg(QString::fromStdString(ctx->user_folder), QString::fromStdString(d.detail_path));
     QDir().mkpath(folder);
     QFile file(folder + QStringLiteral("original.jpg"));
     file.open(QFile::WriteOnly);
@@ -125,8 +126,7 @@ double encodeTwo(const QImage& question, const QImage& wrong, const QString& fol
 {
     QElapsedTimer timer;
     timer.start();
-    const std::pair<const QImage*, const char*> files[] = {{&question, "questions.jpg"},
-                                                           {&wrong, "answer_wrong.jpg"}};
+    const std::pair<const QImage*, const char*> files[] = {{&question, "questions.jpg"}, {&wrong, "answer_wrong.jpg"}};
     for (const auto& f : files) {
         QImage out;
         compressImage(*f.first, out, 1024, 120);

@@ -48,8 +48,7 @@ void AppContext::setBaseData(const std::map<int, _type_t>& all)
             if (entry.state == 1)
                 questiontypes.push_back(entry);
             break;
-        default:
-            break;
+        default: break;
         }
     }
     auto byOrder = [](const _type_t& a, const _type_t& b) { return a.order < b.order; };

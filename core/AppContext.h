@@ -13,14 +13,14 @@ class AppContext {
 public:
     static AppContext* instance();
 
-    std::string data_path;      // the data folder, no trailing separator
+    std::string data_path;  // the data folder, no trailing separator
     _user_t user;
     _type_t grade;
     _type_t term;
     _type_t subject;
-    int state = 0;              // 0 not mastered, 1 mastered, -1 all
-    int times = -1;             // -1 any, 1, 2, 3
-    std::string user_folder;    // the user's id in decimal
+    int state = 0;            // 0 not mastered, 1 mastered, -1 all
+    int times = -1;           // -1 any, 1, 2, 3
+    std::string user_folder;  // the user's id in decimal
     std::map<int, _type_t> types;
     std::vector<_type_t> subjects;
     std::vector<_type_t> classifications;

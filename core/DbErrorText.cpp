@@ -6,26 +6,17 @@ std::string cause(int code)
 {
     switch (code & 0xff) {
     case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-        return "数据库正被其他程序使用，请稍后再试";
-    case SQLITE_READONLY:
-        return "数据库是只读的，无法保存修改";
+    case SQLITE_LOCKED: return "数据库正被其他程序使用，请稍后再试";
+    case SQLITE_READONLY: return "数据库是只读的，无法保存修改";
     case SQLITE_CORRUPT:
-    case SQLITE_NOTADB:
-        return "数据库文件已损坏";
-    case SQLITE_FULL:
-        return "磁盘已满，无法保存修改";
-    case SQLITE_CANTOPEN:
-        return "无法打开数据库文件";
-    case SQLITE_IOERR:
-        return "读写数据库文件时出错";
+    case SQLITE_NOTADB: return "数据库文件已损坏";
+    case SQLITE_FULL: return "磁盘已满，无法保存修改";
+    case SQLITE_CANTOPEN: return "无法打开数据库文件";
+    case SQLITE_IOERR: return "读写数据库文件时出错";
     case SQLITE_PERM:
-    case SQLITE_AUTH:
-        return "没有访问数据库文件的权限";
-    case SQLITE_NOMEM:
-        return "内存不足";
-    default:
-        return std::string();
+    case SQLITE_AUTH: return "没有访问数据库文件的权限";
+    case SQLITE_NOMEM: return "内存不足";
+    default: return std::string();
     }
 }
 

@@ -45,10 +45,7 @@ template <>
 class Arg<std::string> : public ArgBase {
 public:
     explicit Arg(std::string v) : value_(std::move(v)) {}
-    void write(std::ostream& os, const std::string&) const override
-    {
-        os << value_;
-    }
+    void write(std::ostream& os, const std::string&) const override { os << value_; }
 
 private:
     std::string value_;
@@ -72,14 +69,38 @@ using ArgList = std::vector<std::unique_ptr<ArgBase>>;
 
 namespace format_detail {
 
-inline std::unique_ptr<ArgBase> makeArg(int v) { return std::make_unique<Arg<int>>(v); }
-inline std::unique_ptr<ArgBase> makeArg(long v) { return std::make_unique<Arg<int64_t>>(v); }
-inline std::unique_ptr<ArgBase> makeArg(long long v) { return std::make_unique<Arg<int64_t>>(v); }
-inline std::unique_ptr<ArgBase> makeArg(unsigned v) { return std::make_unique<Arg<int64_t>>(v); }
-inline std::unique_ptr<ArgBase> makeArg(unsigned long v) { return std::make_unique<Arg<int64_t>>(static_cast<int64_t>(v)); }
-inline std::unique_ptr<ArgBase> makeArg(unsigned long long v) { return std::make_unique<Arg<int64_t>>(static_cast<int64_t>(v)); }
-inline std::unique_ptr<ArgBase> makeArg(const std::string& v) { return std::make_unique<Arg<std::string>>(v); }
-inline std::unique_ptr<ArgBase> makeArg(const char* v) { return std::make_unique<Arg<const char*>>(v); }
+inline std::unique_ptr<ArgBase> makeArg(int v)
+{
+    return std::make_unique<Arg<int>>(v);
+}
+inline std::unique_ptr<ArgBase> makeArg(long v)
+{
+    return std::make_unique<Arg<int64_t>>(v);
+}
+inline std::unique_ptr<ArgBase> makeArg(long long v)
+{
+    return std::make_unique<Arg<int64_t>>(v);
+}
+inline std::unique_ptr<ArgBase> makeArg(unsigned v)
+{
+    return std::make_unique<Arg<int64_t>>(v);
+}
+inline std::unique_ptr<ArgBase> makeArg(unsigned long v)
+{
+    return std::make_unique<Arg<int64_t>>(static_cast<int64_t>(v));
+}
+inline std::unique_ptr<ArgBase> makeArg(unsigned long long v)
+{
+    return std::make_unique<Arg<int64_t>>(static_cast<int64_t>(v));
+}
+inline std::unique_ptr<ArgBase> makeArg(const std::string& v)
+{
+    return std::make_unique<Arg<std::string>>(v);
+}
+inline std::unique_ptr<ArgBase> makeArg(const char* v)
+{
+    return std::make_unique<Arg<const char*>>(v);
+}
 
 std::string formatList(const std::string& pattern, const ArgList& args);
 void writePlaceholder(std::ostream& os, const std::string& placeholder, const ArgList& args);

@@ -48,10 +48,9 @@ public:
                                std::vector<std::tuple<int, int, int>>& counts, std::string& err) = 0;
     virtual int getMonthlyAdded(int user_id, int grade, int term, int subject, std::map<std::string, int>& counts,
                                 std::string& err) = 0;
-    virtual int getMonthlyMastered(int user_id, int grade, int term, int subject,
-                                   std::map<std::string, int>& counts, std::string& err) = 0;
-    virtual int getGradeTermCounts(int user_id, std::vector<std::tuple<int, int, int>>& counts,
+    virtual int getMonthlyMastered(int user_id, int grade, int term, int subject, std::map<std::string, int>& counts,
                                    std::string& err) = 0;
+    virtual int getGradeTermCounts(int user_id, std::vector<std::tuple<int, int, int>>& counts, std::string& err) = 0;
     virtual int getSubjectCounts(int user_id, int grade, int term, bool notMasteredOnly,
                                  std::vector<std::tuple<int, int, int>>& counts, std::string& err) = 0;
 };

@@ -110,8 +110,7 @@ void PhraseBook_db::remove(int type, std::string name)
                        user_id_, grade_, term_, subject_, type),
                 {name});
     else
-        sql.add(format("DELETE FROM phrase WHERE user_id = {0} AND type = {1} AND name = ? ", user_id_, type),
-                {name});
+        sql.add(format("DELETE FROM phrase WHERE user_id = {0} AND type = {1} AND name = ? ", user_id_, type), {name});
     std::string err;
     sqldb::run(db_, sql, err);
 }

@@ -16,8 +16,8 @@ struct _detail_t {
     int grade = 0;
     int term = 0;
     int subject = 0;
-    int state = 0;          // 0 not mastered, 1 mastered
-    int times = 0;          // 1 first wrong, 2 wrong again, 3 wrong many times
+    int state = 0;  // 0 not mastered, 1 mastered
+    int times = 0;  // 1 first wrong, 2 wrong again, 3 wrong many times
     int classification = 0;
     int cause = 0;
     int questiontype = 0;
@@ -72,11 +72,11 @@ public:
     int grade = 0;
     int term = 0;
     int subject = 0;
-    int state = -1;     // -1 any
-    int times = -1;     // -1 any
-    int offset = 0;     // rows skipped before the page (pages hold 20 rows)
+    int state = -1;  // -1 any
+    int times = -1;  // -1 any
+    int offset = 0;  // rows skipped before the page (pages hold 20 rows)
     std::string keyword;
-    int order = 0;      // 0 ascending number, 1 descending, other: no ordering
+    int order = 0;  // 0 ascending number, 1 descending, other: no ordering
     int number_from = 0;
     int number_to = 0;
     int classification = 0;

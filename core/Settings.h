@@ -19,7 +19,10 @@
 // convert to T gives T's zero value (0, false, empty), not the default: an int
 // key holding "true" reads 0.
 
-inline const char* settingsFileName() { return "Lorvane.ini"; }
+inline const char* settingsFileName()
+{
+    return "Lorvane.ini";
+}
 
 template <typename T>
 T getIniValue(const QString& key, T defaultValue)

@@ -92,14 +92,9 @@ Verdict fromExitCode(int code)
 {
     Verdict v;
     switch (code) {
-    case kExitLoads:
-        return v;
-    case kExitNoMemory:
-        v.reason = QStringLiteral("读取其中的值需要的内存超出限制");
-        break;
-    default:
-        v.reason = QStringLiteral("读取其中的值时出错（代码 %1）").arg(code);
-        break;
+    case kExitLoads: return v;
+    case kExitNoMemory: v.reason = QStringLiteral("读取其中的值需要的内存超出限制"); break;
+    default: v.reason = QStringLiteral("读取其中的值时出错（代码 %1）").arg(code); break;
     }
     v.state = Verdict::Broken;
     return v;

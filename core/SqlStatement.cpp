@@ -35,9 +35,7 @@ bool Statement::bind(const Values& values)
     for (const Value& value : values) {
         int rc = SQLITE_OK;
         switch (value.kind) {
-        case Value::Int:
-            rc = sqlite3_bind_int(stmt_, index, value.number);
-            break;
+        case Value::Int: rc = sqlite3_bind_int(stmt_, index, value.number); break;
         case Value::Text:
             rc = sqlite3_bind_text(stmt_, index, value.text.data(), static_cast<int>(value.text.size()),
                                    SQLITE_TRANSIENT);

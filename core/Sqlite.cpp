@@ -146,8 +146,8 @@ _detail_t readDetail(const Statement& stmt)
 Sql baseFilter(const query_data& q)
 {
     Sql sql;
-    sql += format("WHERE user_id = {0} AND grade = {1} AND term = {2} AND subject = {3}", q.user_id, q.grade,
-                  q.term, q.subject);
+    sql += format("WHERE user_id = {0} AND grade = {1} AND term = {2} AND subject = {3}", q.user_id, q.grade, q.term,
+                  q.subject);
     if (q.state != -1)
         sql += format(" AND state = {0}", q.state);
     if (q.times != -1)
@@ -183,8 +183,8 @@ void appendKeyword(Sql& sql, const query_data& q)
     if (q.keyword.empty())
         return;
     const std::string& k = q.keyword;
-    const std::string typeName =
-        format("(SELECT id FROM type WHERE user_id = {0} AND name LIKE '%' || ? || '%')", q.user_id);
+    const std::string typeName = format("(SELECT id FROM type WHERE user_id = {0} AND name LIKE '%' || ? || '%')",
+                                        q.user_id);
     sql.add(" AND ( number = ?", {k});
     sql.add(" OR classification IN " + typeName, {k});
     sql.add(" OR point LIKE '%' || ? || '%'", {k});
@@ -356,8 +356,7 @@ int sqlite::writeNumbered(int user_id, int grade, int term, int subject, const S
 {
     return locked(err, [&] {
         sqldb::Transaction tx(db_);
-        if (tx.begin(err) != 0 || bumpSerial(user_id, grade, term, subject, err) != 0 ||
-            sqldb::run(db_, sql, err) != 0)
+        if (tx.begin(err) != 0 || bumpSerial(user_id, grade, term, subject, err) != 0 || sqldb::run(db_, sql, err) != 0)
             return -1;
         return tx.commit(err);
     });
@@ -479,10 +478,9 @@ int sqlite::bumpSerial(int user_id, int grade, int term, int subject, std::strin
     if (!connected(err))
         return -1;
     Sql insert;
-    insert += format(
-        "INSERT INTO serial (user_id,grade,term,subject,number)SELECT {0},{1},{2},{3},0 WHERE NOT EXISTS "
-        "(SELECT * FROM serial WHERE user_id = {4} AND grade = {5} AND term = {6} AND subject = {7})",
-        user_id, grade, term, subject, user_id, grade, term, subject);
+    insert += format("INSERT INTO serial (user_id,grade,term,subject,number)SELECT {0},{1},{2},{3},0 WHERE NOT EXISTS "
+                     "(SELECT * FROM serial WHERE user_id = {4} AND grade = {5} AND term = {6} AND subject = {7})",
+                     user_id, grade, term, subject, user_id, grade, term, subject);
     if (sqldb::run(db_, insert, err) != 0)
         return -1;
     Sql update;
@@ -530,9 +528,9 @@ int sqlite::addType(_type_t type, std::string& err)
 int sqlite::updateType(_type_t type, std::string& err)
 {
     Sql sql;
-    sql.add(format("UPDATE type SET name = ?,[order] = {0}, state = {1} WHERE id = {2}", type.order, type.state,
-                   type.id),
-            {type.name});
+    sql.add(
+        format("UPDATE type SET name = ?,[order] = {0}, state = {1} WHERE id = {2}", type.order, type.state, type.id),
+        {type.name});
     return write(sql, err);
 }
 
@@ -593,8 +591,7 @@ int sqlite::updateUser(int id, std::string username, int sex, std::string studen
     // a number ("007", "1e3") would be turned into one and come back changed, so
     // it goes in as the bytes it is.
     Sql sql;
-    sql.add(format("UPDATE user SET\tusername = ?,sex = {0},student_number = ?,contact = ? WHERE id = {1}", sex,
-                   id),
+    sql.add(format("UPDATE user SET\tusername = ?,sex = {0},student_number = ?,contact = ? WHERE id = {1}", sex, id),
             {Value::blob(username), student_number, contact});
     return write(sql, err);
 }
@@ -680,8 +677,8 @@ int sqlite::addDetail(_detail_t& detail, std::string& err)
                    "questiontype,point,detail_path,score,source,remark,create_date,modify_date)"
                    "SELECT {0},number,{1},{2},{3},0,1,{4},{5},{6},?,?,{7},?,?,DATE(),DATE() FROM serial "
                    "WHERE user_id = {8} AND grade = {9} AND term = {10} AND subject = {11}",
-                   d.user_id, d.grade, d.term, d.subject, d.classification, d.cause, d.questiontype, d.score,
-                   d.user_id, d.grade, d.term, d.subject),
+                   d.user_id, d.grade, d.term, d.subject, d.classification, d.cause, d.questiontype, d.score, d.user_id,
+                   d.grade, d.term, d.subject),
             {d.point, d.detail_path, d.source, d.remark});
     return writeNumbered(d.user_id, d.grade, d.term, d.subject, sql, err);
 }

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "core/IDatabase.h"
-#include "core/SqlStatement.h"
 #include "core/Singleton.h"
+#include "core/SqlStatement.h"
 
 // The question database "database/Lorvane.db" (schema version 4): base data,
 // questions, question numbering and the local user, on one connection.
@@ -40,9 +40,8 @@ public:
     int updateUser(int id, std::string username, int sex, std::string student_number, std::string contact,
                    std::string& err) override;
     int moveDetail(int id, int user_id, int grade, int term, int subject, std::string& err) override;
-    int updateDetail(int id, int state, int times, int classification, int cause, int questiontype,
-                     std::string point, int score, std::string source, std::string remark,
-                     std::string& err) override;
+    int updateDetail(int id, int state, int times, int classification, int cause, int questiontype, std::string point,
+                     int score, std::string source, std::string remark, std::string& err) override;
     int setDetailsState(std::vector<int> ids, int state, std::string& err) override;
     int setDetailsRemark(std::vector<int> ids, std::string remark, std::string& err) override;
     int setDetailsSource(std::vector<int> ids, std::string source, std::string& err) override;
@@ -59,14 +58,13 @@ public:
                      std::string& err) override;
     int getCauseCounts(int user_id, int grade, int term, int subject, std::map<std::string, int>& counts,
                        std::string& err) override;
-    int getStateCounts(int user_id, int grade, int term, int subject,
-                       std::vector<std::tuple<int, int, int>>& counts, std::string& err) override;
+    int getStateCounts(int user_id, int grade, int term, int subject, std::vector<std::tuple<int, int, int>>& counts,
+                       std::string& err) override;
     int getMonthlyAdded(int user_id, int grade, int term, int subject, std::map<std::string, int>& counts,
                         std::string& err) override;
     int getMonthlyMastered(int user_id, int grade, int term, int subject, std::map<std::string, int>& counts,
                            std::string& err) override;
-    int getGradeTermCounts(int user_id, std::vector<std::tuple<int, int, int>>& counts,
-                           std::string& err) override;
+    int getGradeTermCounts(int user_id, std::vector<std::tuple<int, int, int>>& counts, std::string& err) override;
     int getSubjectCounts(int user_id, int grade, int term, bool notMasteredOnly,
                          std::vector<std::tuple<int, int, int>>& counts, std::string& err) override;
 

@@ -81,8 +81,8 @@ int getMacAddress(std::string& mac)
     if (rc != 0)
         return rc;
     char text[32];
-    std::snprintf(text, sizeof text, "%02X-%02X-%02X-%02X-%02X-%02X", bytes[0], bytes[1], bytes[2], bytes[3],
-                  bytes[4], bytes[5]);
+    std::snprintf(text, sizeof text, "%02X-%02X-%02X-%02X-%02X-%02X", bytes[0], bytes[1], bytes[2], bytes[3], bytes[4],
+                  bytes[5]);
     mac = text;
     return 0;
 }
@@ -145,7 +145,8 @@ bool copyDirectory(const QString& srcDir, const QString& dstDir, bool overwrite)
         if (!target.mkdir(target.absolutePath()))
             return false;
     }
-    const QFileInfoList entries = source.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    const QFileInfoList entries = source.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot,
+                                                       QDir::Name | QDir::IgnoreCase);
     for (const QFileInfo& entry : entries) {
         const QString destination = target.filePath(entry.fileName());
         if (entry.isDir()) {

@@ -23,8 +23,14 @@
 
 namespace {
 
-std::string local8(const QString& s) { return s.toLocal8Bit().toStdString(); }
-std::string utf8(const QString& s) { return s.toUtf8().toStdString(); }
+std::string local8(const QString& s)
+{
+    return s.toLocal8Bit().toStdString();
+}
+std::string utf8(const QString& s)
+{
+    return s.toUtf8().toStdString();
+}
 
 // The answer's HTML from its first "<html>" on (the bytes up to the first
 // zero byte); false when the file cannot be read or holds no "<html>".
@@ -72,10 +78,10 @@ void QExportDialog::fillExporter(IWordExport& exporter, int options, const QStri
     exporter.detailSpace = getDetailSpace(questionTypeNames());
     exporter.options = options;
     exporter.topicPath = local8(folder + exportplan::documentName(fileName, QStringLiteral("题目"), topicExtension));
-    exporter.answerPath =
-        local8(folder + exportplan::documentName(fileName, QStringLiteral("答案与解析"), answerExtension));
-    exporter.reappearPath =
-        local8(folder + exportplan::documentName(fileName, QStringLiteral("错题再现"), topicExtension));
+    exporter.answerPath = local8(folder +
+                                 exportplan::documentName(fileName, QStringLiteral("答案与解析"), answerExtension));
+    exporter.reappearPath = local8(folder +
+                                   exportplan::documentName(fileName, QStringLiteral("错题再现"), topicExtension));
     exporter.topics.clear();
     exporter.answers.clear();
     exporter.reappears.clear();

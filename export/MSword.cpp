@@ -10,11 +10,11 @@
 #include <cmath>
 #include <set>
 
+#include "export/TempFolder.h"
 #include "export/docx/BlankDocument.h"
 #include "export/docx/Media.h"
 #include "export/docx/Package.h"
 #include "export/docx/TemplateFields.h"
-#include "export/TempFolder.h"
 #include "export/office/Soffice.h"
 
 MSword::MSword() = default;
@@ -61,9 +61,15 @@ void MSword::typeParagraph()
     paragraphs_.push_back(std::move(next));
 }
 
-void MSword::moveToEnd() { selected_ = false; }
+void MSword::moveToEnd()
+{
+    selected_ = false;
+}
 
-void MSword::selectLine() { selected_ = true; }
+void MSword::selectLine()
+{
+    selected_ = true;
+}
 
 void MSword::setAlignment(int kind)
 {

@@ -30,7 +30,10 @@
 
 namespace {
 
-QString documentsFolder() { return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation); }
+QString documentsFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+}
 
 QHBoxLayout* radioRow(QButtonGroup* group, const QStringList& texts, QWidget* parent)
 {
@@ -90,7 +93,8 @@ void QExportDialog::buildForm()
 
     typeGroup_ = new QButtonGroup(this);
     typeGroup_->setExclusive(true);
-    form->addRow(QStringLiteral("导出类型"), radioRow(typeGroup_, {QStringLiteral("原题重做"), QStringLiteral("错题再现")}, this));
+    form->addRow(QStringLiteral("导出类型"),
+                 radioRow(typeGroup_, {QStringLiteral("原题重做"), QStringLiteral("错题再现")}, this));
     connect(typeGroup_, &QButtonGroup::idClicked, this, &QExportDialog::buttonClicked_type);
 
     optionGroup_ = new QButtonGroup(this);
@@ -276,13 +280,25 @@ std::vector<std::string> QExportDialog::questionTypeNames() const
     return names;
 }
 
-void QExportDialog::buttonClicked_type(int id) { setIniValue(QStringLiteral("export_type"), id); }
+void QExportDialog::buttonClicked_type(int id)
+{
+    setIniValue(QStringLiteral("export_type"), id);
+}
 
-void QExportDialog::buttonClicked_order(int id) { setIniValue(QStringLiteral("export_order"), id); }
+void QExportDialog::buttonClicked_order(int id)
+{
+    setIniValue(QStringLiteral("export_order"), id);
+}
 
-void QExportDialog::buttonClicked_option(int) { setIniValue(QStringLiteral("export_options"), optionMask()); }
+void QExportDialog::buttonClicked_option(int)
+{
+    setIniValue(QStringLiteral("export_options"), optionMask());
+}
 
-void QExportDialog::title_textChanged(QString text) { setIniValue(QStringLiteral("export_title"), text); }
+void QExportDialog::title_textChanged(QString text)
+{
+    setIniValue(QStringLiteral("export_title"), text);
+}
 
 void QExportDialog::clicked_btn_space()
 {

@@ -64,16 +64,28 @@ WordProcessing::WordProcessing()
 
 WordProcessing::~WordProcessing() = default;
 
-int WordProcessing::exportTopic(std::string& err) { return run(Kind::Topic, err); }
-int WordProcessing::exportAnswer(std::string& err) { return run(Kind::Answer, err); }
-int WordProcessing::exportReappear(std::string& err) { return run(Kind::Reappear, err); }
+int WordProcessing::exportTopic(std::string& err)
+{
+    return run(Kind::Topic, err);
+}
+int WordProcessing::exportAnswer(std::string& err)
+{
+    return run(Kind::Answer, err);
+}
+int WordProcessing::exportReappear(std::string& err)
+{
+    return run(Kind::Reappear, err);
+}
 
 int WordProcessing::run(Kind kind, std::string& err)
 {
-    const std::string& templatePath =
-        kind == Kind::Topic ? topicTemplate : kind == Kind::Answer ? answerTemplate : reappearTemplate;
+    const std::string& templatePath = kind == Kind::Topic    ? topicTemplate
+                                      : kind == Kind::Answer ? answerTemplate
+                                                             : reappearTemplate;
     const std::string& outputPath = kind == Kind::Topic ? topicPath : kind == Kind::Answer ? answerPath : reappearPath;
-    const bool empty = kind == Kind::Topic ? topics.empty() : kind == Kind::Answer ? answers.empty() : reappears.empty();
+    const bool empty = kind == Kind::Topic    ? topics.empty()
+                       : kind == Kind::Answer ? answers.empty()
+                                              : reappears.empty();
     if (templatePath.empty()) {
         err = "模板为空";
         return -1;

@@ -10,7 +10,10 @@
 
 namespace {
 
-QString fromUtf8(const std::string& s) { return QString::fromUtf8(s.c_str(), static_cast<int>(s.size())); }
+QString fromUtf8(const std::string& s)
+{
+    return QString::fromUtf8(s.c_str(), static_cast<int>(s.size()));
+}
 
 // The line recipe: formats the line just typed and starts the next one.
 void finishLine(MSword& word, int alignment, int size)
@@ -39,7 +42,10 @@ int saveAndClose(MSword& word, const std::string& path, std::string& err)
 WordProcessing2::WordProcessing2() = default;
 WordProcessing2::~WordProcessing2() = default;
 
-const char* WordProcessing2::noWordText() { return "导出word失败，请确保已安装Microsoft Office Word软件"; }
+const char* WordProcessing2::noWordText()
+{
+    return "导出word失败，请确保已安装Microsoft Office Word软件";
+}
 
 QString WordProcessing2::heading(const char* word) const
 {
@@ -73,7 +79,7 @@ int WordProcessing2::exportReappear(std::string& err)
     }
     word.typeText(heading("错题再现"));
     finishLine(word, 0, 16);
-    static const char* const patterns[] = {"分值：%1    ", "类别：%1    ", "考点：%1    ",
+    static const char* const patterns[] = {"分值：%1    ",     "类别：%1    ", "考点：%1    ",
                                            "错误原因：%1    ", "来源：%1    ", "备注：%1    "};
     for (const _answer_t& a : reappears) {
         word.typeText(QStringLiteral("编号：%1    ").arg(a.number));
@@ -94,8 +100,8 @@ int WordProcessing2::exportReappear(std::string& err)
 QString WordProcessing2::answerPage() const
 {
     QDomDocument page;
-    page.appendChild(page.createProcessingInstruction(QStringLiteral("xml"),
-                                                      QStringLiteral("version=\"1.0\" encoding=\"UTF-8\"")));
+    page.appendChild(
+        page.createProcessingInstruction(QStringLiteral("xml"), QStringLiteral("version=\"1.0\" encoding=\"UTF-8\"")));
     QDomElement html = page.createElement(QStringLiteral("html"));
     page.appendChild(html);
     html.appendChild(page.createElement(QStringLiteral("head")));

@@ -21,10 +21,10 @@
 
 #include "core/AppContext.h"
 #include "core/SettingsKeys.h"
-#include "library/SearchWidget.h"
-#include "service/WebAddress.h"
-#include "service/Infomation.h"
 #include "core/Sqlite.h"
+#include "library/SearchWidget.h"
+#include "service/Infomation.h"
+#include "service/WebAddress.h"
 #include "ui/AwaitTask.h"
 #include "ui/Modal.h"
 #include "ui/QMessageBoxBase.h"
@@ -107,9 +107,8 @@ DetailcListWidget::DetailcListWidget(QWidget* parent, bool compactForm)
     tableWidget->verticalHeader()->setMinimumSectionSize(18);
     tableWidget->verticalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     tableWidget->setHorizontalHeaderLabels({QString(), QStringLiteral("编号"), QStringLiteral("掌握情况"),
-                                            QStringLiteral("类别"), QStringLiteral("考点"),
-                                            QStringLiteral("错误原因"), QStringLiteral("题型"),
-                                            QStringLiteral("分值"), QStringLiteral("题目来源"),
+                                            QStringLiteral("类别"), QStringLiteral("考点"), QStringLiteral("错误原因"),
+                                            QStringLiteral("题型"), QStringLiteral("分值"), QStringLiteral("题目来源"),
                                             QStringLiteral("备注"), QStringLiteral("修改日期")});
     QHeaderView* header = tableWidget->horizontalHeader();
     header->setDefaultAlignment(Qt::AlignHCenter);
@@ -213,9 +212,11 @@ int DetailcListWidget::queryCount(int& count, std::string& err)
     IDatabase* db = Singleton<sqlite>::instance();
     int found = 0;
     const bool exact = exactMode;
-    const int rc = awaitTask([db, q, exact, &found, &err] {
-        return exact ? db->countDetails(q, found, err) : db->countSearchDetails(q, found, err);
-    }, err);
+    const int rc = awaitTask(
+        [db, q, exact, &found, &err] {
+            return exact ? db->countDetails(q, found, err) : db->countSearchDetails(q, found, err);
+        },
+        err);
     if (rc != 0)
         return -1;
     count = found;
@@ -228,9 +229,11 @@ int DetailcListWidget::queryPage(int offset, std::vector<_detail_t>& list, std::
     IDatabase* db = Singleton<sqlite>::instance();
     std::vector<_detail_t> page;
     const bool exact = exactMode;
-    const int rc = awaitTask([db, q, exact, &page, &err] {
-        return exact ? db->queryDetails(q, page, err) : db->searchDetails(q, page, err);
-    }, err);
+    const int rc = awaitTask(
+        [db, q, exact, &page, &err] {
+            return exact ? db->queryDetails(q, page, err) : db->searchDetails(q, page, err);
+        },
+        err);
     if (rc != 0)
         return -1;
     list.swap(page);
@@ -371,9 +374,15 @@ void DetailcListWidget::clearContents()
     tableWidget->clearContents();
 }
 
-void DetailcListWidget::setPoint(std::string value) { point = std::move(value); }
+void DetailcListWidget::setPoint(std::string value)
+{
+    point = std::move(value);
+}
 
-void DetailcListWidget::setSearchMode(bool bExact) { exactMode = bExact; }
+void DetailcListWidget::setSearchMode(bool bExact)
+{
+    exactMode = bExact;
+}
 
 void DetailcListWidget::hideHeader()
 {
@@ -419,8 +428,8 @@ void DetailcListWidget::btnSearch_clicked_more()
     SearchWidget dialog(nullptr);
     if (modal::exec(dialog) == 0)
         return;
-    dialog.getCondition(number_from, number_to, classification, point, cause, questiontype, source, remark,
-                        date_from, date_to);
+    dialog.getCondition(number_from, number_to, classification, point, cause, questiontype, source, remark, date_from,
+                        date_to);
     exactMode = true;
     editSearch->setText(QStringLiteral("精确查询"));
     loadData();

@@ -129,14 +129,16 @@ void DetailcListWidget::itemDoubleClicked(QTableWidgetItem*)
         [this](int moved) { emit rowChanged(moved); });
 }
 
-void DetailcListWidget::menu_open_triggered() { itemDoubleClicked(nullptr); }
+void DetailcListWidget::menu_open_triggered()
+{
+    itemDoubleClicked(nullptr);
+}
 
 void DetailcListWidget::menu_delete_triggered()
 {
     const std::vector<int> rows = targetRows();
-    const auto notMastered = std::count_if(rows.begin(), rows.end(), [this](int r) {
-        return pageDetails[static_cast<size_t>(r)].state == 0;
-    });
+    const auto notMastered = std::count_if(rows.begin(), rows.end(),
+                                           [this](int r) { return pageDetails[static_cast<size_t>(r)].state == 0; });
     const QString question = QStringLiteral("是否将这%1道题目删除？其中%2道题目为未掌握")
                                  .arg(static_cast<int>(rows.size()))
                                  .arg(static_cast<int>(notMastered));
@@ -180,8 +182,7 @@ void DetailcListWidget::changeText(const QString& title, const QString& label,
         return;
     const std::vector<int> rows = targetRows();
     const QString text = input.textValue();
-    const QString question =
-        QStringLiteral("是否将这%1项更改为 %2？").arg(static_cast<int>(rows.size())).arg(text);
+    const QString question = QStringLiteral("是否将这%1项更改为 %2？").arg(static_cast<int>(rows.size())).arg(text);
     if (QMessageBoxBase::question(this, QStringLiteral("更改确认"), question) != 1)
         return;
     const std::vector<int> ids = idsOf(rows);
@@ -266,7 +267,10 @@ void DetailcListWidget::menu_exportAll_triggered()
     openExportDialog(list, QStringLiteral("导出全部"));
 }
 
-void DetailcListWidget::btnExport_clicked() { menu_exportAll_triggered(); }
+void DetailcListWidget::btnExport_clicked()
+{
+    menu_exportAll_triggered();
+}
 
 void DetailcListWidget::btnImport_clicked()
 {

@@ -8,8 +8,7 @@
 #include "core/Sqlite.h"
 #include "ui/QMessageBoxBase.h"
 
-DetailcListWidget_statisticsPoint::DetailcListWidget_statisticsPoint(QWidget* parent)
-    : DetailcListWidget(parent, true)
+DetailcListWidget_statisticsPoint::DetailcListWidget_statisticsPoint(QWidget* parent) : DetailcListWidget(parent, true)
 {
     if (btnExport)
         btnExport->setText(QStringLiteral("导出当前考点"));
@@ -41,6 +40,7 @@ void DetailcListWidget_statisticsPoint::btnexport_hotPoints_clicked()
     }
     if (list.empty())
         return;
-    std::stable_sort(list.begin(), list.end(), [](const _detail_t& a, const _detail_t& b) { return a.number < b.number; });
+    std::stable_sort(list.begin(), list.end(),
+                     [](const _detail_t& a, const _detail_t& b) { return a.number < b.number; });
     openExportDialog(list, QStringLiteral("导出全部考点"));
 }

@@ -164,9 +164,7 @@ void SearchWidget::btn_OK_clicked()
     const QDate start = dateFrom->date();
     const QDate end = dateTo->date();
 
-    auto refuse = [this](const QString& text) {
-        QMessageBoxBase::information(this, QStringLiteral("提示"), text);
-    };
+    auto refuse = [this](const QString& text) { QMessageBoxBase::information(this, QStringLiteral("提示"), text); };
 
     if (!from.isEmpty()) {
         if (to.isEmpty()) {

@@ -63,8 +63,7 @@ void applyMonthWindow(std::map<std::string, int>& counts, int year, int month)
     }
 }
 
-MonthlySeries monthlySeries(std::map<std::string, int> added, std::map<std::string, int> mastered, int year,
-                            int month)
+MonthlySeries monthlySeries(std::map<std::string, int> added, std::map<std::string, int> mastered, int year, int month)
 {
     applyMonthWindow(added, year, month);
     applyMonthWindow(mastered, year, month);
@@ -115,8 +114,7 @@ QString shareText(int n, int count)
 std::vector<std::pair<std::string, double>> rankPoints(const std::map<std::string, double>& points)
 {
     std::vector<std::pair<std::string, double>> ranked(points.begin(), points.end());
-    std::stable_sort(ranked.begin(), ranked.end(),
-                     [](const auto& a, const auto& b) { return a.second > b.second; });
+    std::stable_sort(ranked.begin(), ranked.end(), [](const auto& a, const auto& b) { return a.second > b.second; });
     return ranked;
 }
 

@@ -47,8 +47,7 @@ struct MonthlySeries {
     std::vector<double> added;
     std::vector<double> mastered;
 };
-MonthlySeries monthlySeries(std::map<std::string, int> added, std::map<std::string, int> mastered, int year,
-                            int month);
+MonthlySeries monthlySeries(std::map<std::string, int> added, std::map<std::string, int> mastered, int year, int month);
 
 // A folder size as "1.50M": G above 1073741824 bytes, M above 1048576, else K;
 // two decimals.

@@ -49,8 +49,7 @@ void statisticsImportNumber::resultReady()
     }
     const QDate today = QDate::currentDate();
     // Both series over the same months, so every bar stands under its label.
-    const statistics::MonthlySeries series =
-        statistics::monthlySeries(added_, mastered_, today.year(), today.month());
+    const statistics::MonthlySeries series = statistics::monthlySeries(added_, mastered_, today.year(), today.month());
     statistics::showChartImage(label_, statistics::drawMonthly(series));
     update();
 }

@@ -27,8 +27,8 @@ bool sameText(const std::string& a, const std::string& b)
 
 }  // namespace
 
-std::string readProfileString(const std::string& section, const std::string& key,
-                              const std::string& defaultValue, const std::string& fileName)
+std::string readProfileString(const std::string& section, const std::string& key, const std::string& defaultValue,
+                              const std::string& fileName)
 {
     std::ifstream in(fileName, std::ios::binary);
     if (!in)

@@ -9,7 +9,7 @@ namespace platform {
 // taken whole (everything after the first '=' on the line, outer blanks
 // removed, one pair of enclosing quotes removed). defaultValue when the file,
 // the section or the key is missing.
-std::string readProfileString(const std::string& section, const std::string& key,
-                              const std::string& defaultValue, const std::string& fileName);
+std::string readProfileString(const std::string& section, const std::string& key, const std::string& defaultValue,
+                              const std::string& fileName);
 
 }  // namespace platform

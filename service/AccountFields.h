@@ -33,8 +33,8 @@ inline QLineEdit* makePasswordField(QWidget* parent, const char* objectName,
     QLineEdit* field = makeTextField(parent, objectName, 20);
     field->setEchoMode(QLineEdit::Password);
     field->setAttribute(Qt::WA_InputMethodEnabled, true);
-    field->setToolTip(QStringLiteral(
-        "<ul><li>不能包含空格</li><li>长度6-20个字符</li><li>只能包含数字、字母 '-' '_' '.'</li></ul>"));
+    field->setToolTip(
+        QStringLiteral("<ul><li>不能包含空格</li><li>长度6-20个字符</li><li>只能包含数字、字母 '-' '_' '.'</li></ul>"));
     field->setValidator(new QRegularExpressionValidator(QRegularExpression(pattern), field));
     return field;
 }

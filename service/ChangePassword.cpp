@@ -12,8 +12,7 @@
 #include "ui/AwaitTask.h"
 #include "ui/QMessageBoxBase.h"
 
-ChangePassword::ChangePassword(QWidget* parent)
-    : QDialogBase(parent)
+ChangePassword::ChangePassword(QWidget* parent) : QDialogBase(parent)
 {
     setWindowTitle(QStringLiteral("修改密码"));
     QVBoxLayout* layout = new QVBoxLayout();

@@ -17,7 +17,7 @@
 
 namespace {
 const char kSendText[] = "获取验证码";
-}
+}  // namespace
 
 SmsCode::SmsCode(QWidget* owner, QLineEdit* phone, QPushButton* send, std::function<void()> timeSlot)
     : owner_(owner), phone_(phone), send_(send), timeSlot_(std::move(timeSlot))
@@ -45,8 +45,8 @@ void SmsCode::send()
     const std::string number = phone.toStdString();
     const std::string code = code_;
     std::string msg;
-    const int result =
-        awaitTask([number, code, &msg] { return Singleton<httpUtil>::instance()->sendSMS(number, code, msg); }, msg);
+    const int result = awaitTask(
+        [number, code, &msg] { return Singleton<httpUtil>::instance()->sendSMS(number, code, msg); }, msg);
     if (result != 0) {
         QMessageBoxBase::information(owner_, QStringLiteral("提示"), QString::fromUtf8(msg.c_str()));
         return;

@@ -31,8 +31,7 @@ QRadioButton* sexButton(QWidget* parent, const char* name, const QString& icon)
 
 }  // namespace
 
-UserInfomation::UserInfomation(QWidget* parent)
-    : QDialogBase(parent)
+UserInfomation::UserInfomation(QWidget* parent) : QDialogBase(parent)
 {
     setWindowTitle(QStringLiteral("个人帐户"));
     resize(400, 0);
@@ -116,9 +115,7 @@ void UserInfomation::on_pushButton_save_clicked()
 
     std::string err;
     const int result = awaitTask(
-        [=, &err] {
-            return Singleton<sqlite>::instance()->updateUser(id, username, sex, studentNumber, contact, err);
-        },
+        [=, &err] { return Singleton<sqlite>::instance()->updateUser(id, username, sex, studentNumber, contact, err); },
         err);
     if (result != 0) {
         QMessageBoxBase::information(this, QStringLiteral("提示"), QString::fromUtf8(err.c_str()));

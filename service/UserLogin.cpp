@@ -39,8 +39,7 @@ bool encipherRememberedPassword(const QString& password, QByteArray& out)
     return true;
 }
 
-UserLogin::UserLogin(QWidget* parent)
-    : QDialogBase(parent)
+UserLogin::UserLogin(QWidget* parent) : QDialogBase(parent)
 {
     setWindowTitle(QStringLiteral("用户登录"));
 
@@ -127,11 +126,9 @@ void UserLogin::on_btn_login_clicked()
     _user_t received;
     std::string msg;
     httpUtil* client = Singleton<httpUtil>::instance();
-    const int result = awaitTask(
-        [client, account, passwordDigest, &received, &msg] {
-            return client->userLogin(account, passwordDigest, received, msg);
-        },
-        msg);
+    const int result = awaitTask([client, account, passwordDigest, &received,
+                                  &msg] { return client->userLogin(account, passwordDigest, received, msg); },
+                                 msg);
     if (result != 0) {
         showError(QString::fromUtf8(msg.c_str()));
         return;

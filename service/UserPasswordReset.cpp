@@ -13,13 +13,10 @@
 #include "ui/QMessageBoxBase.h"
 
 UserPasswordReset::UserPasswordReset(QWidget* parent)
-    : QDialogBase(parent),
-      phone_(makeDigitField(this, "lineEdit_userID", 11)),
-      sms_code_(makeDigitField(this, "lineEdit_SMS", 4)),
-      mark_(new QLabel(this)),
+    : QDialogBase(parent), phone_(makeDigitField(this, "lineEdit_userID", 11)),
+      sms_code_(makeDigitField(this, "lineEdit_SMS", 4)), mark_(new QLabel(this)),
       send_(new QPushButton(QStringLiteral("获取验证码"), this)),
-      reset_(new QPushButton(QStringLiteral("重置密码"), this)),
-      sms_(this, phone_, send_, [this] { time_slot(); })
+      reset_(new QPushButton(QStringLiteral("重置密码"), this)), sms_(this, phone_, send_, [this] { time_slot(); })
 {
     setWindowTitle(QStringLiteral("重置密码"));
     sms_code_->setPlaceholderText(QString());
@@ -90,8 +87,8 @@ void UserPasswordReset::on_pushButton_reset_clicked()
 
     const std::string userID = phone.toStdString();
     std::string msg;
-    const int result =
-        awaitTask([userID, &msg] { return Singleton<httpUtil>::instance()->resetPassword(userID, msg); }, msg);
+    const int result = awaitTask([userID, &msg] { return Singleton<httpUtil>::instance()->resetPassword(userID, msg); },
+                                 msg);
     if (result != 0) {
         QMessageBoxBase::information(this, QStringLiteral("提示"), QString::fromUtf8(msg.c_str()));
         return;

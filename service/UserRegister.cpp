@@ -18,12 +18,9 @@
 #include "ui/StyledPaint.h"
 
 UserRegister::UserRegister(QWidget* parent)
-    : QDialogBase(parent),
-      phone_(makeDigitField(this, "lineEdit_userID", 11)),
-      sms_code_(makeDigitField(this, "lineEdit_SMS", 4)),
-      mark_(new QLabel(this)),
-      send_(new QPushButton(QStringLiteral("获取验证码"), this)),
-      sms_(this, phone_, send_, [this] { time_slot(); })
+    : QDialogBase(parent), phone_(makeDigitField(this, "lineEdit_userID", 11)),
+      sms_code_(makeDigitField(this, "lineEdit_SMS", 4)), mark_(new QLabel(this)),
+      send_(new QPushButton(QStringLiteral("获取验证码"), this)), sms_(this, phone_, send_, [this] { time_slot(); })
 {
     setWindowTitle(QStringLiteral("用户注册"));
     mark_->setObjectName(QStringLiteral("label_smsMark"));

@@ -18,8 +18,7 @@ const int kMaxLength = 200;
 const int kMinLength = 10;
 }  // namespace
 
-UserSuggestion::UserSuggestion(QWidget* parent)
-    : QDialogBase(parent)
+UserSuggestion::UserSuggestion(QWidget* parent) : QDialogBase(parent)
 {
     setWindowTitle(QStringLiteral("意见反馈"));
     QVBoxLayout* layout = new QVBoxLayout();

@@ -16,8 +16,7 @@
 #include "ui/AwaitTask.h"
 #include "ui/QMessageBoxBase.h"
 
-UsrDelete::UsrDelete(QWidget* parent)
-    : QDialogBase(parent)
+UsrDelete::UsrDelete(QWidget* parent) : QDialogBase(parent)
 {
     setWindowTitle(QStringLiteral("注销帐户"));
     QVBoxLayout* layout = new QVBoxLayout();
@@ -63,8 +62,8 @@ void UsrDelete::on_pushButton_usrDelete_clicked()
     const int id = context->user.id;
     const std::string digest = getMd5(password_->text()).toStdString();
     std::string msg;
-    const int result =
-        awaitTask([=, &msg] { return Singleton<httpUtil>::instance()->deleteUser(id, digest, msg); }, msg);
+    const int result = awaitTask([=, &msg] { return Singleton<httpUtil>::instance()->deleteUser(id, digest, msg); },
+                                 msg);
     if (result != 0) {
         QMessageBoxBase::information(this, QStringLiteral("提示"), QString::fromUtf8(msg.c_str()));
         return;

@@ -5,8 +5,7 @@
 #include <QPen>
 #include <QTime>
 
-VerificationCodeLabel::VerificationCodeLabel(QWidget* parent)
-    : QLabel(parent)
+VerificationCodeLabel::VerificationCodeLabel(QWidget* parent) : QLabel(parent)
 {
     const QTime now = QTime::currentTime();
     random_.seed(static_cast<quint32>(now.msec() + now.second() * 1000));

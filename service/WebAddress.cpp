@@ -19,7 +19,10 @@ QUrl webUrl(const QString& address)
 
 }  // namespace
 
-bool isWebAddress(const QString& address) { return !webUrl(address).isEmpty(); }
+bool isWebAddress(const QString& address)
+{
+    return !webUrl(address).isEmpty();
+}
 
 bool openWebAddress(const QString& address)
 {

@@ -7,10 +7,7 @@
 #include "core/SettingsKeys.h"
 #include "core/Utils.h"
 
-WorkerClient::WorkerClient(QObject* parent)
-    : QObject(parent)
-{
-}
+WorkerClient::WorkerClient(QObject* parent) : QObject(parent) {}
 
 void WorkerClient::doWork()
 {

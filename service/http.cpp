@@ -203,9 +203,8 @@ int http::download(std::string path, std::string fileName, std::string dir, std:
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
     curl_easy_getinfo(curl, CURLINFO_SPEED_DOWNLOAD_T, &speed);
     curl_easy_getinfo(curl, CURLINFO_TOTAL_TIME_T, &total);
-    std::fprintf(stderr, "Speed: %" PRId64 " bytes/sec during %" PRId64 ".%06ld seconds\n",
-                 static_cast<int64_t>(speed), static_cast<int64_t>(total / 1000000),
-                 static_cast<long>(total % 1000000));
+    std::fprintf(stderr, "Speed: %" PRId64 " bytes/sec during %" PRId64 ".%06ld seconds\n", static_cast<int64_t>(speed),
+                 static_cast<int64_t>(total / 1000000), static_cast<long>(total % 1000000));
 
     const bool written = std::fclose(file) == 0;
     if (status != 200) {

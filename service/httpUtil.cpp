@@ -96,8 +96,7 @@ int exchange(httpUtil& client, const std::string& path, const Json::Value& reque
         std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
         Json::Value root;
         std::string errors;
-        if (!reader->parse(response.data(), response.data() + response.size(), &root, &errors)
-            || !root.isObject()) {
+        if (!reader->parse(response.data(), response.data() + response.size(), &root, &errors) || !root.isObject()) {
             msg = kParseError;
             return -1;
         }
@@ -154,8 +153,8 @@ int httpUtil::getVersion(int app_type, _version_t& out, std::string& msg)
     request["app_type"] = app_type;
     return exchange(*this, "/getVersion", request, msg, [&out](const Json::Value& data) {
         _version_t read;
-        if (!readText(data, "version", read.version) || !readText(data, "title", read.title)
-            || !readText(data, "url", read.url) || !readLines(data, "information", read.information))
+        if (!readText(data, "version", read.version) || !readText(data, "title", read.title) ||
+            !readText(data, "url", read.url) || !readLines(data, "information", read.information))
             return false;
         out.version = read.version;
         out.title = read.title;
@@ -171,8 +170,8 @@ int httpUtil::getAdvertisement(int app_type, _advertisement_t& out, std::string&
     request["app_type"] = app_type;
     return exchange(*this, "/getAdvertisement", request, msg, [&out](const Json::Value& data) {
         _advertisement_t read;
-        if (!readText(data, "title", read.title) || !readText(data, "url", read.url)
-            || !readLines(data, "information", read.information))
+        if (!readText(data, "title", read.title) || !readText(data, "url", read.url) ||
+            !readLines(data, "information", read.information))
             return false;
         out.title = read.title;
         out.url = read.url;
@@ -196,13 +195,13 @@ int httpUtil::userLogin(std::string userID, std::string password, _user_t& user,
     request["password"] = password;
     return exchange(*this, "/userLogin", request, msg, [this, &user](const Json::Value& data) {
         _user_t read;
-        if (!readInt(data, "id", read.id) || !readText(data, "userID", read.userID)
-            || !readInt(data, "id_type", read.id_type) || !readInt(data, "user_type", read.user_type)
-            || !readText(data, "password", read.password) || !readText(data, "username", read.username)
-            || !readInt(data, "sex", read.sex) || !readInt(data, "school_id", read.school_id)
-            || !readText(data, "contact", read.contact) || !readText(data, "student_number", read.student_number)
-            || !readText(data, "registration_time", read.registration_time)
-            || !readText(data, "login_time", read.login_time))
+        if (!readInt(data, "id", read.id) || !readText(data, "userID", read.userID) ||
+            !readInt(data, "id_type", read.id_type) || !readInt(data, "user_type", read.user_type) ||
+            !readText(data, "password", read.password) || !readText(data, "username", read.username) ||
+            !readInt(data, "sex", read.sex) || !readInt(data, "school_id", read.school_id) ||
+            !readText(data, "contact", read.contact) || !readText(data, "student_number", read.student_number) ||
+            !readText(data, "registration_time", read.registration_time) ||
+            !readText(data, "login_time", read.login_time))
             return false;
         user = read;
         setToken(read.password);
@@ -210,9 +209,8 @@ int httpUtil::userLogin(std::string userID, std::string password, _user_t& user,
     });
 }
 
-int httpUtil::userRegister(std::string userID, int id_type, int user_type, std::string password,
-                           std::string username, int sex, std::string student_number, std::string contact,
-                           std::string& msg)
+int httpUtil::userRegister(std::string userID, int id_type, int user_type, std::string password, std::string username,
+                           int sex, std::string student_number, std::string contact, std::string& msg)
 {
     Json::Value request(Json::objectValue);
     request["userID"] = userID;
@@ -258,8 +256,7 @@ int httpUtil::deleteUser(int id, std::string password, std::string& msg)
     return exchange(*this, "/deleteUser", request, msg);
 }
 
-int httpUtil::fileDownload(int userId, std::string detailPath, std::string fileName, std::string dir,
-                           std::string& msg)
+int httpUtil::fileDownload(int userId, std::string detailPath, std::string fileName, std::string dir, std::string& msg)
 {
     const std::string path = format("/fileDownload/{0}/{1}/{2}", userId, detailPath, fileName);
     return download(path, fileName, dir, msg) == 0 ? 0 : -1;

@@ -34,8 +34,8 @@ public:
     void loadAddress();
 
     int addUserInfo(std::string mac, int app_type, std::string app_version, std::string machine_name,
-                    std::string username, int sex, std::string grade, std::string term,
-                    std::string student_number, std::string contact, int import_times, std::string& msg);
+                    std::string username, int sex, std::string grade, std::string term, std::string student_number,
+                    std::string contact, int import_times, std::string& msg);
     int getVersion(int app_type, _version_t& out, std::string& msg);
     int getAdvertisement(int app_type, _advertisement_t& out, std::string& msg);
     int addSuggest(std::string mac, std::string suggest, std::string& msg);

@@ -5,8 +5,7 @@
 
 #include "transfer/QThumbnail.h"
 
-FileReceiveWidget::FileReceiveWidget(QWidget* parent)
-    : QWidget(parent)
+FileReceiveWidget::FileReceiveWidget(QWidget* parent) : QWidget(parent)
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -12,8 +12,7 @@
 #include "transfer/QRcodeImage.h"
 #include "ui/Modal.h"
 
-QRcodeDialog::QRcodeDialog(QWidget* parent)
-    : QDialogBase(parent)
+QRcodeDialog::QRcodeDialog(QWidget* parent) : QDialogBase(parent)
 {
     setButtons(buttons() | 16);
     setWindowTitle(QStringLiteral("扫码"));

@@ -30,8 +30,9 @@ QString pictureFile()
 
 QStringList arguments(const QString& data)
 {
-    return {QStringLiteral("-o"), pictureFile(), QStringLiteral("-b"), QStringLiteral("58"),
-            QStringLiteral("--scale=3"), QStringLiteral("-d"), data};
+    return {
+        QStringLiteral("-o"), pictureFile(), QStringLiteral("-b"), QStringLiteral("58"), QStringLiteral("--scale=3"),
+        QStringLiteral("-d"), data};
 }
 
 QString program()

@@ -15,9 +15,7 @@
 #include "ui/Modal.h"
 #include "ui/QMessageBoxBase.h"
 
-QRcodeWidget::QRcodeWidget(QWidget* parent)
-    : QWidget(parent)
-    , port_(transfer::endpoint().port)
+QRcodeWidget::QRcodeWidget(QWidget* parent) : QWidget(parent), port_(transfer::endpoint().port)
 {
     auto* layout = new QVBoxLayout(this);
     picture_ = new QLabel(this);

@@ -15,8 +15,7 @@
 
 #include "ui/QMessageBoxBase.h"
 
-QThumbnail::QThumbnail(QWidget* parent)
-    : QWidget(parent)
+QThumbnail::QThumbnail(QWidget* parent) : QWidget(parent)
 {
     setupList();
     connect(list_, &QListWidget::currentRowChanged, this, &QThumbnail::currentRowChanged);
@@ -155,11 +154,14 @@ QMenu* QThumbnail::createContextMenu()
         return menu;
     }
     if (movable_) {
-        connect(menu->addAction(QStringLiteral("上移")), &QAction::triggered, this, [this] { menu_moveup_triggered(); });
-        connect(menu->addAction(QStringLiteral("下移")), &QAction::triggered, this, [this] { menu_movedown_triggered(); });
+        connect(menu->addAction(QStringLiteral("上移")), &QAction::triggered, this,
+                [this] { menu_moveup_triggered(); });
+        connect(menu->addAction(QStringLiteral("下移")), &QAction::triggered, this,
+                [this] { menu_movedown_triggered(); });
     }
     if (!list_->selectedItems().isEmpty())
-        connect(menu->addAction(QStringLiteral("删除")), &QAction::triggered, this, [this] { menu_delete_triggered(); });
+        connect(menu->addAction(QStringLiteral("删除")), &QAction::triggered, this,
+                [this] { menu_delete_triggered(); });
     connect(menu->addAction(QStringLiteral("清空")), &QAction::triggered, this, [this] { menu_clear_triggered(); });
     return menu;
 }

@@ -11,7 +11,6 @@
 
 #include "core/Utils.h"
 
-
 namespace {
 
 const char* const kParseError = "parse json error";
@@ -44,10 +43,7 @@ UploadReceiver::Result failure(const std::string& why)
 
 }  // namespace
 
-UploadReceiver::UploadReceiver(QString folder)
-    : folder_(std::move(folder))
-{
-}
+UploadReceiver::UploadReceiver(QString folder) : folder_(std::move(folder)) {}
 
 UploadReceiver::Result UploadReceiver::receive(const std::string& uri, const char* body, size_t length)
 {

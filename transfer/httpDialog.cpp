@@ -11,11 +11,11 @@
 #include "transfer/runHttpServer.h"
 
 httpDialog::httpDialog(const QString& root, QWidget* parent)
-    : QDialogBase(parent)
-    , root_((root.isEmpty() ? QCoreApplication::applicationDirPath() + QStringLiteral("/upload") : root)
+    : QDialogBase(parent),
+      root_((root.isEmpty() ? QCoreApplication::applicationDirPath() + QStringLiteral("/upload") : root)
                 .toUtf8()
-                .toStdString())
-    , receiver_(QDir::current().absoluteFilePath(QStringLiteral("tmp")))
+                .toStdString()),
+      receiver_(QDir::current().absoluteFilePath(QStringLiteral("tmp")))
 {
     setWindowTitle(QStringLiteral("手机上传"));
     auto* layout = new QVBoxLayout;
@@ -90,8 +90,8 @@ void httpDialog::slot_get_document(QString path)
 
 void httpDialog::slot_requestFun(QString path, QByteArray ba)
 {
-    const UploadReceiver::Result result =
-        receiver_.receive(path.toStdString(), ba.constData(), static_cast<size_t>(ba.size()));
+    const UploadReceiver::Result result = receiver_.receive(path.toStdString(), ba.constData(),
+                                                            static_cast<size_t>(ba.size()));
     if (result.kind == UploadReceiver::Kind::File)
         receive_->request_uploadfile(result.path);
     else if (result.kind == UploadReceiver::Kind::Count)

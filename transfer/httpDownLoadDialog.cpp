@@ -55,8 +55,7 @@ QDateTime createdAt(const QFileInfo& info)
 
 }  // namespace
 
-httpDownLoadDialog::httpDownLoadDialog(QWidget* parent)
-    : QDialogBase(parent)
+httpDownLoadDialog::httpDownLoadDialog(QWidget* parent) : QDialogBase(parent)
 {
     setWindowTitle(QStringLiteral("文件下载"));
     setupLayout();
@@ -170,9 +169,7 @@ void httpDownLoadDialog::on_document(const char* path)
     emit sng_document(QString::fromUtf8(path + (*path ? 1 : 0)));
 }
 
-void httpDownLoadDialog::on_request(const char*, const char*, int)
-{
-}
+void httpDownLoadDialog::on_request(const char*, const char*, int) {}
 
 void httpDownLoadDialog::on_success()
 {

@@ -19,8 +19,7 @@
 #include "ui/QMessageBoxBase.h"
 
 httpUploadDialog::httpUploadDialog(QWidget* parent)
-    : QDialogBase(parent)
-    , receiver_(QDir::current().absoluteFilePath(QStringLiteral("tmp")))
+    : QDialogBase(parent), receiver_(QDir::current().absoluteFilePath(QStringLiteral("tmp")))
 {
     qRegisterMetaType<UploadReceiver::Result>("UploadReceiver::Result");
     setWindowTitle(QStringLiteral("手机上传"));
@@ -129,14 +128,9 @@ void httpUploadDialog::slot_request(QString uri, UploadReceiver::Result result)
         progress_->setRange(0, result.count);
         progress_->setValue(0);
         break;
-    case UploadReceiver::Kind::File:
-        fileReceived(result.path);
-        break;
-    case UploadReceiver::Kind::Error:
-        status_->setText(QStringLiteral("有一张图片未能接收，请重新发送"));
-        break;
-    case UploadReceiver::Kind::None:
-        break;
+    case UploadReceiver::Kind::File: fileReceived(result.path); break;
+    case UploadReceiver::Kind::Error: status_->setText(QStringLiteral("有一张图片未能接收，请重新发送")); break;
+    case UploadReceiver::Kind::None: break;
     }
 }
 
@@ -155,11 +149,8 @@ void httpUploadDialog::slot_success()
 {
     switch (transfer::showQRcode(this, qrDialog_, port(), connected_)) {
     case transfer::QrOutcome::NoAddress:
-    case transfer::QrOutcome::Closed:
-        QTimer::singleShot(0, this, [this] { reject(); });
-        break;
-    case transfer::QrOutcome::Connected:
-        break;
+    case transfer::QrOutcome::Closed: QTimer::singleShot(0, this, [this] { reject(); }); break;
+    case transfer::QrOutcome::Connected: break;
     }
 }
 

@@ -68,21 +68,13 @@ libevent::~libevent()
     stop();
 }
 
-void libevent::on_document(const char*)
-{
-}
+void libevent::on_document(const char*) {}
 
-void libevent::on_request(const char*, const char*, int)
-{
-}
+void libevent::on_request(const char*, const char*, int) {}
 
-void libevent::on_success()
-{
-}
+void libevent::on_success() {}
 
-void libevent::on_failed(std::string)
-{
-}
+void libevent::on_failed(std::string) {}
 
 int libevent::start(const char* root, int port)
 {
@@ -187,8 +179,8 @@ void libevent::serve(event_base* base, int port)
     evhttp_set_cb(http, "/dump", requestHandler, this);
     evhttp_set_gencb(http, documentHandler, this);
 
-    evhttp_bound_socket* handle =
-        evhttp_bind_socket_with_handle(http, bindAddress_.c_str(), static_cast<ev_uint16_t>(port));
+    evhttp_bound_socket* handle = evhttp_bind_socket_with_handle(http, bindAddress_.c_str(),
+                                                                 static_cast<ev_uint16_t>(port));
     if (!handle) {
         on_failed("couldn't bind to port : " + std::to_string(port));
         std::fprintf(stderr, "couldn't bind to port %d. Exiting.\n", port);
@@ -263,10 +255,9 @@ int libevent::getLocalIP(std::vector<std::string>& list)
             found.emplace_back(addressRank(host), dotted);
     }
     ::freeifaddrs(interfaces);
-    std::stable_sort(found.begin(), found.end(),
-                     [](const std::pair<int, std::string>& a, const std::pair<int, std::string>& b) {
-                         return a.first < b.first;
-                     });
+    std::stable_sort(
+        found.begin(), found.end(),
+        [](const std::pair<int, std::string>& a, const std::pair<int, std::string>& b) { return a.first < b.first; });
     for (const auto& f : found)
         list.push_back(f.second);
     return 0;

@@ -94,14 +94,14 @@ private:
     void serve(event_base* base, int port);
 
     std::mutex baseMutex_;
-    event_base* base_ = nullptr;    // guarded by baseMutex_
-    bool stopRequested_ = false;    // guarded by baseMutex_
+    event_base* base_ = nullptr;  // guarded by baseMutex_
+    bool stopRequested_ = false;  // guarded by baseMutex_
     std::thread thread_;
     mutable std::mutex urlMutex_;
-    std::string listenUrl_;         // guarded by urlMutex_
+    std::string listenUrl_;  // guarded by urlMutex_
     std::atomic<int> boundPort_{0};
-    std::string root_;              // the document root as given
-    std::string canonicalRoot_;     // the root with its links resolved
+    std::string root_;           // the document root as given
+    std::string canonicalRoot_;  // the root with its links resolved
     std::string bindAddress_ = "0.0.0.0";
     std::string indexFile_ = "index.html";
 };

@@ -37,10 +37,9 @@ struct ContentType {
 };
 
 const ContentType kContentTypes[] = {
-    {"txt", "text/plain"},        {"c", "text/plain"},       {"h", "text/plain"},
-    {"html", "text/html"},        {"htm", "text/htm"},       {"css", "text/css"},
-    {"gif", "image/gif"},         {"jpg", "image/jpeg"},     {"jpeg", "image/jpeg"},
-    {"png", "image/png"},         {"pdf", "application/pdf"}, {"ps", "application/postscript"},
+    {"txt", "text/plain"},  {"c", "text/plain"},  {"h", "text/plain"},        {"html", "text/html"},
+    {"htm", "text/htm"},    {"css", "text/css"},  {"gif", "image/gif"},       {"jpg", "image/jpeg"},
+    {"jpeg", "image/jpeg"}, {"png", "image/png"}, {"pdf", "application/pdf"}, {"ps", "application/postscript"},
 };
 
 void notFound(evhttp_request* req)
@@ -69,8 +68,8 @@ std::string htmlEscaped(const std::string& text)
 // "a#1.pdf" or "a b?.doc" stays one path segment.
 std::string percentEncoded(const std::string& name)
 {
-    std::unique_ptr<char, decltype(&std::free)> encoded(evhttp_uriencode(name.c_str(), static_cast<ev_ssize_t>(name.size()), 0),
-                                                        &std::free);
+    std::unique_ptr<char, decltype(&std::free)> encoded(
+        evhttp_uriencode(name.c_str(), static_cast<ev_ssize_t>(name.size()), 0), &std::free);
     return encoded ? std::string(encoded.get()) : std::string();
 }
 
@@ -241,8 +240,8 @@ void libevent::handleDocument(evhttp_request* req)
             return notFound(req);
         const char* slash = (!requestPath.empty() && requestPath.back() == '/') ? "" : "/";
         std::string page = "<!DOCTYPE html>\n<html>\n <head>\n  <meta charset='utf-8'>\n  <title>" + htmlEscaped(path) +
-                           "</title>\n  <base href='" + htmlEscaped(requestPath + slash) + "'>\n </head>\n <body>\n  <h1>" +
-                           htmlEscaped(path) + "</h1>\n  <ul>\n";
+                           "</title>\n  <base href='" + htmlEscaped(requestPath + slash) +
+                           "'>\n </head>\n <body>\n  <h1>" + htmlEscaped(path) + "</h1>\n  <ul>\n";
         for (const std::string& entry : names)
             page += "    <li><a href=\"" + htmlEscaped(percentEncoded(entry)) + "\">" + htmlEscaped(entry) + "</a>\n";
         page += "</ul></body></html>\n";

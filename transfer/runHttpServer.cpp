@@ -11,9 +11,7 @@ namespace {
 class CallbackServer : public libevent {
 public:
     CallbackServer(HttpDocumentCallback onDocument, HttpRequestCallback onRequest, void* context)
-        : onDocument_(onDocument)
-        , onRequest_(onRequest)
-        , context_(context)
+        : onDocument_(onDocument), onRequest_(onRequest), context_(context)
     {
     }
 

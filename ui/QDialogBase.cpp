@@ -6,8 +6,7 @@
 
 #include "ui/QTitleBar.h"
 
-QDialogBase::QDialogBase(QWidget* parent)
-    : QDialog(parent)
+QDialogBase::QDialogBase(QWidget* parent) : QDialog(parent)
 {
     setWindowFlags(Qt::FramelessWindowHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowMaximizeButtonHint);
@@ -77,9 +76,7 @@ void QDialogBase::done(int result)
     close();
 }
 
-void QDialogBase::titleBar_buttonClicked(int)
-{
-}
+void QDialogBase::titleBar_buttonClicked(int) {}
 
 void QDialogBase::buttonClicked(int id)
 {

@@ -11,9 +11,7 @@
 
 #include <vector>
 
-
-QMessageBoxBase::QMessageBoxBase(QWidget*, const QString& title, const QString& text, int kind)
-    : QDialogBase(nullptr)
+QMessageBoxBase::QMessageBoxBase(QWidget*, const QString& title, const QString& text, int kind) : QDialogBase(nullptr)
 {
     setButtons(QTitleBar::kCloseBit);
     setWindowTitle(title);

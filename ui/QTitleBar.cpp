@@ -24,8 +24,7 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& tip)
 
 }  // namespace
 
-QTitleBar::QTitleBar(QWidget* parent)
-    : QWidget(parent)
+QTitleBar::QTitleBar(QWidget* parent) : QWidget(parent)
 {
     iconLabel_ = new QLabel(this);
     iconLabel_->setObjectName(QStringLiteral("IconLabel"));
@@ -115,14 +114,9 @@ void QTitleBar::buttonClicked(int id)
         else
             window->close();
         break;
-    case Maximize:
-        setMaximized(!maximized_);
-        break;
-    case Minimize:
-        window->showMinimized();
-        break;
-    default:
-        break;
+    case Maximize: setMaximized(!maximized_); break;
+    case Minimize: window->showMinimized(); break;
+    default: break;
     }
     emit button_clicked(id);
 }
@@ -133,14 +127,11 @@ bool QTitleBar::eventFilter(QObject* watched, QEvent* event)
         return false;
     auto* widget = static_cast<QWidget*>(watched);
     switch (event->type()) {
-    case QEvent::WindowTitleChange:
-        titleLabel_->setText(widget->windowTitle());
-        return true;
+    case QEvent::WindowTitleChange: titleLabel_->setText(widget->windowTitle()); return true;
     case QEvent::WindowIconChange:
         iconLabel_->setPixmap(widget->windowIcon().pixmap(iconLabel_->size(), QIcon::Normal, QIcon::Off));
         return true;
-    default:
-        return false;
+    default: return false;
     }
 }
 

@@ -22,9 +22,7 @@ qint64 steadyNowMs()
 
 }  // namespace
 
-WaiteDialog::WaiteDialog(QWidget* parent)
-    : QDialog(parent)
-    , now_(&steadyNowMs)
+WaiteDialog::WaiteDialog(QWidget* parent) : QDialog(parent), now_(&steadyNowMs)
 {
     setAttribute(Qt::WA_TranslucentBackground, true);
     setWindowFlags(Qt::CustomizeWindowHint | Qt::WindowStaysOnTopHint | Qt::FramelessWindowHint);

@@ -27,9 +27,9 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cmath>
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
@@ -204,8 +204,9 @@ void largeFile(const QString& folder)
             std::printf("fetch got %lld of %lld bytes\n", bytes, static_cast<long long>(size));
     }
     const double mb = static_cast<double>(size) / (1024 * 1024);
-    std::printf("200 MB file: read into memory %.0f MB/s, fetched over loopback %.0f MB/s, ratio %.2fx (target >= 0.5x)\n",
-                mb / bestRead, mb / bestFetch, bestRead / bestFetch);
+    std::printf(
+        "200 MB file: read into memory %.0f MB/s, fetched over loopback %.0f MB/s, ratio %.2fx (target >= 0.5x)\n",
+        mb / bestRead, mb / bestFetch, bestRead / bestFetch);
     QFile::remove(path);
 }
 
@@ -334,7 +335,8 @@ void uploads()
     modals.setDialogResult(1);
 
     const QByteArray picture = photoOf(8LL * 1024 * 1024);
-    const std::string body = "{\"returnCode\":0,\"filename\":\"photo.jpg\",\"img\":\"" + picture.toBase64().toStdString() + "\"}";
+    const std::string body = "{\"returnCode\":0,\"filename\":\"photo.jpg\",\"img\":\"" +
+                             picture.toBase64().toStdString() + "\"}";
     const int count = 20;
 
     httpUploadDialog dialog(nullptr);

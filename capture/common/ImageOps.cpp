@@ -4,15 +4,42 @@
 
 #include "ui/AwaitTask.h"
 
-double fwd_CalcDegree(myMat img) { return CalcDegree(img); }
-void fwd_EraserRect(myMat img, _myRect rect) { EraserRect(img, rect); }
-void fwd_GetRotateAngleSize(myMat src, myMat* out, float angle) { GetRotateAngleSize(src, out, angle); }
-void fwd_GetRotateSize(myMat src, myMat* out, int type) { GetRotateSize(src, out, type); }
-void fwd_Rotate(myMat src, myMat dst, int type) { Rotate(src, dst, type); }
-void fwd_RotateAngle(myMat src, myMat dst, float angle) { RotateAngle(src, dst, angle); }
-void fwd_Threshold(myMat img) { Threshold(img); }
-int fwd_deleteRed(myMat img) { return deleteRed(img); }
-int fwd_getTextHeight(myMat img) { return getTextHeight(img); }
+double fwd_CalcDegree(myMat img)
+{
+    return CalcDegree(img);
+}
+void fwd_EraserRect(myMat img, _myRect rect)
+{
+    EraserRect(img, rect);
+}
+void fwd_GetRotateAngleSize(myMat src, myMat* out, float angle)
+{
+    GetRotateAngleSize(src, out, angle);
+}
+void fwd_GetRotateSize(myMat src, myMat* out, int type)
+{
+    GetRotateSize(src, out, type);
+}
+void fwd_Rotate(myMat src, myMat dst, int type)
+{
+    Rotate(src, dst, type);
+}
+void fwd_RotateAngle(myMat src, myMat dst, float angle)
+{
+    RotateAngle(src, dst, angle);
+}
+void fwd_Threshold(myMat img)
+{
+    Threshold(img);
+}
+int fwd_deleteRed(myMat img)
+{
+    return deleteRed(img);
+}
+int fwd_getTextHeight(myMat img)
+{
+    return getTextHeight(img);
+}
 
 namespace imageops {
 

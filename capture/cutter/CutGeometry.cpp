@@ -22,8 +22,7 @@ std::array<QRect, 8> handles(const QRect& r, int d)
     const int x1 = r.left(), y1 = r.top(), x2 = r.right(), y2 = r.bottom();
     const int mx = (x1 + x2) / 2;
     const int my = (y1 + y2) / 2;
-    const QPoint centres[8] = {{x1, my}, {x2, my}, {mx, y1}, {mx, y2},
-                               {x1, y1}, {x2, y1}, {x1, y2}, {x2, y2}};
+    const QPoint centres[8] = {{x1, my}, {x2, my}, {mx, y1}, {mx, y2}, {x1, y1}, {x2, y1}, {x1, y2}, {x2, y2}};
     std::array<QRect, 8> squares;
     for (int i = 0; i < 8; ++i)
         squares[static_cast<std::size_t>(i)] = QRect(centres[i].x() - d, centres[i].y() - d, 2 * d, 2 * d);
@@ -56,18 +55,10 @@ QRect dragged(int zone, const QPoint& m, const QPoint& press, const QRect& selec
         x2 = std::max(m.x(), press.x());
         y2 = std::max(m.y(), press.y());
         break;
-    case kLeft:
-        x1 = std::min(std::max(m.x(), 0), x2 - gap);
-        break;
-    case kRight:
-        x2 = std::min(std::max(m.x(), x1 + gap), w - 1);
-        break;
-    case kTop:
-        y1 = std::min(std::max(m.y(), 0), y2 - gap);
-        break;
-    case kBottom:
-        y2 = std::max(std::min(m.y(), h - 1), y1 + gap);
-        break;
+    case kLeft: x1 = std::min(std::max(m.x(), 0), x2 - gap); break;
+    case kRight: x2 = std::min(std::max(m.x(), x1 + gap), w - 1); break;
+    case kTop: y1 = std::min(std::max(m.y(), 0), y2 - gap); break;
+    case kBottom: y2 = std::max(std::min(m.y(), h - 1), y1 + gap); break;
     case kTopLeft:
         x1 = std::max(std::min(m.x(), x2 - gap), 0);
         y1 = std::max(std::min(m.y(), y2 - gap), 0);
@@ -84,8 +75,7 @@ QRect dragged(int zone, const QPoint& m, const QPoint& press, const QRect& selec
         x2 = std::max(std::min(m.x(), w - 1), x1 + gap);
         y2 = std::max(std::min(m.y(), h - 1), y1 + gap);
         break;
-    default:
-        return selection;
+    default: return selection;
     }
     QRect r;
     r.setCoords(x1, y1, x2, y2);
@@ -127,8 +117,7 @@ QRect onPage(const QRect& selection, const QSize& page)
 QImage stackOnWhite(const QImage& top, const QImage& bottom)
 {
     const QImage a = top.format() == QImage::Format_RGB888 ? top : top.convertToFormat(QImage::Format_RGB888);
-    const QImage b =
-        bottom.format() == QImage::Format_RGB888 ? bottom : bottom.convertToFormat(QImage::Format_RGB888);
+    const QImage b = bottom.format() == QImage::Format_RGB888 ? bottom : bottom.convertToFormat(QImage::Format_RGB888);
     const int width = std::max(a.width(), b.width());
     const int height = a.height() + b.height();
     if (width <= 0 || height <= 0)

@@ -15,16 +15,16 @@ namespace cutgeo {
 
 // Pointer zones over a selection.
 enum Zone {
-    kNowhere = 0,      // outside the selection: a press starts a new one
-    kLeft = 1,         // handle at the middle of the left edge
-    kRight = 2,        // ... of the right edge
-    kTop = 3,          // ... of the top edge
-    kBottom = 4,       // ... of the bottom edge
-    kTopLeft = 5,      // corner handles
+    kNowhere = 0,  // outside the selection: a press starts a new one
+    kLeft = 1,     // handle at the middle of the left edge
+    kRight = 2,    // ... of the right edge
+    kTop = 3,      // ... of the top edge
+    kBottom = 4,   // ... of the bottom edge
+    kTopLeft = 5,  // corner handles
     kTopRight = 6,
     kBottomLeft = 7,
     kBottomRight = 8,
-    kInside = 9,       // inside: a drag moves the selection
+    kInside = 9,  // inside: a drag moves the selection
 };
 
 // Smallest width and height (exclusive) of a new selection, and of one

@@ -24,16 +24,12 @@ int CutPipeline::turnType(int quarterTurns)
     // counter-clockwise (type 3), -3 a quarter turn clockwise (type 1).
     switch (quarterTurns % 4) {
     case 1:
-    case -3:
-        return 1;
+    case -3: return 1;
     case 2:
-    case -2:
-        return 2;
+    case -2: return 2;
     case 3:
-    case -1:
-        return 3;
-    default:
-        return 0;
+    case -1: return 3;
+    default: return 0;
     }
 }
 

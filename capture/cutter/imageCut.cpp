@@ -104,10 +104,8 @@ void imageCut::setupConnections()
             &imageCut::deleteBackgroundClicked);
     connect(toolBar_->button(imageCutBar::kTurnLeft), &QToolButton::clicked, this, &imageCut::rotateleftClicked);
     connect(toolBar_->button(imageCutBar::kTurnRight), &QToolButton::clicked, this, &imageCut::rotaterightClicked);
-    connect(toolBar_->button(imageCutBar::kFitWidth), &QToolButton::clicked, this,
-            &imageCut::horizontal_arrowClicked);
-    connect(toolBar_->button(imageCutBar::kFitHeight), &QToolButton::clicked, this,
-            &imageCut::vertical_arrowClicked);
+    connect(toolBar_->button(imageCutBar::kFitWidth), &QToolButton::clicked, this, &imageCut::horizontal_arrowClicked);
+    connect(toolBar_->button(imageCutBar::kFitHeight), &QToolButton::clicked, this, &imageCut::vertical_arrowClicked);
     connect(this, &imageCut::matrix_changed, this, &imageCut::slot_matrix_changed);
 }
 

@@ -12,8 +12,8 @@ QToolButton* makeButton(QWidget* parent, const QString& text, int picture, bool 
     auto* button = new QToolButton(parent);
     button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     button->setText(text);
-    button->setIcon(QIcon(QStringLiteral(":/Lorvane/Resources/imagecut/imagecut_%1.png")
-                              .arg(picture, 2, 10, QLatin1Char('0'))));
+    button->setIcon(
+        QIcon(QStringLiteral(":/Lorvane/Resources/imagecut/imagecut_%1.png").arg(picture, 2, 10, QLatin1Char('0'))));
     button->setIconSize(QSize(64, 64));
     button->setCheckable(checkable);
     return button;
@@ -61,7 +61,7 @@ void imageCutBar::setupLayout()
 
 QToolButton* imageCutBar::button(int index) const
 {
-    QToolButton* const buttons[kButtonCount] = {btnMouse_, btnCut_, btnStraighten_, btnBackground_,
+    QToolButton* const buttons[kButtonCount] = {btnMouse_, btnCut_,   btnStraighten_, btnBackground_,
                                                 btnLeft_,  btnRight_, btnHorizontal_, btnVertical_};
     return index >= 0 && index < kButtonCount ? buttons[index] : nullptr;
 }

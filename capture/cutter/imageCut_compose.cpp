@@ -14,20 +14,11 @@ void imageCut::RectBarClicked(int id)
     // Only the part of the selection that covers the page is cut.
     const QRect cut = cutgeo::onPage(selection_, displayImage_.size());
     switch (id) {
-    case 0:
-        appendToPrevious(cut);
-        break;
-    case 1:
-        keepUpperHalf(cut);
-        break;
-    case 2:
-        joinHalves(cut);
-        break;
-    case 3:
-        newQuestion(cut);
-        break;
-    default:
-        break;
+    case 0: appendToPrevious(cut); break;
+    case 1: keepUpperHalf(cut); break;
+    case 2: joinHalves(cut); break;
+    case 3: newQuestion(cut); break;
+    default: break;
     }
 }
 

@@ -176,20 +176,11 @@ void imageCut::moveSelectionBy(int dx, int dy)
 void imageCut::move_showRect(int type)
 {
     switch (type) {
-    case Qt::Key_Left:
-        moveSelectionBy(-2, 0);
-        break;
-    case Qt::Key_Up:
-        moveSelectionBy(0, -2);
-        break;
-    case Qt::Key_Right:
-        moveSelectionBy(2, 0);
-        break;
-    case Qt::Key_Down:
-        moveSelectionBy(0, 2);
-        break;
-    default:
-        break;
+    case Qt::Key_Left: moveSelectionBy(-2, 0); break;
+    case Qt::Key_Up: moveSelectionBy(0, -2); break;
+    case Qt::Key_Right: moveSelectionBy(2, 0); break;
+    case Qt::Key_Down: moveSelectionBy(0, 2); break;
+    default: break;
     }
 }
 

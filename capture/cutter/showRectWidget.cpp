@@ -79,16 +79,11 @@ void showRectWidget::setupShortcuts()
 QPushButton* showRectWidget::button(int id) const
 {
     switch (id) {
-    case 0:
-        return btnAppend_;
-    case 1:
-        return btnUpper_;
-    case 2:
-        return btnLower_;
-    case 3:
-        return btnNew_;
-    default:
-        return nullptr;
+    case 0: return btnAppend_;
+    case 1: return btnUpper_;
+    case 2: return btnLower_;
+    case 3: return btnNew_;
+    default: return nullptr;
     }
 }
 

@@ -32,10 +32,7 @@ bool tileDiffers(const QImage& a, const QImage& b, const QRect& r, const std::ve
 
 }  // namespace
 
-ImagePatch::ImagePatch(const QSize& size)
-    : size_(size)
-{
-}
+ImagePatch::ImagePatch(const QSize& size) : size_(size) {}
 
 ImagePatch ImagePatch::difference(const QImage& before, const QImage& after)
 {

@@ -33,23 +33,17 @@ QCursor pictureCursor(const char* path, int hotX, int hotY)
 QCursor toolCursor(int tool)
 {
     switch (tool) {
-    case ImageViewer::kMouse:
-        return QCursor(Qt::OpenHandCursor);
-    case ImageViewer::kCut:
-        return pictureCursor(":/Lorvane/Resources/cursor.png", 0, 0);
-    case ImageViewer::kErase:
-        return QCursor(Qt::CrossCursor);
-    case ImageViewer::kText:
-        return QCursor(Qt::IBeamCursor);
-    default:
-        return pictureCursor(":/Lorvane/Resources/imageviewer/cursor_pen.png", 0, 24);
+    case ImageViewer::kMouse: return QCursor(Qt::OpenHandCursor);
+    case ImageViewer::kCut: return pictureCursor(":/Lorvane/Resources/cursor.png", 0, 0);
+    case ImageViewer::kErase: return QCursor(Qt::CrossCursor);
+    case ImageViewer::kText: return QCursor(Qt::IBeamCursor);
+    default: return pictureCursor(":/Lorvane/Resources/imageviewer/cursor_pen.png", 0, 24);
     }
 }
 
 }  // namespace
 
-ImageViewer::ImageViewer(QWidget* parent, QString fileName, int tool)
-    : QWidget(parent)
+ImageViewer::ImageViewer(QWidget* parent, QString fileName, int tool) : QWidget(parent)
 {
     setContextMenuPolicy(Qt::DefaultContextMenu);
     setupToolBar();
@@ -229,18 +223,11 @@ void ImageViewer::mouseMoveEvent(QMouseEvent* event)
     }
     currentPoint_ = event->pos();
     switch (currentTool()) {
-    case kMouse:
-        pan();
-        break;
+    case kMouse: pan(); break;
     case kCut:
-    case kErase:
-        update();
-        break;
-    case kPen:
-        extendStroke();
-        break;
-    default:
-        break;
+    case kErase: update(); break;
+    case kPen: extendStroke(); break;
+    default: break;
     }
 }
 
@@ -252,17 +239,10 @@ void ImageViewer::mouseReleaseEvent(QMouseEvent* event)
     }
     pressed_ = false;
     switch (currentTool()) {
-    case kCut:
-        image_process_cut();
-        break;
-    case kErase:
-        image_process_erase();
-        break;
-    case kText:
-        image_process_text();
-        break;
-    default:
-        break;
+    case kCut: image_process_cut(); break;
+    case kErase: image_process_erase(); break;
+    case kText: image_process_text(); break;
+    default: break;
     }
     // A stroke ends with the button, whatever tool the space bar left.
     endStroke();

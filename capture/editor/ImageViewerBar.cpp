@@ -104,13 +104,43 @@ void ImageViewer::contextMenuEvent(QContextMenuEvent* event)
     delete menu;
 }
 
-void ImageViewer::on_mouse_clicked() { setTool(kMouse); }
-void ImageViewer::on_cut_clicked() { setTool(kCut); }
-void ImageViewer::on_erase_clicked() { setTool(kErase); }
-void ImageViewer::on_text_clicked() { setTool(kText); }
-void ImageViewer::on_pen_clicked() { setTool(kPen); }
-void ImageViewer::on_rotate_clicked() { image_process_rotate(); }
-void ImageViewer::on_remove_background_clicked() { image_process_remove_background(); }
-void ImageViewer::on_correct_clicked() { image_process_deleteRed(); }
-void ImageViewer::on_revoke_clicked() { image_process_revoke(); }
-void ImageViewer::on_recovery_clicked() { image_process_recovery(); }
+void ImageViewer::on_mouse_clicked()
+{
+    setTool(kMouse);
+}
+void ImageViewer::on_cut_clicked()
+{
+    setTool(kCut);
+}
+void ImageViewer::on_erase_clicked()
+{
+    setTool(kErase);
+}
+void ImageViewer::on_text_clicked()
+{
+    setTool(kText);
+}
+void ImageViewer::on_pen_clicked()
+{
+    setTool(kPen);
+}
+void ImageViewer::on_rotate_clicked()
+{
+    image_process_rotate();
+}
+void ImageViewer::on_remove_background_clicked()
+{
+    image_process_remove_background();
+}
+void ImageViewer::on_correct_clicked()
+{
+    image_process_deleteRed();
+}
+void ImageViewer::on_revoke_clicked()
+{
+    image_process_revoke();
+}
+void ImageViewer::on_recovery_clicked()
+{
+    image_process_recovery();
+}

@@ -8,8 +8,7 @@
 #include "capture/editor/ImageViewer.h"
 #include "platform/WindowSystem.h"
 
-importImage::importImage(QWidget* parent, QString fileName)
-    : QDialogBase(parent)
+importImage::importImage(QWidget* parent, QString fileName) : QDialogBase(parent)
 {
     setWindowTitle(QStringLiteral("图片编辑"));
 

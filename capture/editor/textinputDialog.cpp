@@ -14,8 +14,7 @@ constexpr int kMovePictureRoom = 26;
 
 }  // namespace
 
-textinputDialog::textinputDialog()
-    : QDialog(nullptr)
+textinputDialog::textinputDialog() : QDialog(nullptr)
 {
     setWindowFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     auto* layout = new QHBoxLayout(this);
@@ -44,12 +43,8 @@ bool textinputDialog::entryKey(int key)
 {
     switch (key) {
     case Qt::Key_Return:
-    case Qt::Key_Enter:
-        accept();
-        return false;
-    case Qt::Key_Escape:
-        reject();
-        return false;
+    case Qt::Key_Enter: accept(); return false;
+    case Qt::Key_Escape: reject(); return false;
     case Qt::Key_Left:
     case Qt::Key_Up:
     case Qt::Key_Right:
@@ -65,8 +60,7 @@ bool textinputDialog::entryKey(int key)
         red_ = !red_;
         lineEdit_->setStyleSheet(red_ ? QStringLiteral("color:red") : QStringLiteral("color:black"));
         return false;
-    default:
-        return false;
+    default: return false;
     }
 }
 

@@ -20,17 +20,35 @@ QFillInfo::QFillInfo(QWidget* parent) : QWidget(parent)
 
 QFillInfo::~QFillInfo() = default;
 
-void QFillInfo::setData(_detail_t detail) { form_->setData(detail); }
+void QFillInfo::setData(_detail_t detail)
+{
+    form_->setData(detail);
+}
 
-void QFillInfo::getData(_detail_t& detail) { form_->getData(detail); }
+void QFillInfo::getData(_detail_t& detail)
+{
+    form_->getData(detail);
+}
 
 // Implicitly shared: the pixels are copied only when either side changes them.
-QImage QFillInfo::getImage() { return editor_->getImage(); }
+QImage QFillInfo::getImage()
+{
+    return editor_->getImage();
+}
 
-void QFillInfo::loadImage(std::string path) { editor_->loadImage(QString::fromStdString(path)); }
+void QFillInfo::loadImage(std::string path)
+{
+    editor_->loadImage(QString::fromStdString(path));
+}
 
-void QFillInfo::setTool(int tool) { editor_->setTool(tool); }
+void QFillInfo::setTool(int tool)
+{
+    editor_->setTool(tool);
+}
 
-void QFillInfo::setInfoVisible(bool visible) { form_->setVisible(visible); }
+void QFillInfo::setInfoVisible(bool visible)
+{
+    form_->setVisible(visible);
+}
 
 void QFillInfo::fitScreen() {}

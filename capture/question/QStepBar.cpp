@@ -6,7 +6,10 @@ QStepBar::QStepBar(QWidget* parent) : QProgressBar(parent) {}
 
 QStepBar::~QStepBar() = default;
 
-void QStepBar::addStep(QString text) { steps_ << text; }
+void QStepBar::addStep(QString text)
+{
+    steps_ << text;
+}
 
 // Geometry in whole-number divisions of the width w and height h: circle k
 // (k = 1, 2, 3) is centred at (k * (w / 4), 3h / 4) with the side 2 * (h / 4);

@@ -56,7 +56,8 @@ void QTopicEdit::createPages()
     pages_ = new QStackedLayout;
     pages_->setContentsMargins(0, 0, 0, 0);
     pages_->setSpacing(0);
-    labelEmpty_ = new QLabel(QStringLiteral("<center><font size=\"5\" color=\"gray\">请抽取题目</font></center>"), this);
+    labelEmpty_ = new QLabel(QStringLiteral("<center><font size=\"5\" color=\"gray\">请抽取题目</font></center>"),
+                             this);
     fillInfo_ = new QFillInfo(this);
     wrongEditor_ = new ImageViewer(this, QString(), kEraser);
     textEdit_ = new TextEdit(this, QString(), QString());
@@ -116,7 +117,10 @@ void QTopicEdit::showStep(int step)
     pages_->setCurrentIndex(step);
 }
 
-int QTopicEdit::step() const { return steps_.get_state(-1).name; }
+int QTopicEdit::step() const
+{
+    return steps_.get_state(-1).name;
+}
 
 void QTopicEdit::setData(_detail_t detail)
 {
@@ -159,7 +163,10 @@ void QTopicEdit::reset()
     steps_.set(NoQuestion);
 }
 
-void QTopicEdit::stateChanged(int state) { fillInfo_->setInfoVisible(state == Qt::Checked); }
+void QTopicEdit::stateChanged(int state)
+{
+    fillInfo_->setInfoVisible(state == Qt::Checked);
+}
 
 // The pages and the steps always agree: showing a page sets its step (its
 // 'init' selects the page already shown, which changes nothing).
@@ -191,8 +198,7 @@ void QTopicEdit::clicked_next_step()
             return;
         steps_.set(AnswerStep);
         break;
-    default:
-        break;
+    default: break;
     }
 }
 

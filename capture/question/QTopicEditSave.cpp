@@ -44,16 +44,25 @@ bool writeWhole(const QString& path, Write write, QString& error)
 
 }  // namespace
 
-void QTopicEdit::setDatabase(IDatabase* database) { database_ = database; }
+void QTopicEdit::setDatabase(IDatabase* database)
+{
+    database_ = database;
+}
 
-IDatabase* QTopicEdit::database() const { return database_ ? database_ : Singleton<sqlite>::instance(); }
+IDatabase* QTopicEdit::database() const
+{
+    return database_ ? database_ : Singleton<sqlite>::instance();
+}
 
-void QTopicEdit::tell(const QString& text) { QMessageBoxBase::information(this, QStringLiteral("提示"), text); }
+void QTopicEdit::tell(const QString& text)
+{
+    QMessageBoxBase::information(this, QStringLiteral("提示"), text);
+}
 
 QString QTopicEdit::questionFile(const char* name) const
 {
-    return QString::fromStdString(format("item/{0}/{1}/{2}", AppContext::instance()->user_folder,
-                                         detail_.detail_path, name));
+    return QString::fromStdString(
+        format("item/{0}/{1}/{2}", AppContext::instance()->user_folder, detail_.detail_path, name));
 }
 
 // The picture reduced to at most 1024 pixels wide and about 120 KB, saved

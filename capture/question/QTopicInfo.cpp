@@ -59,9 +59,15 @@ void selectId(QComboBox* box, const std::vector<_type_t>& list, int id)
 
 }  // namespace
 
-void QTopicInfo::setMainObserver(IObserver* observer) { mainObserverSlot() = observer; }
+void QTopicInfo::setMainObserver(IObserver* observer)
+{
+    mainObserverSlot() = observer;
+}
 
-IObserver* QTopicInfo::mainObserver() { return mainObserverSlot(); }
+IObserver* QTopicInfo::mainObserver()
+{
+    return mainObserverSlot();
+}
 
 QTopicInfo::QTopicInfo(QWidget* parent, int mode, const _detail_t* detail)
     : QWidget(parent), mode_(mode), mastery_(_state_t(state_names::kNull))
@@ -180,12 +186,10 @@ void QTopicInfo::connectSignals()
 {
     connect(stateWidget_, &StateChangeWidget::mastered_clicked, this, &QTopicInfo::btn_mastered_clicked);
     connect(stateWidget_, &StateChangeWidget::mistakeAgain_clicked, this, &QTopicInfo::btn_mistakeAgain_clicked);
-    connect(boxSubject_, QOverload<int>::of(&QComboBox::activated), this,
-            &QTopicInfo::boxSubject_currentIndexChanged);
+    connect(boxSubject_, QOverload<int>::of(&QComboBox::activated), this, &QTopicInfo::boxSubject_currentIndexChanged);
     connect(boxQuestiontype_, QOverload<int>::of(&QComboBox::activated), this,
             &QTopicInfo::boxQuestiontype_currentIndexChanged);
-    connect(spinScore_, &QSpinBox::textChanged, this,
-            &QTopicInfo::spinScore_valueChanged);
+    connect(spinScore_, &QSpinBox::textChanged, this, &QTopicInfo::spinScore_valueChanged);
     connect(boxCause_, QOverload<int>::of(&QComboBox::activated), this, &QTopicInfo::boxCause_currentIndexChanged);
     connect(boxClassification_, QOverload<int>::of(&QComboBox::activated), this,
             &QTopicInfo::boxclassification_currentIndexChanged);
@@ -266,7 +270,10 @@ void QTopicInfo::notifyObservers(int index)
         observer->notify(index);
 }
 
-void QTopicInfo::boxSubject_currentIndexChanged(int index) { notifyObservers(index); }
+void QTopicInfo::boxSubject_currentIndexChanged(int index)
+{
+    notifyObservers(index);
+}
 
 // Connected so that owners and tests see the form react; the values are read
 // when getData is called.

@@ -19,7 +19,10 @@ constexpr int kMasteredClick = 6;
 constexpr int kMasteredButton = 0;
 constexpr int kMistakeAgainButton = 1;
 
-bool countedTimes(int times) { return times >= 1 && times <= 3; }
+bool countedTimes(int times)
+{
+    return times >= 1 && times <= 3;
+}
 
 }  // namespace
 
@@ -85,8 +88,17 @@ void QTopicInfo::enterMastery(const _detail_t& detail)
         mastery_.set(kMastered);
 }
 
-int QTopicInfo::masteryState() const { return mastery_.get_state(-1).name; }
+int QTopicInfo::masteryState() const
+{
+    return mastery_.get_state(-1).name;
+}
 
-void QTopicInfo::btn_mastered_clicked() { mastery_.command(kMasteredClick); }
+void QTopicInfo::btn_mastered_clicked()
+{
+    mastery_.command(kMasteredClick);
+}
 
-void QTopicInfo::btn_mistakeAgain_clicked() { mastery_.command(kMistakeAgain); }
+void QTopicInfo::btn_mistakeAgain_clicked()
+{
+    mastery_.command(kMistakeAgain);
+}

@@ -42,7 +42,10 @@ QStringList toStringList(const std::vector<std::string>& names, int limit)
 
 }  // namespace
 
-void QTopicInfo::setMenuRunner(MenuRunner runner) { menuRunnerSlot() = std::move(runner); }
+void QTopicInfo::setMenuRunner(MenuRunner runner)
+{
+    menuRunnerSlot() = std::move(runner);
+}
 
 QStringList QTopicInfo::phraseList(int type, int limit)
 {
@@ -81,10 +84,28 @@ void QTopicInfo::offerCompletion(int type, QLineEdit* line, const QString& text)
     completer->setModel(new QStringListModel(toStringList(names, static_cast<int>(names.size())), completer));
 }
 
-void QTopicInfo::actionPoint_triggered() { runPhraseMenu(PointPhrase, linePoint_); }
-void QTopicInfo::actionSource_triggered() { runPhraseMenu(SourcePhrase, lineSource_); }
-void QTopicInfo::actionRemark_triggered() { runPhraseMenu(RemarkPhrase, lineRemark_); }
+void QTopicInfo::actionPoint_triggered()
+{
+    runPhraseMenu(PointPhrase, linePoint_);
+}
+void QTopicInfo::actionSource_triggered()
+{
+    runPhraseMenu(SourcePhrase, lineSource_);
+}
+void QTopicInfo::actionRemark_triggered()
+{
+    runPhraseMenu(RemarkPhrase, lineRemark_);
+}
 
-void QTopicInfo::lineEditPoint_textChanged(const QString& text) { offerCompletion(PointPhrase, linePoint_, text); }
-void QTopicInfo::lineEditSource_textChanged(const QString& text) { offerCompletion(SourcePhrase, lineSource_, text); }
-void QTopicInfo::lineEditRemark_textChanged(const QString& text) { offerCompletion(RemarkPhrase, lineRemark_, text); }
+void QTopicInfo::lineEditPoint_textChanged(const QString& text)
+{
+    offerCompletion(PointPhrase, linePoint_, text);
+}
+void QTopicInfo::lineEditSource_textChanged(const QString& text)
+{
+    offerCompletion(SourcePhrase, lineSource_, text);
+}
+void QTopicInfo::lineEditRemark_textChanged(const QString& text)
+{
+    offerCompletion(RemarkPhrase, lineRemark_, text);
+}

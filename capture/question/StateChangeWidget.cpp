@@ -41,9 +41,15 @@ void StateChangeWidget::setButtonVisible(int which, bool visible)
     (which == 0 ? btnMastered_ : btnMistakeAgain_)->setVisible(visible);
 }
 
-void StateChangeWidget::setText(QString text) { lineState_->setText(text); }
+void StateChangeWidget::setText(QString text)
+{
+    lineState_->setText(text);
+}
 
-QString StateChangeWidget::text() const { return lineState_->text(); }
+QString StateChangeWidget::text() const
+{
+    return lineState_->text();
+}
 
 bool StateChangeWidget::buttonShown(int which) const
 {

@@ -186,4 +186,7 @@ QToolButton* TextEdit::toolButton(int index) const
     return index >= 0 && index < buttons_.size() ? buttons_[index] : nullptr;
 }
 
-void TextEdit::setPath(QString path) { path_ = path; }
+void TextEdit::setPath(QString path)
+{
+    path_ = path;
+}

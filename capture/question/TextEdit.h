@@ -109,8 +109,22 @@ public:
 
     // Tool-bar positions.
     enum Button {
-        ImageFromPage = 0, ImageFromFile, ImageFromCamera, ImageFromScreen, ZoomIn, ZoomOut, ZoomAuto,
-        Bold, Underline, Italic, AlignLeft, AlignCenter, AlignRight, AlignJustify, Color, ButtonCount
+        ImageFromPage = 0,
+        ImageFromFile,
+        ImageFromCamera,
+        ImageFromScreen,
+        ZoomIn,
+        ZoomOut,
+        ZoomAuto,
+        Bold,
+        Underline,
+        Italic,
+        AlignLeft,
+        AlignCenter,
+        AlignRight,
+        AlignJustify,
+        Color,
+        ButtonCount
     };
 
 public slots:

@@ -36,9 +36,15 @@ QTextListFormat::Style listStyle(int index)
 
 }  // namespace
 
-QString TextEdit::toHtml() const { return textEdit_->document()->toHtml(QByteArrayLiteral("utf-8")); }
+QString TextEdit::toHtml() const
+{
+    return textEdit_->document()->toHtml(QByteArrayLiteral("utf-8"));
+}
 
-bool TextEdit::isModified() const { return textEdit_->document()->isModified(); }
+bool TextEdit::isModified() const
+{
+    return textEdit_->document()->isModified();
+}
 
 void TextEdit::clear()
 {

@@ -28,9 +28,15 @@ namespace {
 
 constexpr int kMaxShownWidth = 650;
 
-QString imageFolderKey() { return QStringLiteral("import_topic_image"); }
+QString imageFolderKey()
+{
+    return QStringLiteral("import_topic_image");
+}
 
-QString userFolder() { return QString::fromStdString(AppContext::instance()->user_folder); }
+QString userFolder()
+{
+    return QString::fromStdString(AppContext::instance()->user_folder);
+}
 
 }  // namespace
 
@@ -123,8 +129,7 @@ void TextEdit::textImage4()
     }
     QString error;
     switch (capture_->start(error)) {
-    case ScreenCapture::Start::Started:
-        break;
+    case ScreenCapture::Start::Started: break;
     case ScreenCapture::Start::PortTaken:
         QMessageBoxBase::information(this, QStringLiteral("提示"), ScreenReportReceiver::bindFailedMessage(error));
         break;

@@ -150,6 +150,15 @@ void TextEdit::zoom(int mode)
     textEdit_->document()->setModified(true);
 }
 
-void TextEdit::zoomInImage() { zoom(kZoomIn); }
-void TextEdit::zoomOutImage() { zoom(kZoomOut); }
-void TextEdit::zoomAutoImage() { zoom(kZoomAuto); }
+void TextEdit::zoomInImage()
+{
+    zoom(kZoomIn);
+}
+void TextEdit::zoomOutImage()
+{
+    zoom(kZoomOut);
+}
+void TextEdit::zoomAutoImage()
+{
+    zoom(kZoomAuto);
+}

@@ -93,9 +93,9 @@ bool listImages(const QString& folder, QStringList& out)
         return false;
     // Name filters are matched without regard to case unless QDir::CaseSensitive
     // is asked for, so photo.JPG is listed like photo.jpg.
-    const QStringList names =
-        dir.entryList({QStringLiteral("*.bmp"), QStringLiteral("*.png"), QStringLiteral("*.jpeg"), QStringLiteral("*.jpg")},
-                      QDir::Files | QDir::NoDotAndDotDot);
+    const QStringList names = dir.entryList(
+        {QStringLiteral("*.bmp"), QStringLiteral("*.png"), QStringLiteral("*.jpeg"), QStringLiteral("*.jpg")},
+        QDir::Files | QDir::NoDotAndDotDot);
     std::vector<std::pair<int, QString>> keyed;
     keyed.reserve(static_cast<size_t>(names.size()));
     for (const QString& name : names)

@@ -165,9 +165,11 @@ Conversion convert(const QString& pdfPath, int timeoutMs)
     QDir().mkpath(folder);
     result.stamp = freshStamp(folder);
     // An absolute path never starts with "-", so it cannot pass as an option.
-    const QStringList arguments{QStringLiteral("convert"), QStringLiteral("-o"),
+    const QStringList arguments{QStringLiteral("convert"),
+                                QStringLiteral("-o"),
                                 folder + QLatin1Char('/') + result.stamp + QStringLiteral("_%d.png"),
-                                QStringLiteral("-O"), QStringLiteral("width=1024"),
+                                QStringLiteral("-O"),
+                                QStringLiteral("width=1024"),
                                 QFileInfo(pdfPath).absoluteFilePath()};
 
     std::string err;

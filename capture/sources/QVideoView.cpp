@@ -36,16 +36,12 @@ int turnType(int r)
 {
     switch (r) {
     case 1:
-    case -3:
-        return 1;
+    case -3: return 1;
     case 2:
-    case -2:
-        return 2;
+    case -2: return 2;
     case 3:
-    case -1:
-        return 3;
-    default:
-        return 0;
+    case -1: return 3;
+    default: return 0;
     }
 }
 
@@ -56,8 +52,7 @@ QString title(const char* text)
 
 }  // namespace
 
-QVideoView::QVideoView(QWidget* parent)
-    : QDialog(parent)
+QVideoView::QVideoView(QWidget* parent) : QDialog(parent)
 {
     rotation_ = getIniValue<int>(QStringLiteral("video_rotate"), 0);
     setupWidgets();
@@ -299,18 +294,13 @@ void QVideoView::view_ready()
 void QVideoView::turnView(int r)
 {
     switch (turnType(r)) {
-    case 1:
-        view_->rotateRight();
-        break;
+    case 1: view_->rotateRight(); break;
     case 2:
         view_->rotateRight();
         view_->rotateRight();
         break;
-    case 3:
-        view_->rotateLeft();
-        break;
-    default:
-        break;
+    case 3: view_->rotateLeft(); break;
+    default: break;
     }
 }
 

@@ -3,8 +3,7 @@
 #include <QHostAddress>
 #include <QUdpSocket>
 
-ScreenReportReceiver::ScreenReportReceiver(QObject* parent)
-    : QObject(parent)
+ScreenReportReceiver::ScreenReportReceiver(QObject* parent) : QObject(parent)
 {
     qRegisterMetaType<ScreenReport>();
 }
@@ -21,8 +20,7 @@ bool ScreenReportReceiver::listen(QString* errorText)
     // DontShareAddress without the address-reuse hint: on Linux a UDP port
     // bound with SO_REUSEADDR by two sockets would split the reports between
     // them, so this socket neither asks for sharing nor allows it.
-    if (!socket->bind(QHostAddress(QHostAddress::LocalHost), kScreenReportPort,
-                      QAbstractSocket::DontShareAddress)) {
+    if (!socket->bind(QHostAddress(QHostAddress::LocalHost), kScreenReportPort, QAbstractSocket::DontShareAddress)) {
         if (errorText)
             *errorText = socket->errorString();
         delete socket;

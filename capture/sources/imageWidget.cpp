@@ -8,10 +8,7 @@
 
 #include <algorithm>
 
-imageWidget::imageWidget(QMutex* mutex, QWidget* parent)
-    : QWidget(parent), mutex_(mutex)
-{
-}
+imageWidget::imageWidget(QMutex* mutex, QWidget* parent) : QWidget(parent), mutex_(mutex) {}
 
 void imageWidget::setImage(QImage* image)
 {

@@ -242,17 +242,10 @@ void QViewItem::navigate(int step)
 void QViewItem::buttonClicked(int id)
 {
     switch (id) {
-    case kPrevious:
-        navigate(-1);
-        break;
-    case kNext:
-        navigate(1);
-        break;
-    case kSave:
-        maybeSave();
-        break;
-    default:
-        break;
+    case kPrevious: navigate(-1); break;
+    case kNext: navigate(1); break;
+    case kSave: maybeSave(); break;
+    default: break;
     }
 }
 
@@ -263,7 +256,10 @@ void QViewItem::showMessage(QString text)
     messageTimer_->start();
 }
 
-void QViewItem::tell(const QString& text) { QMessageBoxBase::information(this, QStringLiteral("提示"), text); }
+void QViewItem::tell(const QString& text)
+{
+    QMessageBoxBase::information(this, QStringLiteral("提示"), text);
+}
 
 void QViewItem::showDetailPath()
 {

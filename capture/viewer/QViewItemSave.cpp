@@ -55,8 +55,7 @@ int QViewItem::updateRecord(const _detail_t& edited, std::string& err)
     return awaitTask(
         [db, &edited, &err] {
             return db->updateDetail(edited.id, edited.state, edited.times, edited.classification, edited.cause,
-                                    edited.questiontype, edited.point, edited.score, edited.source, edited.remark,
-                                    err);
+                                    edited.questiontype, edited.point, edited.score, edited.source, edited.remark, err);
         },
         err);
 }

@@ -22,7 +22,6 @@ void runCapture();
 // It reads the page through the pointer while it is open; saved() runs after
 // each successful save (the caller may refill or empty *page there), and
 // moved(row) after each move to the previous or next question.
-void runViewer(std::vector<_detail_t>* page, int row, std::function<void()> saved,
-               std::function<void(int)> moved);
+void runViewer(std::vector<_detail_t>* page, int row, std::function<void()> saved, std::function<void(int)> moved);
 
 }  // namespace capturewindows

@@ -34,7 +34,10 @@ constexpr int kWizardTab = 1;
 const char* const kWindowKey = "importWindow";
 const char* const kTimesKey = "import_times";
 
-QString libraryText() { return QStringLiteral("资料库"); }
+QString libraryText()
+{
+    return QStringLiteral("资料库");
+}
 
 }  // namespace
 
@@ -76,8 +79,7 @@ void QImportTopic::setupWindow()
     setButtons(buttons() | 2);
 }
 
-QToolButton* QImportTopic::addSourceButton(QLayout* row, const char* icon, const char* objectName,
-                                           const QString& text)
+QToolButton* QImportTopic::addSourceButton(QLayout* row, const char* icon, const char* objectName, const QString& text)
 {
     auto* button = new QToolButton(this);
     button->setIcon(QIcon(QString::fromLatin1(icon)));
@@ -214,9 +216,15 @@ void QImportTopic::setDatabase(IDatabase* database)
     topicList_->setDatabase(database);
 }
 
-IDatabase* QImportTopic::database() const { return database_ ? database_ : Singleton<sqlite>::instance(); }
+IDatabase* QImportTopic::database() const
+{
+    return database_ ? database_ : Singleton<sqlite>::instance();
+}
 
-void QImportTopic::tell(const QString& text) { QMessageBoxBase::information(this, QStringLiteral("提示"), text); }
+void QImportTopic::tell(const QString& text)
+{
+    QMessageBoxBase::information(this, QStringLiteral("提示"), text);
+}
 
 bool QImportTopic::listImages(const QString& folder, QStringList& out)
 {

@@ -91,14 +91,9 @@ void QImportTopic::screen_clicked()
     }
     QString error;
     switch (screenCapture_->start(error)) {
-    case ScreenCapture::Start::Started:
-        break;
-    case ScreenCapture::Start::PortTaken:
-        tell(ScreenReportReceiver::bindFailedMessage(error));
-        break;
-    case ScreenCapture::Start::ProgramFailed:
-        tell(ScreenCapture::startFailedMessage(error));
-        break;
+    case ScreenCapture::Start::Started: break;
+    case ScreenCapture::Start::PortTaken: tell(ScreenReportReceiver::bindFailedMessage(error)); break;
+    case ScreenCapture::Start::ProgramFailed: tell(ScreenCapture::startFailedMessage(error)); break;
     }
 }
 

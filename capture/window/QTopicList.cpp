@@ -21,7 +21,10 @@ QTopicList::QTopicList(QWidget* parent) : QThumbnail(parent)
 
 QTopicList::~QTopicList() = default;
 
-IDatabase* QTopicList::database() const { return database_ ? database_ : Singleton<sqlite>::instance(); }
+IDatabase* QTopicList::database() const
+{
+    return database_ ? database_ : Singleton<sqlite>::instance();
+}
 
 QString QTopicList::picturePath(const _detail_t& detail) const
 {

@@ -36,8 +36,14 @@ Package blankPackage()
     return p;
 }
 
-std::string blankDocumentXml() { return kDocument; }
+std::string blankDocumentXml()
+{
+    return kDocument;
+}
 
-long blankTextWidth() { return (11906L - 1800 - 1800) * 635; }
+long blankTextWidth()
+{
+    return (11906L - 1800 - 1800) * 635;
+}
 
 }  // namespace docx

@@ -21,7 +21,10 @@ State& state()
     return s;
 }
 
-std::string text(const char* s) { return s ? std::string(s) : std::string(); }
+std::string text(const char* s)
+{
+    return s ? std::string(s) : std::string();
+}
 
 // Runs one call: clears the flag, runs op, and records a failure; nothing
 // escapes.
@@ -62,7 +65,9 @@ void dfw_load(const char* path)
 
 void dfw_setClipboardValueByStr(const char* item, const char* field, const char* value)
 {
-    run([&](docx::TemplateMerger& m, std::string& err) { return m.setText(text(item), text(field), text(value), err); });
+    run([&](docx::TemplateMerger& m, std::string& err) {
+        return m.setText(text(item), text(field), text(value), err);
+    });
 }
 
 void dfw_setClipboardValueByDouble(const char* item, const char* field, double value)
@@ -82,6 +87,12 @@ void dfw_save(const char* path)
     });
 }
 
-bool dfw_getErrorFlag() { return state().failed; }
+bool dfw_getErrorFlag()
+{
+    return state().failed;
+}
 
-const char* dfw_getErrorWhat() { return state().what.c_str(); }
+const char* dfw_getErrorWhat()
+{
+    return state().what.c_str();
+}

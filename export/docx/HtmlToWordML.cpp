@@ -23,9 +23,15 @@ namespace docx {
 namespace {
 
 // CSS pixels as twips (1 px = 15 twips at 96 dpi).
-int twips(qreal px) { return static_cast<int>(std::lround(px * 15.0)); }
+int twips(qreal px)
+{
+    return static_cast<int>(std::lround(px * 15.0));
+}
 
-QString colour(const QColor& c) { return c.name().mid(1).toUpper(); }
+QString colour(const QColor& c)
+{
+    return c.name().mid(1).toUpper();
+}
 
 QString alignmentOf(Qt::Alignment a)
 {
@@ -70,14 +76,10 @@ RunFormat runFormatOf(const QTextCharFormat& cf)
 QString listMarker(QTextList* list, const QTextBlock& block)
 {
     switch (list->format().style()) {
-    case QTextListFormat::ListDisc:
-        return QStringLiteral("•");
-    case QTextListFormat::ListCircle:
-        return QStringLiteral("◦");
-    case QTextListFormat::ListSquare:
-        return QStringLiteral("▪");
-    default:
-        return list->itemText(block);
+    case QTextListFormat::ListDisc: return QStringLiteral("•");
+    case QTextListFormat::ListCircle: return QStringLiteral("◦");
+    case QTextListFormat::ListSquare: return QStringLiteral("▪");
+    default: return list->itemText(block);
     }
 }
 
@@ -161,8 +163,7 @@ XMLElement* HtmlToWordML::block(const QTextBlock& b, long width)
     return p;
 }
 
-void HtmlToWordML::picture(XMLElement* p, const QString& name, double w, double h, const RunFormat& format,
-                           long width)
+void HtmlToWordML::picture(XMLElement* p, const QString& name, double w, double h, const RunFormat& format, long width)
 {
     std::string rId;
     QSize pixels;

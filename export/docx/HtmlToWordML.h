@@ -39,8 +39,7 @@ private:
     tinyxml2::XMLElement* block(const QTextBlock& block, long width);
     tinyxml2::XMLElement* table(QTextTable* table, long width);
     void cell(tinyxml2::XMLElement* tc, const QTextTableCell& cell, long width);
-    void picture(tinyxml2::XMLElement* p, const QString& name, double w, double h, const RunFormat& format,
-                 long width);
+    void picture(tinyxml2::XMLElement* p, const QString& name, double w, double h, const RunFormat& format, long width);
 
     tinyxml2::XMLDocument& doc_;
     MediaSet& media_;

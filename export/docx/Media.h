@@ -10,7 +10,7 @@
 
 namespace tinyxml2 {
 class XMLDocument;
-}
+}  // namespace tinyxml2
 
 namespace docx {
 

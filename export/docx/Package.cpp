@@ -21,7 +21,10 @@ std::string zipErrorText(int code)
     return text;
 }
 
-std::string utf8(const QString& text) { return text.toUtf8().toStdString(); }
+std::string utf8(const QString& text)
+{
+    return text.toUtf8().toStdString();
+}
 
 }  // namespace
 
@@ -80,7 +83,10 @@ bool Package::read(const QString& path, std::string& err)
     return true;
 }
 
-bool Package::has(const std::string& name) const { return find(name) != nullptr; }
+bool Package::has(const std::string& name) const
+{
+    return find(name) != nullptr;
+}
 
 std::string Package::bytes(const std::string& name) const
 {

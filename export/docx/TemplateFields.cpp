@@ -95,8 +95,8 @@ QString formatNumber(double value, const QString& picture)
     const int point = picture.indexOf(QLatin1Char('.'));
     int decimals = 0;
     if (point >= 0) {
-        for (int i = point + 1; i < picture.size() && (picture[i] == QLatin1Char('0') || picture[i] == QLatin1Char('#'));
-             ++i)
+        for (int i = point + 1;
+             i < picture.size() && (picture[i] == QLatin1Char('0') || picture[i] == QLatin1Char('#')); ++i)
             ++decimals;
     }
     QString text = QString::number(value, 'f', decimals);

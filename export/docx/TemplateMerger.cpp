@@ -31,7 +31,10 @@ const char* const kFooterItem = "_footer";
 // A page's text width when the template does not tell: 6 inches.
 constexpr long kDefaultTextWidth = 6L * 914400;
 
-std::string utf8(const QString& s) { return s.toUtf8().toStdString(); }
+std::string utf8(const QString& s)
+{
+    return s.toUtf8().toStdString();
+}
 
 bool parse(XMLDocument& doc, const std::string& text)
 {
@@ -153,8 +156,8 @@ bool TemplateMerger::Impl::load(const QString& path, std::string& err)
         const XMLElement* size = sectPr->FirstChildElement("w:pgSz");
         const XMLElement* margins = sectPr->FirstChildElement("w:pgMar");
         if (size && margins) {
-            const long twips =
-                size->IntAttribute("w:w") - margins->IntAttribute("w:left") - margins->IntAttribute("w:right");
+            const long twips = size->IntAttribute("w:w") - margins->IntAttribute("w:left") -
+                               margins->IntAttribute("w:right");
             if (twips > 0)
                 textWidth = twips * kEmuPerTwip;
         }
@@ -301,7 +304,10 @@ bool TemplateMerger::setNumber(const std::string& item, const std::string& field
     return true;
 }
 
-bool TemplateMerger::paste(const std::string& item, std::string& err) { return d_->paste(item, err); }
+bool TemplateMerger::paste(const std::string& item, std::string& err)
+{
+    return d_->paste(item, err);
+}
 
 bool TemplateMerger::Impl::paste(const std::string& name, std::string& err)
 {
@@ -407,7 +413,10 @@ void TemplateMerger::Impl::fillHtml(XMLElement* fld, const FieldValue* value)
     parent->DeleteChild(p);
 }
 
-bool TemplateMerger::save(const QString& path, std::string& err) { return d_->save(path, err); }
+bool TemplateMerger::save(const QString& path, std::string& err)
+{
+    return d_->save(path, err);
+}
 
 bool TemplateMerger::Impl::save(const QString& path, std::string& err)
 {

@@ -46,7 +46,10 @@ void writeToggle(XMLElement* rPr, const char* name, int value)
         e->SetAttribute("w:val", "0");
 }
 
-std::string utf8(const QString& s) { return s.toUtf8().toStdString(); }
+std::string utf8(const QString& s)
+{
+    return s.toUtf8().toStdString();
+}
 
 void addText(XMLElement* r, const QString& text)
 {

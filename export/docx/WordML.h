@@ -26,9 +26,9 @@ struct RunFormat {
     int italic = -1;
     int underline = -1;
     int strike = -1;
-    QString color;       // "RRGGBB"
-    QString shading;     // background fill "RRGGBB"
-    int vertAlign = 0;   // 0 baseline, 1 superscript, 2 subscript
+    QString color;      // "RRGGBB"
+    QString shading;    // background fill "RRGGBB"
+    int vertAlign = 0;  // 0 baseline, 1 superscript, 2 subscript
 
     // `over` wins wherever it sets a value.
     RunFormat mergedWith(const RunFormat& over) const;
@@ -38,9 +38,9 @@ struct RunFormat {
 
 // Paragraph properties; an unset value leaves the style's.
 struct ParaFormat {
-    QString style;        // w:pStyle
-    QString alignment;    // "left", "center", "right", "both"
-    int spaceBefore = -1; // twips
+    QString style;         // w:pStyle
+    QString alignment;     // "left", "center", "right", "both"
+    int spaceBefore = -1;  // twips
     int spaceAfter = -1;
     int lineAtLeast = 0;  // minimum line height, twips; 0 unset
     int indentLeft = 0;   // twips

@@ -277,18 +277,10 @@ void FileFeedBackend::play(std::vector<Step> steps)
                     return;
             }
             switch (step.action) {
-            case Step::Action::Arrive:
-                plugIn(step.name, step.folder, step.fps);
-                break;
-            case Step::Action::Remove:
-                unplug(step.name);
-                break;
-            case Step::Action::Stall:
-                setStalled(step.name, true);
-                break;
-            case Step::Action::Resume:
-                setStalled(step.name, false);
-                break;
+            case Step::Action::Arrive: plugIn(step.name, step.folder, step.fps); break;
+            case Step::Action::Remove: unplug(step.name); break;
+            case Step::Action::Stall: setStalled(step.name, true); break;
+            case Step::Action::Resume: setStalled(step.name, false); break;
             }
         }
     });

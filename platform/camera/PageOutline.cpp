@@ -148,15 +148,14 @@ QImage deskew(const QImage& image, const Corners& corners)
         return QImage();
     try {
         const QImage rgb = asRgb888(image);
-        const std::vector<cv::Point2f> dst{{0.f, 0.f}, {float(width - 1), 0.f},
-                                           {float(width - 1), float(height - 1)}, {0.f, float(height - 1)}};
+        const std::vector<cv::Point2f> dst{
+            {0.f, 0.f}, {float(width - 1), 0.f}, {float(width - 1), float(height - 1)}, {0.f, float(height - 1)}};
         const cv::Mat transform = cv::getPerspectiveTransform(src, dst);
         QImage out(width, height, QImage::Format_RGB888);
         if (out.isNull())
             return QImage();
         cv::Mat target(height, width, CV_8UC3, out.bits(), static_cast<size_t>(out.bytesPerLine()));
-        cv::warpPerspective(wrapRgb(rgb), target, transform, target.size(), cv::INTER_LINEAR,
-                            cv::BORDER_REPLICATE);
+        cv::warpPerspective(wrapRgb(rgb), target, transform, target.size(), cv::INTER_LINEAR, cv::BORDER_REPLICATE);
         return out;
     } catch (const cv::Exception&) {
         return QImage();

@@ -28,11 +28,10 @@ namespace {
 // Palette: 0 background, 1 lines and edges, 2 texts, 3 to 7 reserved, then
 // the data colours.
 const int kDefaultPalette[] = {
-    0xffffff, 0x000000, 0x000000, 0x808080, 0xc0c0c0, 0xe0e0e0, 0x404040, 0xa0a0a0,
-    0xff3333, 0x33ff33, 0x6666ff, 0xffff00, 0xff66ff, 0x99ffff, 0xffcc33, 0xcccccc,
-    0xcc9999, 0x339966, 0x999900, 0xcc3300, 0x669999, 0x993333, 0x006600, 0x990099,
-    0xff9966, 0x99ff99, 0x9999ff, 0xcc6600, 0x33cc33, 0xcc99ff, 0xff6666, 0x99cc66,
-    0x009999, 0xcc3333, 0x9933ff, 0xff0000, 0x0000ff, 0x00ff00, 0xffcc99, 0x999999,
+    0xffffff, 0x000000, 0x000000, 0x808080, 0xc0c0c0, 0xe0e0e0, 0x404040, 0xa0a0a0, 0xff3333, 0x33ff33,
+    0x6666ff, 0xffff00, 0xff66ff, 0x99ffff, 0xffcc33, 0xcccccc, 0xcc9999, 0x339966, 0x999900, 0xcc3300,
+    0x669999, 0x993333, 0x006600, 0x990099, 0xff9966, 0x99ff99, 0x9999ff, 0xcc6600, 0x33cc33, 0xcc99ff,
+    0xff6666, 0x99cc66, 0x009999, 0xcc3333, 0x9933ff, 0xff0000, 0x0000ff, 0x00ff00, 0xffcc99, 0x999999,
 };
 constexpr int kDataIndex = 8;
 constexpr double kDefaultFontSize = 8;
@@ -98,8 +97,8 @@ QString cjkFontFamily()
     static const QString family = [] {
         const QFontDatabase fonts;
         const QStringList installed = fonts.families();
-        for (const char* name : {"WenQuanYi Micro Hei", "Noto Sans CJK SC", "Source Han Sans SC", "Droid Sans Fallback",
-                                 "AR PL UMing CN"})
+        for (const char* name :
+             {"WenQuanYi Micro Hei", "Noto Sans CJK SC", "Source Han Sans SC", "Droid Sans Fallback", "AR PL UMing CN"})
             if (installed.contains(QLatin1String(name), Qt::CaseInsensitive))
                 return QString::fromLatin1(name);
         const QStringList chinese = fonts.families(QFontDatabase::SimplifiedChinese);
@@ -177,12 +176,8 @@ void Axis::setLabels(const char* const* labels, int count)
 // ---- base chart ------------------------------------------------------------
 
 BaseChart::BaseChart(int width, int height, int bgColor, int edgeColor, int raisedEffect)
-    : width_(std::max(1, width)),
-      height_(std::max(1, height)),
-      background_(bgColor),
-      edge_(edgeColor),
-      raised_(raisedEffect),
-      palette_(std::begin(kDefaultPalette), std::end(kDefaultPalette))
+    : width_(std::max(1, width)), height_(std::max(1, height)), background_(bgColor), edge_(edgeColor),
+      raised_(raisedEffect), palette_(std::begin(kDefaultPalette), std::end(kDefaultPalette))
 {
 }
 
@@ -190,8 +185,7 @@ BaseChart::~BaseChart() = default;
 
 LegendBox* BaseChart::addLegend(int x, int y, bool vertical, const char* font, double fontSize)
 {
-    legend_ = std::make_unique<LegendBox>(x, y, vertical,
-                                          font ? resolveFont(font, fontSize) : textFont(fontSize));
+    legend_ = std::make_unique<LegendBox>(x, y, vertical, font ? resolveFont(font, fontSize) : textFont(fontSize));
     return legend_.get();
 }
 
@@ -236,8 +230,8 @@ QColor BaseChart::color(int value, int fallback) const
     }
     const unsigned v = static_cast<unsigned>(value);
     const int alpha = 255 - static_cast<int>((v >> 24) & 0xff);
-    return QColor(static_cast<int>((v >> 16) & 0xff), static_cast<int>((v >> 8) & 0xff),
-                  static_cast<int>(v & 0xff), alpha);
+    return QColor(static_cast<int>((v >> 16) & 0xff), static_cast<int>((v >> 8) & 0xff), static_cast<int>(v & 0xff),
+                  alpha);
 }
 
 QFont BaseChart::textFont(double size) const
@@ -297,7 +291,7 @@ bool BaseChart::makeChart(int format, const char** data, int* len)
     QBuffer buffer(&encoded_);
     buffer.open(QIODevice::WriteOnly);
     const bool ok = format == BMP || format == JPG ? picture.convertToFormat(QImage::Format_RGB32).save(&buffer, kind)
-                                                    : picture.save(&buffer, kind);
+                                                   : picture.save(&buffer, kind);
     buffer.close();
     if (!ok)
         encoded_.clear();
@@ -376,9 +370,7 @@ void BaseChart::drawLegend(QPainter& painter)
 // ---- pie chart -------------------------------------------------------------
 
 PieChart::PieChart(int width, int height, int bgColor, int edgeColor, int raisedEffect)
-    : BaseChart(width, height, bgColor, edgeColor, raisedEffect),
-      cx_(width / 2),
-      cy_(height / 2),
+    : BaseChart(width, height, bgColor, edgeColor, raisedEffect), cx_(width / 2), cy_(height / 2),
       radius_(std::min(width, height) * 2 / 5)
 {
 }
@@ -606,7 +598,8 @@ std::vector<PieChart::SectorLabel> PieChart::labelLayout() const
         taken.push_back(place);
         labels.push_back(label);
     }
-    std::sort(labels.begin(), labels.end(), [](const SectorLabel& a, const SectorLabel& b) { return a.sector < b.sector; });
+    std::sort(labels.begin(), labels.end(),
+              [](const SectorLabel& a, const SectorLabel& b) { return a.sector < b.sector; });
     return labels;
 }
 
@@ -787,9 +780,8 @@ void XYChart::draw(QPainter& painter)
         const QFontMetrics labelMetrics(axisFont);
         int labelWidth = 0;
         for (int k = 0; k <= scale.steps; ++k)
-            labelWidth = std::max(labelWidth,
-                                  labelMetrics.horizontalAdvance(QString::asprintf(valueFormat.toLatin1().constData(),
-                                                                                   k * scale.step)));
+            labelWidth = std::max(labelWidth, labelMetrics.horizontalAdvance(QString::asprintf(
+                                                  valueFormat.toLatin1().constData(), k * scale.step)));
         const QFontMetrics titleMetrics(yAxis_.titleFont_);
         const int thickness = titleMetrics.height();
         const int length = titleMetrics.horizontalAdvance(yAxis_.title_) + 4;

@@ -86,8 +86,14 @@ private:
 };
 
 // Convenience casts in the toolkit's style.
-inline TextBox* LegendBox2TextBox(LegendBox* legend) { return legend; }
-inline Box* TextBox2Box(TextBox* box) { return box; }
+inline TextBox* LegendBox2TextBox(LegendBox* legend)
+{
+    return legend;
+}
+inline Box* TextBox2Box(TextBox* box)
+{
+    return box;
+}
 
 class DataSet {
 public:
@@ -118,7 +124,10 @@ private:
     int depth_;
 };
 
-inline Layer* BarLayer2Layer(BarLayer* layer) { return layer; }
+inline Layer* BarLayer2Layer(BarLayer* layer)
+{
+    return layer;
+}
 
 class Axis {
 public:
@@ -212,8 +221,7 @@ private:
 
 class PieChart : public BaseChart {
 public:
-    PieChart(int width, int height, int bgColor = BackgroundColor, int edgeColor = Transparent,
-             int raisedEffect = 0);
+    PieChart(int width, int height, int bgColor = BackgroundColor, int edgeColor = Transparent, int raisedEffect = 0);
 
     void setPieSize(int x, int y, int r);
     // {percent}, {value} and {label} are replaced for each sector.
@@ -262,8 +270,7 @@ private:
 
 class XYChart : public BaseChart {
 public:
-    XYChart(int width, int height, int bgColor = BackgroundColor, int edgeColor = Transparent,
-            int raisedEffect = 0);
+    XYChart(int width, int height, int bgColor = BackgroundColor, int edgeColor = Transparent, int raisedEffect = 0);
     ~XYChart() override;
 
     void setPlotArea(int x, int y, int width, int height, int bgColor = Transparent, int altBgColor = -1,
@@ -306,7 +313,13 @@ private:
     std::vector<std::unique_ptr<BarLayer>> layers_;
 };
 
-inline BaseChart* PieChart2BaseChart(PieChart* c) { return c; }
-inline BaseChart* XYChart2BaseChart(XYChart* c) { return c; }
+inline BaseChart* PieChart2BaseChart(PieChart* c)
+{
+    return c;
+}
+inline BaseChart* XYChart2BaseChart(XYChart* c)
+{
+    return c;
+}
 
 }  // namespace chart

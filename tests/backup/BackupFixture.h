@@ -49,13 +49,18 @@ inline void makeDatabase(const QString& path, int version, const char* marker)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile::remove(path);
-    { sqlite created(QFile::encodeName(path).toStdString()); }
+    {
+        sqlite created(QFile::encodeName(path).toStdString());
+    }
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
     const std::string sql =
         "INSERT INTO detail(number, grade, term, subject, state, classification, cause, questiontype, point,"
-        " modify_date) VALUES(1, 12, 13, 15, 0, 24, 28, 32, '" + std::string(marker) + "', DATETIME());"
-        "PRAGMA user_version = " + std::to_string(version) + ";";
+        " modify_date) VALUES(1, 12, 13, 15, 0, 24, 28, 32, '" +
+        std::string(marker) +
+        "', DATETIME());"
+        "PRAGMA user_version = " +
+        std::to_string(version) + ";";
     ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
     sqlite3_close(db);
 }
@@ -117,7 +122,7 @@ protected:
     void setArchive(const QString& path) { archive = path; }
 
     Outcome runProgram(const QString& mode, const std::vector<std::pair<QString, QString>>& env = {},
-                   int waitMs = 60000)
+                       int waitMs = 60000)
     {
         QProcess process;
         startProgram(process, mode, env);
@@ -148,10 +153,7 @@ protected:
     }
 
     // Restore folders left beside the data folder.
-    QStringList leftovers() const
-    {
-        return QDir(root).entryList(QStringList{".Lorvane.*"}, QDir::Dirs | QDir::Hidden);
-    }
+    QStringList leftovers() const { return QDir(root).entryList(QStringList{".Lorvane.*"}, QDir::Dirs | QDir::Hidden); }
 
     QString data;
     QString root;

@@ -103,17 +103,23 @@ TEST_F(HostileRestore, ArchivesTheProgramCouldNotUseAreRefusedBeforeAnythingIsSw
 {
     const QByteArray good = databaseBytes(4, root + "/good.db");
     const std::vector<Case> cases = {
-        {"damaged database of version 4", {{"database/Lorvane.db", damagedDatabase(root + "/damaged.db")}},
+        {"damaged database of version 4",
+         {{"database/Lorvane.db", damagedDatabase(root + "/damaged.db")}},
          {QStringLiteral("数据库文件已损坏")}},
-        {"another program's tables", {{"database/Lorvane.db", foreignDatabase(root + "/foreign.db")}},
+        {"another program's tables",
+         {{"database/Lorvane.db", foreignDatabase(root + "/foreign.db")}},
          {QStringLiteral("数据表 type 的第 2 列应为 user_id，实为 label")}},
-        {"no tables at all", {{"database/Lorvane.db", tablelessDatabase(root + "/empty.db")}},
+        {"no tables at all",
+         {{"database/Lorvane.db", tablelessDatabase(root + "/empty.db")}},
          {QStringLiteral("缺少数据表 type")}},
-        {"text instead of a database", {{"database/Lorvane.db", "PK but no database"}},
+        {"text instead of a database",
+         {{"database/Lorvane.db", "PK but no database"}},
          {QStringLiteral("数据库文件已损坏")}},
-        {"settings that abort Qt", {{"database/Lorvane.db", good}, {"Lorvane.ini", kSettingsBomb}},
+        {"settings that abort Qt",
+         {{"database/Lorvane.db", good}, {"Lorvane.ini", kSettingsBomb}},
          {QStringLiteral("备份中的设置文件 Lorvane.ini 无法读取")}},
-        {"settings that abort Qt, behind an escape", {{"database/Lorvane.db", good}, {"Lorvane.ini", kHiddenBomb}},
+        {"settings that abort Qt, behind an escape",
+         {{"database/Lorvane.db", good}, {"Lorvane.ini", kHiddenBomb}},
          {QStringLiteral("备份中的设置文件 Lorvane.ini 无法读取")}},
         {"larger than the free space",
          {{"database/Lorvane.db", good}, {"item/10000/big/original.jpg", QByteArray(3 << 20, '\0')}},
@@ -138,10 +144,12 @@ TEST_F(HostileRestore, AFullFileSystemIsReportedAsSuch)
     const QByteArray good = databaseBytes(4, backups + "/good.db");
     const QByteArray big(3 << 20, '\0');  // 3 MB that the archive holds in a few kB
     const std::vector<Case> cases = {
-        {"the size check", {{"database/Lorvane.db", good}, {"item/10000/big/original.jpg", big}},
+        {"the size check",
+         {{"database/Lorvane.db", good}, {"item/10000/big/original.jpg", big}},
          {QStringLiteral("磁盘空间不足")}},
         // The check told there was room: the writes find out.
-        {"the writes", {{"database/Lorvane.db", good}, {"item/10000/big/original.jpg", big}},
+        {"the writes",
+         {{"database/Lorvane.db", good}, {"item/10000/big/original.jpg", big}},
          {QStringLiteral("磁盘空间不足")},
          {{"LORVANE_BACKUP_FREE_BYTES", QString::number(1ull << 40)}}},
     };
@@ -215,8 +223,8 @@ TEST_F(HostileRestore, WhatAKilledRunLeavesGoesWithTheNextRunAndNothingElse)
     setArchive(backups + "/all.zip");
     ASSERT_EQ(runProgram("0").exitCode, 0);
     ASSERT_EQ(runProgram("1", {{"LORVANE_BACKUP_STOP_AFTER_SWAP", "1"}}).exitCode, 3);
-    const QStringList restoreFolders =
-        QDir(root).entryList(QStringList{".Lorvane.restore-*"}, QDir::Dirs | QDir::Hidden);
+    const QStringList restoreFolders = QDir(root).entryList(QStringList{".Lorvane.restore-*"},
+                                                            QDir::Dirs | QDir::Hidden);
     ASSERT_EQ(restoreFolders.size(), 2) << restoreFolders.join(' ').toStdString();
 
     // The next backup, into yet another folder, clears both.

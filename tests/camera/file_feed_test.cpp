@@ -213,7 +213,9 @@ TEST(FileFeed, ScriptedArrivalStallAndRemoval)
 
     std::vector<camera::FileFeedBackend::Step> steps;
     const std::string script = "# a camera that comes, stalls and goes\n"
-                               "0 arrive cam " + folder.path().toStdString() + " 50\n"
+                               "0 arrive cam " +
+                               folder.path().toStdString() +
+                               " 50\n"
                                "\n"
                                "100 stall cam\n"
                                "150 resume cam\n"

@@ -49,8 +49,7 @@ TEST(PageOutline, FindsTheCornersOfATiltedSheet)
     camera::Corners found{};
     ASSERT_TRUE(camera::findPage(frame, found));
     for (int i = 0; i < 4; ++i) {
-        EXPECT_LE(length(found[i], sheet[i]), 8.0)
-            << "corner " << i << " at " << found[i].x() << "," << found[i].y();
+        EXPECT_LE(length(found[i], sheet[i]), 8.0) << "corner " << i << " at " << found[i].x() << "," << found[i].y();
     }
 }
 
@@ -72,7 +71,8 @@ TEST(PageOutline, NoPageOnAnEmptyDesk)
     camera::Corners found{};
     EXPECT_FALSE(camera::findPage(desk, found));
     // A small card is no page either.
-    const QImage card = deskWithSheet(QSize(800, 600), {QPoint(10, 10), QPoint(100, 12), QPoint(98, 80), QPoint(12, 78)});
+    const QImage card = deskWithSheet(QSize(800, 600),
+                                      {QPoint(10, 10), QPoint(100, 12), QPoint(98, 80), QPoint(12, 78)});
     EXPECT_FALSE(camera::findPage(card, found));
     EXPECT_FALSE(camera::findPage(QImage(), found));
 }

@@ -66,14 +66,14 @@ TEST(AppContext, BaseDataLoadKeepsShownEntriesInOrderAndPicksCurrentGradeAndTerm
     context->setBaseData(byId({
         entry(1, 1, "一年级", 1, 0),
         entry(2, 1, "二年级", 2, 1),
-        entry(9, 1, "九年级", 9, 1),   // two current grades: the larger id wins
+        entry(9, 1, "九年级", 9, 1),  // two current grades: the larger id wins
         entry(20, 2, "上学期", 1, 1),
         entry(21, 2, "下学期", 2, 0),
         entry(31, 3, "语文", 3, 1),
         entry(32, 3, "数学", 1, 1),
-        entry(33, 3, "英语", 2, 0),    // hidden
+        entry(33, 3, "英语", 2, 0),  // hidden
         entry(34, 3, "物理", 2, 1),
-        entry(35, 3, "化学", 2, 1),    // same order as 物理: kept by id
+        entry(35, 3, "化学", 2, 1),  // same order as 物理: kept by id
         entry(41, 4, "作业", 2, 1),
         entry(42, 4, "考试", 1, 1),
         entry(51, 5, "粗心", 1, 1),
@@ -120,8 +120,8 @@ TEST(AppContext, BaseDataLoadKeepsShownEntriesInOrderAndPicksCurrentGradeAndTerm
 TEST(Records, DefaultsAndIndependentCopies)
 {
     const _detail_t fresh;
-    for (const std::string* text : {&fresh.point, &fresh.detail_path, &fresh.source, &fresh.remark,
-                                    &fresh.create_date, &fresh.modify_date, &fresh.dt_reserved3, &fresh.dt_reserved4})
+    for (const std::string* text : {&fresh.point, &fresh.detail_path, &fresh.source, &fresh.remark, &fresh.create_date,
+                                    &fresh.modify_date, &fresh.dt_reserved3, &fresh.dt_reserved4})
         EXPECT_TRUE(text->empty());
 
     _detail_t original;

@@ -125,7 +125,7 @@ TEST_F(SettingsFile, FirstRunOwnersEachClearOnlyTheirBit)
         int after;
     };
     // Main window tip, export help, QR-code help, then nothing shows again.
-    const Step steps[] = {{1, true, 6}, {1, false, 6}, {4, true, 2}, {4, false, 2},
+    const Step steps[] = {{1, true, 6}, {1, false, 6}, {4, true, 2},  {4, false, 2},
                           {2, true, 0}, {1, false, 0}, {2, false, 0}, {4, false, 0}};
     EXPECT_EQ(getIniValue<int>("first_run", 7), 7);
     for (const Step& s : steps) {
@@ -171,10 +171,10 @@ TEST_F(SettingsFile, KeysGiveTheirDefaultsAndReadBackWhatTheyWrite)
         int expected;
     };
     const IntCase ints[] = {
-        {ini::kFirstRun, 7},      {ini::kDetailOrder, 0},   {ini::kStateIcon, 3},      {ini::kImportMode, 0},
-        {ini::kImageAutoValue, 16}, {ini::kImportIndex, 1}, {ini::kImportTimes, 0},    {ini::kVideoRotate, 0},
-        {ini::kScanBoxDesk, 2},   {ini::kExportStyle, 0},   {ini::kExportType, 0},     {ini::kExportOrder, 0},
-        {ini::kExportOptions, 15}, {ini::kRememberPassword, 0},
+        {ini::kFirstRun, 7},        {ini::kDetailOrder, 0},      {ini::kStateIcon, 3},   {ini::kImportMode, 0},
+        {ini::kImageAutoValue, 16}, {ini::kImportIndex, 1},      {ini::kImportTimes, 0}, {ini::kVideoRotate, 0},
+        {ini::kScanBoxDesk, 2},     {ini::kExportStyle, 0},      {ini::kExportType, 0},  {ini::kExportOrder, 0},
+        {ini::kExportOptions, 15},  {ini::kRememberPassword, 0},
     };
     for (const IntCase& c : ints)
         EXPECT_EQ(getIniValue(c.key), c.expected) << c.key.name();

@@ -31,10 +31,10 @@ TEST(GbkToUtf8, ConvertsGbkBytesAndPassesAsciiThrough)
         const char* utf8Hex;
     };
     const Case cases[] = {
-        {"b4edcce2b1be", "e99499e9a298e69cac"},                      // 错题本
+        {"b4edcce2b1be", "e99499e9a298e69cac"},                              // 错题本
         {"6974656d2fb4edcce2b1be2f31", "6974656d2fe99499e9a298e69cac2f31"},  // item/错题本/1
-        {"c4eabcb6", "e5b9b4e7baa7"},                                // 年级
-        {"a1a2", "e38081"},                                          // 、
+        {"c4eabcb6", "e5b9b4e7baa7"},                                        // 年级
+        {"a1a2", "e38081"},                                                  // 、
     };
     for (const Case& c : cases) {
         const QByteArray input = QByteArray::fromHex(c.gbkHex);
@@ -91,8 +91,8 @@ TEST(ReplaceAll, ReplacesEveryOccurrenceOnceInPlace)
     };
     const Case cases[] = {
         {"a/b/c", "/", "\\", "a\\b\\c"},
-        {"aa", "a", "aa", "aaaa"},          // inserted text is not searched again
-        {"abc", "", "x", "abc"},            // empty search text: unchanged, no endless loop
+        {"aa", "a", "aa", "aaaa"},  // inserted text is not searched again
+        {"abc", "", "x", "abc"},    // empty search text: unchanged, no endless loop
         {"item//10000/", "/", "", "item10000"},
         {"abab", "ab", "ba", "baba"},
         {"none", "/", "\\", "none"},
@@ -161,13 +161,13 @@ TEST(CompressImage, ScalesDownToMaxWidthOnly)
     };
     const Case cases[] = {
         {{2000, 1000}, {1024, 512}},
-        {{800, 600}, {800, 600}},    // never enlarged
+        {{800, 600}, {800, 600}},  // never enlarged
         {{1024, 3000}, {1024, 3000}},
         {{4000, 3000}, {1024, 768}},
         // The box height is rounded toward zero first; keeping the aspect
         // ratio inside that box then narrows the width by a pixel.
         {{3000, 2000}, {1023, 682}},
-        {{3000, 2}, {1024, 1}},      // a thin strip keeps one row
+        {{3000, 2}, {1024, 1}},  // a thin strip keeps one row
     };
     for (const Case& c : cases) {
         QImage in(c.in, QImage::Format_RGB32);
@@ -195,12 +195,9 @@ TEST(CompressImage, KeepsTheFirstQualityThatFitsElseEighty)
         const QByteArray* chosen;
     };
     const Case cases[] = {
-        {kb100, &q100},      // fits at once
-        {kb100 - 1, &q90},
-        {kb90, &q90},
-        {kb90 - 1, &q80},
-        {kb80, &q80},
-        {1, &q80},           // still too big at 80: the quality-80 encoding is kept
+        {kb100, &q100},  // fits at once
+        {kb100 - 1, &q90}, {kb90, &q90}, {kb90 - 1, &q80},
+        {kb80, &q80},      {1, &q80},  // still too big at 80: the quality-80 encoding is kept
     };
     for (const Case& c : cases) {
         QImage out;

@@ -70,8 +70,8 @@ protected:
     void wheel(int delta)
     {
         const QPointF at(400, 300);
-        QWheelEvent event(at, QPointF(cutter_->mapToGlobal(at.toPoint())), QPoint(), QPoint(0, delta),
-                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QWheelEvent event(at, QPointF(cutter_->mapToGlobal(at.toPoint())), QPoint(), QPoint(0, delta), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(cutter_.get(), &event);
     }
 
@@ -89,8 +89,7 @@ protected:
         QObject::connect(cutter_.get(), &imageCut::next_page, [this] { signals_.push_back("next_page"); });
         QObject::connect(cutter_.get(), &imageCut::first_half_clicked,
                          [this](QImage*) { signals_.push_back("first_half_clicked"); });
-        QObject::connect(cutter_.get(), &imageCut::first_half_hide,
-                         [this] { signals_.push_back("first_half_hide"); });
+        QObject::connect(cutter_.get(), &imageCut::first_half_hide, [this] { signals_.push_back("first_half_hide"); });
     }
 
     QTemporaryDir dir_;

@@ -56,15 +56,21 @@ TEST_F(Composition, ChoicesMakeTheirImages)
     struct Case {
         const char* name;
         int mode;
-        std::vector<Step> steps;           // the last one is checked
-        std::vector<std::string> emitted;  // by the last step, in order
-        QSize result;                      // of the result image (null: none)
-        QSize upper;                       // of the pending upper half (null: none)
-        std::vector<QPoint> white;         // result pixels that are white
+        std::vector<Step> steps;                      // the last one is checked
+        std::vector<std::string> emitted;             // by the last step, in order
+        QSize result;                                 // of the result image (null: none)
+        QSize upper;                                  // of the pending upper half (null: none)
+        std::vector<QPoint> white;                    // result pixels that are white
         std::vector<std::pair<QPoint, QPoint>> from;  // result pixel -> page point
     };
     const Case cases[] = {
-        {"new question", 0, {{corners(100, 50, 399, 249), 3}}, {"finished"}, {300, 200}, {}, {},
+        {"new question",
+         0,
+         {{corners(100, 50, 399, 249), 3}},
+         {"finished"},
+         {300, 200},
+         {},
+         {},
          {{{0, 0}, {100, 50}}, {{299, 199}, {399, 249}}}},
         {"append below the previous question",
          0,
@@ -181,9 +187,9 @@ TEST_F(Composition, ShortcutsActOnlyInTheirModeWhileTheBarShows)
         int id;  // emitted; -1 none
     };
     const Case cases[] = {
-        {0, true, Qt::Key_F1, 3},     {0, true, Qt::Key_F2, 0},     {0, true, Qt::Key_Return, -1},
-        {1, true, Qt::Key_F1, -1},    {1, true, Qt::Key_F2, -1},    {1, true, Qt::Key_Return, 3},
-        {0, false, Qt::Key_F1, -1},   {0, false, Qt::Key_F2, -1},   {1, false, Qt::Key_Return, -1},
+        {0, true, Qt::Key_F1, 3},   {0, true, Qt::Key_F2, 0},   {0, true, Qt::Key_Return, -1},
+        {1, true, Qt::Key_F1, -1},  {1, true, Qt::Key_F2, -1},  {1, true, Qt::Key_Return, 3},
+        {0, false, Qt::Key_F1, -1}, {0, false, Qt::Key_F2, -1}, {1, false, Qt::Key_Return, -1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "mode " << c.mode << (c.barShown ? " shown " : " hidden ") << c.key);

@@ -151,7 +151,7 @@ TEST_F(CutterView, SmallSelectionsAreDropped)
     // Page 500 x 400 at 1:1, 150 pixels in from the widget's left edge.
     struct Case {
         const char* name;
-        QPoint from, to;      // the new selection
+        QPoint from, to;          // the new selection
         QPoint editFrom, editTo;  // then a handle or move drag (from == to: a click)
         bool keptAfterNew;
         bool keptAfterEdit;
@@ -159,7 +159,12 @@ TEST_F(CutterView, SmallSelectionsAreDropped)
     const Case cases[] = {
         {"5 x 5 is dropped", {250, 100}, {254, 104}, {}, {}, false, false},
         {"6 x 6 stays, a click on it drops it", {250, 100}, {255, 105}, {252, 102}, {252, 102}, true, false},
-        {"40 x 6 stays, resizing keeps it 6 high: dropped", {250, 100}, {289, 105}, {289, 102}, {320, 102}, true,
+        {"40 x 6 stays, resizing keeps it 6 high: dropped",
+         {250, 100},
+         {289, 105},
+         {289, 102},
+         {320, 102},
+         true,
          false},
         {"40 x 40 stays and moves", {250, 100}, {289, 139}, {270, 120}, {300, 150}, true, true},
     };

@@ -90,7 +90,7 @@ TEST_F(ImageOpsTest, FailingTurnsLeaveTheDestinationUntouched)
     const auto quarter = [](const QImage& in, QImage& out) { return imageops::rotate(in, 1, out); };
     const auto direct = [](const QImage& in, QImage& out) { return imageops::rotateDirect(in, 1, out); };
     const Case cases[] = {
-        {"GetRotateAngleSize", angle}, {"RotateAngle", angle}, {"GetRotateSize", quarter},
+        {"GetRotateAngleSize", angle}, {"RotateAngle", angle},    {"GetRotateSize", quarter},
         {"Rotate", quarter},           {"GetRotateSize", direct}, {"Rotate", direct},
     };
     for (const Case& c : cases) {

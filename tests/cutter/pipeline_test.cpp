@@ -3,8 +3,8 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cmath>
 #include <chrono>
+#include <cmath>
 #include <mutex>
 #include <stdexcept>
 #include <thread>

@@ -20,16 +20,11 @@ struct Logged {
     static std::string triggerName(int32_t t)
     {
         switch (t) {
-        case kInit:
-            return "init";
-        case kQuit:
-            return "quit";
-        case kPush:
-            return "push";
-        case kBack:
-            return "back";
-        default:
-            return std::to_string(t);
+        case kInit: return "init";
+        case kQuit: return "quit";
+        case kPush: return "push";
+        case kBack: return "back";
+        default: return std::to_string(t);
         }
     }
 
@@ -199,7 +194,7 @@ TEST(StateStack, GetStatePositions)
     machine.set(10);
     machine.push(11);
     machine.push(12);
-    const std::vector<std::pair<int, int32_t>> positions = {{0, 10},  {1, 11},  {2, 12},  {3, 10}, {4, 11},
+    const std::vector<std::pair<int, int32_t>> positions = {{0, 10},  {1, 11},  {2, 12},  {3, 10},  {4, 11},
                                                             {-1, 12}, {-2, 11}, {-3, 10}, {-4, 12}, {-5, 11}};
     for (const auto& [pos, name] : positions)
         EXPECT_EQ(machine.get_state(pos).name, name) << "position " << pos;

@@ -17,19 +17,19 @@ namespace dbtest {
 
 // Ids of the default base data of a new file.
 enum DefaultIds {
-    kGrade12 = 12,         // 高三 (current)
-    kGrade11 = 11,         // 高二
-    kGrade1 = 1,           // 一年级
-    kTermFirst = 13,       // 上学期 (current)
-    kTermSecond = 14,      // 下学期
-    kMath = 15,            // 数学
-    kPhysics = 16,         // 物理
-    kChemistry = 17,       // 化学
-    kClassTypical = 24,    // 典型题
-    kCauseApproach = 28,   // 切入点，思路错误
-    kCauseMisread = 29,    // 看错题目
-    kCauseCalc = 30,       // 计算错误
-    kTypeChoice = 32,      // 选择题
+    kGrade12 = 12,        // 高三 (current)
+    kGrade11 = 11,        // 高二
+    kGrade1 = 1,          // 一年级
+    kTermFirst = 13,      // 上学期 (current)
+    kTermSecond = 14,     // 下学期
+    kMath = 15,           // 数学
+    kPhysics = 16,        // 物理
+    kChemistry = 17,      // 化学
+    kClassTypical = 24,   // 典型题
+    kCauseApproach = 28,  // 切入点，思路错误
+    kCauseMisread = 29,   // 看错题目
+    kCauseCalc = 30,      // 计算错误
+    kTypeChoice = 32,     // 选择题
 };
 constexpr int kUser = 10000;
 

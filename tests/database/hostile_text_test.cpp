@@ -52,7 +52,10 @@ protected:
     struct Snapshot {
         std::map<long long, std::string> type, detail, serial, user;
     };
-    Snapshot snapshot() { return {raw_->table("type"), raw_->table("detail"), raw_->table("serial"), raw_->table("user")}; }
+    Snapshot snapshot()
+    {
+        return {raw_->table("type"), raw_->table("detail"), raw_->table("serial"), raw_->table("user")};
+    }
 
     // Rows of a before/after pair that differ, by id.
     static std::vector<long long> changed(const std::map<long long, std::string>& before,

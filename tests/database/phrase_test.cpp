@@ -105,7 +105,7 @@ TEST_F(Phrases, MostAddedFirstAndSearch)
         {"", {"four times", "twice", "once"}},
         {"TW", {"twice"}},
         {"e", {"four times", "twice", "once"}},
-        {"_n", {"once"}},          // '_' stands for any one character
+        {"_n", {"once"}},         // '_' stands for any one character
         {"f%s", {"four times"}},  // '%' for any run
         {"none", {}},
     };

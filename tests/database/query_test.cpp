@@ -35,8 +35,8 @@ protected:
             q.detail_path = "q" + std::to_string(n);
             const int id = addQuestion(*db_, q);
             std::string err;
-            ASSERT_EQ(db_->updateDetail(id, n % 5 == 0 ? 1 : 0, 1 + n % 3, q.classification, q.cause,
-                                        q.questiontype, q.point, q.score, q.source, q.remark, err),
+            ASSERT_EQ(db_->updateDetail(id, n % 5 == 0 ? 1 : 0, 1 + n % 3, q.classification, q.cause, q.questiontype,
+                                        q.point, q.score, q.source, q.remark, err),
                       0)
                 << err;
         }
@@ -106,8 +106,8 @@ struct Case {
     const char* name;
     Op op;
     std::function<void(query_data&)> set;
-    int count;                // -1: no count operation (test points)
-    std::vector<int> numbers; // the page (or the whole list for test points), in order
+    int count;                 // -1: no count operation (test points)
+    std::vector<int> numbers;  // the page (or the whole list for test points), in order
 };
 
 std::vector<int> numbersOf(const std::vector<_detail_t>& list)

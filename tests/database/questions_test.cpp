@@ -121,7 +121,8 @@ TEST(DatabaseQuestions, UpdatesAndBulkChanges)
 
     ASSERT_EQ(db.updateDetail(a, 1, 3, 26, 31, 36, "极限", 8, "真题", "注意符号", err), 0) << err;
     EXPECT_EQ(raw.rows("SELECT state, times, classification, cause, questiontype, point, score, source, remark, "
-                       "modify_date = DATE() FROM detail WHERE id = " + std::to_string(a))[0],
+                       "modify_date = DATE() FROM detail WHERE id = " +
+                       std::to_string(a))[0],
               (std::vector<std::string>{"1", "3", "26", "31", "36", "极限", "8", "真题", "注意符号", "1"}));
 
     ASSERT_EQ(db.setDetailsState({b, c}, 1, err), 0) << err;

@@ -105,7 +105,9 @@ TEST(DatabaseBusy, AddFailsCleanlyWhileAnotherConnectionHoldsTheFile)
 TEST(DatabaseCrash, KilledWriterLeavesAConsistentFile)
 {
     const std::string path = freshPath("crash.db");
-    { sqlite create(path); }
+    {
+        sqlite create(path);
+    }
     const QString writer = testenv::binDir() + QStringLiteral("/lorvane_db_writer");
     ASSERT_TRUE(QFileInfo(writer).isExecutable()) << writer.toStdString();
 

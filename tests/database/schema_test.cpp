@@ -96,7 +96,9 @@ TEST(DatabaseSchema, NewFileHasTheFourTablesInColumnOrder)
 TEST(DatabaseSchema, NewFileHasTheDefaultBaseDataAndUser)
 {
     const std::string path = freshPath("defaults.db");
-    { sqlite db(path); }
+    {
+        sqlite db(path);
+    }
     RawDb raw(path);
     const std::string expected =
         "1 1 一年级 0 0|2 1 二年级 1 0|3 1 三年级 2 0|4 1 四年级 3 0|5 1 五年级 4 0|6 1 六年级 5 0|"
@@ -108,7 +110,8 @@ TEST(DatabaseSchema, NewFileHasTheDefaultBaseDataAndUser)
         "28 5 切入点，思路错误 0 1|29 5 看错题目 1 1|30 5 计算错误 2 1|31 5 根本不会做 3 1|"
         "32 6 选择题 0 1|33 6 填空题 1 1|34 6 判断题 2 1|35 6 计算题 3 1|36 6 解答题 4 1|";
     std::string actual;
-    for (const auto& r : raw.rows("SELECT id, [group], name, [order], state FROM type WHERE user_id = 10000 ORDER BY id"))
+    for (const auto& r :
+         raw.rows("SELECT id, [group], name, [order], state FROM type WHERE user_id = 10000 ORDER BY id"))
         actual += r[0] + " " + r[1] + " " + r[2] + " " + r[3] + " " + r[4] + "|";
     EXPECT_EQ(actual, expected);
     EXPECT_EQ(raw.scalarInt("SELECT COUNT(*) FROM type"), 36);
@@ -118,8 +121,8 @@ TEST(DatabaseSchema, NewFileHasTheDefaultBaseDataAndUser)
                                 "registration_time GLOB '[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9] "
                                 "[0-9][0-9]:[0-9][0-9]:[0-9][0-9]' FROM user");
     ASSERT_EQ(users.size(), 1u);
-    EXPECT_EQ(users[0], (std::vector<std::string>{"10000", "lorvane", "0", "2", "704182", "text", N, "0", N, N, N, N,
-                                                  "1"}));
+    EXPECT_EQ(users[0],
+              (std::vector<std::string>{"10000", "lorvane", "0", "2", "704182", "text", N, "0", N, N, N, N, "1"}));
 
     sqlite db(path);
     _user_t user;
@@ -133,11 +136,15 @@ TEST(DatabaseSchema, NewFileHasTheDefaultBaseDataAndUser)
 TEST(DatabaseSchema, ReopeningAFileChangesNothing)
 {
     const std::string path = freshPath("reopen.db");
-    { sqlite db(path); }
+    {
+        sqlite db(path);
+    }
     RawDb raw(path);
     const auto types = raw.table("type");
     const auto users = raw.table("user");
-    { sqlite again(path); }
+    {
+        sqlite again(path);
+    }
     EXPECT_EQ(raw.table("type"), types);
     EXPECT_EQ(raw.table("user"), users);
 }
@@ -198,7 +205,9 @@ TEST(DatabaseSchema, FileOfAnotherVersionStaysByteForByte)
 TEST(DatabaseSchema, FileOfOurVersionGetsTheListIndexes)
 {
     const std::string path = freshPath("indexed.db");
-    { sqlite db(path); }
+    {
+        sqlite db(path);
+    }
     RawDb raw(path);
     EXPECT_EQ(raw.scalarInt("SELECT COUNT(*) FROM sqlite_master WHERE type = 'index' AND name IN "
                             "('detail_bucket', 'detail_bucket_state', 'serial_bucket')"),

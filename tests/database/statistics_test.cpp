@@ -24,8 +24,8 @@ protected:
     int add(NewQuestion q, int state, int times)
     {
         const int id = addQuestion(*db_, q);
-        EXPECT_EQ(raw_->exec("UPDATE detail SET state = " + std::to_string(state) + ", times = " +
-                             std::to_string(times) + " WHERE id = " + std::to_string(id)),
+        EXPECT_EQ(raw_->exec("UPDATE detail SET state = " + std::to_string(state) +
+                             ", times = " + std::to_string(times) + " WHERE id = " + std::to_string(id)),
                   SQLITE_OK);
         return id;
     }

@@ -22,8 +22,7 @@ inline std::unique_ptr<ImageViewer> makeEditor(const QImage& image, int tool = I
     return editor;
 }
 
-inline void sendMouse(QWidget* w, QEvent::Type type, const QPoint& at, Qt::MouseButton button,
-                      Qt::MouseButtons held)
+inline void sendMouse(QWidget* w, QEvent::Type type, const QPoint& at, Qt::MouseButton button, Qt::MouseButtons held)
 {
     QMouseEvent event(type, at, w->mapToGlobal(at), button, held, Qt::NoModifier);
     QApplication::sendEvent(w, &event);

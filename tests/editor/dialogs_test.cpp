@@ -102,8 +102,8 @@ TEST(TextEntry, EnterAcceptsAndEscapeRejects)
     const struct {
         Qt::Key key;
         int result;
-    } cases[] = {{Qt::Key_Return, QDialog::Accepted}, {Qt::Key_Enter, QDialog::Accepted},
-                 {Qt::Key_Escape, QDialog::Rejected}};
+    } cases[] = {
+        {Qt::Key_Return, QDialog::Accepted}, {Qt::Key_Enter, QDialog::Accepted}, {Qt::Key_Escape, QDialog::Rejected}};
     for (const auto& c : cases) {
         textinputDialog entry;
         entry.show();
@@ -125,7 +125,8 @@ TEST(TextEntry, DraggingBesideTheEntryMovesIt)
     const QPoint grab(edit.right() + 10, edit.center().y());  // on the move picture
     ASSERT_TRUE(entry.rect().contains(grab));
     ASSERT_FALSE(edit.contains(grab));
-    auto send = [&entry](QEvent::Type type, QPoint local, QPoint global, Qt::MouseButton button, Qt::MouseButtons held) {
+    auto send = [&entry](QEvent::Type type, QPoint local, QPoint global, Qt::MouseButton button,
+                         Qt::MouseButtons held) {
         QMouseEvent event(type, local, local, global, button, held, Qt::NoModifier);
         QApplication::sendEvent(&entry, &event);
     };

@@ -50,7 +50,7 @@ TEST(ImageCopy, RowsWiderThanThePixelsAreCopiedRowByRow)
 TEST(ImageCopy, AnOperationLeavesEveryCopyOfThePicturesPixelsAlone)
 {
     const QImage start = pictures::blueInkOnGrey(2400, 1800);  // 13 MB: copied in bands
-    QImage edited = start;  // shares the pixels
+    QImage edited = start;                                     // shares the pixels
     ASSERT_TRUE(imageops::threshold(edited));
     EXPECT_FALSE(samePixels(edited, start));
     EXPECT_EQ(start.pixelColor(5, 5), QColor(200, 198, 190));  // the shared copy kept its paper

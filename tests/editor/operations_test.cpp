@@ -59,93 +59,191 @@ struct OperationCase {
     int redo;
 };
 
-void PrintTo(const OperationCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const OperationCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
-QImage grad300x200() { return pictures::gradient(300, 200); }
-QImage white300x200() { return pictures::flat(300, 200, Qt::white); }
+QImage grad300x200()
+{
+    return pictures::gradient(300, 200);
+}
+QImage white300x200()
+{
+    return pictures::flat(300, 200, Qt::white);
+}
 
 const OperationCase kOperations[] = {
-    {"cut drag from (250,40) to (50,140)", grad300x200, ImageViewer::kCut,
-     [](ImageViewer& e) { dragPixels(e, {250, 40}, {50, 140}); },
-     {0, 1}, {201, 101},
-     {{{0, 0}, PixelCheck::FromStart, {50, 40}}, {{200, 100}, PixelCheck::FromStart, {250, 140}}}, 0},
-    {"cut drag of 4 x 50 pixels", grad300x200, ImageViewer::kCut,
-     [](ImageViewer& e) { dragPixels(e, {100, 20}, {103, 69}); }, {0}, {300, 200}, {{{100, 20}}}, 0},
-    {"cut wholly outside the picture", grad300x200, ImageViewer::kCut,
-     [](ImageViewer& e) { dragPixels(e, {310, 10}, {340, 60}); }, {0}, {300, 200}, {}, 0},
-    {"erase drag of 4 x 50 pixels", white300x200, ImageViewer::kErase,
-     [](ImageViewer& e) { dragPixels(e, {100, 20}, {103, 69}); }, {0}, {300, 200}, {}, 0},
-    {"erase past the right edge", [] {
+    {"cut drag from (250,40) to (50,140)",
+     grad300x200,
+     ImageViewer::kCut,
+     [](ImageViewer& e) {
+         dragPixels(e, {250, 40}, {50, 140});
+     },
+     {0, 1},
+     {201, 101},
+     {{{0, 0}, PixelCheck::FromStart, {50, 40}}, {{200, 100}, PixelCheck::FromStart, {250, 140}}},
+     0},
+    {"cut drag of 4 x 50 pixels",
+     grad300x200,
+     ImageViewer::kCut,
+     [](ImageViewer& e) {
+         dragPixels(e, {100, 20}, {103, 69});
+     },
+     {0},
+     {300, 200},
+     {{{100, 20}}},
+     0},
+    {"cut wholly outside the picture",
+     grad300x200,
+     ImageViewer::kCut,
+     [](ImageViewer& e) {
+         dragPixels(e, {310, 10}, {340, 60});
+     },
+     {0},
+     {300, 200},
+     {},
+     0},
+    {"erase drag of 4 x 50 pixels",
+     white300x200,
+     ImageViewer::kErase,
+     [](ImageViewer& e) {
+         dragPixels(e, {100, 20}, {103, 69});
+     },
+     {0},
+     {300, 200},
+     {},
+     0},
+    {"erase past the right edge",
+     [] {
          QImage img = pictures::flat(300, 200, Qt::white);
          for (int x = 250; x < 300; ++x)
              for (int y = 90; y < 94; ++y)
                  img.setPixelColor(x, y, Qt::black);
          return img;
      },
-     ImageViewer::kErase, [](ImageViewer& e) { dragPixels(e, {200, 60}, {340, 130}); }, {0, 2}, {300, 200},
-     {{{260, 91}, PixelCheck::White}, {{297, 91}, PixelCheck::White}}, 0},
-    {"去红批 twice, then undo", [] { return pictures::redTickOnWhite(300, 200); }, ImageViewer::kMouse,
+     ImageViewer::kErase,
+     [](ImageViewer& e) {
+         dragPixels(e, {200, 60}, {340, 130});
+     },
+     {0, 2},
+     {300, 200},
+     {{{260, 91}, PixelCheck::White}, {{297, 91}, PixelCheck::White}},
+     0},
+    {"去红批 twice, then undo",
+     [] { return pictures::redTickOnWhite(300, 200); },
+     ImageViewer::kMouse,
      [](ImageViewer& e) {
          clickButton(e, QStringLiteral("去红批"));
          clickButton(e, QStringLiteral("去红批"));
          clickButton(e, QStringLiteral("撤  销"));
      },
-     {0}, {300, 200}, {}, 1},
-    {"去红批 again after undo", [] { return pictures::redTickOnWhite(300, 200); }, ImageViewer::kMouse,
+     {0},
+     {300, 200},
+     {},
+     1},
+    {"去红批 again after undo",
+     [] { return pictures::redTickOnWhite(300, 200); },
+     ImageViewer::kMouse,
      [](ImageViewer& e) {
          clickButton(e, QStringLiteral("去红批"));
          clickButton(e, QStringLiteral("撤  销"));
          clickButton(e, QStringLiteral("去红批"));
      },
-     {0, 4}, {300, 200}, {}, 0},
-    {"four turns give the first pixels back", grad300x200, ImageViewer::kMouse,
+     {0, 4},
+     {300, 200},
+     {},
+     0},
+    {"four turns give the first pixels back",
+     grad300x200,
+     ImageViewer::kMouse,
      [](ImageViewer& e) {
          for (int i = 0; i < 4; ++i)
              clickButton(e, QStringLiteral("右  转"));
      },
-     {0, 2, 2, 2, 2}, {300, 200}, {{{0, 0}}, {{299, 0}}, {{123, 45}}, {{299, 199}}}, 0},
-    {"one turn", grad300x200, ImageViewer::kMouse, [](ImageViewer& e) { clickButton(e, QStringLiteral("右  转")); },
-     {0, 2}, {200, 300},
-     {{{199, 0}, PixelCheck::FromStart, {0, 0}}, {{0, 0}, PixelCheck::FromStart, {0, 199}},
+     {0, 2, 2, 2, 2},
+     {300, 200},
+     {{{0, 0}}, {{299, 0}}, {{123, 45}}, {{299, 199}}},
+     0},
+    {"one turn",
+     grad300x200,
+     ImageViewer::kMouse,
+     [](ImageViewer& e) { clickButton(e, QStringLiteral("右  转")); },
+     {0, 2},
+     {200, 300},
+     {{{199, 0}, PixelCheck::FromStart, {0, 0}},
+      {{0, 0}, PixelCheck::FromStart, {0, 199}},
       {{0, 299}, PixelCheck::FromStart, {299, 199}}},
      0},
-    {"a pen click adds nothing", white300x200, ImageViewer::kPen, [](ImageViewer& e) { clickPixel(e, {50, 50}); },
-     {0}, {300, 200}, {{{50, 50}, PixelCheck::White}}, 0},
-    {"the 7-point pen rule", white300x200, ImageViewer::kPen,
+    {"a pen click adds nothing",
+     white300x200,
+     ImageViewer::kPen,
+     [](ImageViewer& e) {
+         clickPixel(e, {50, 50});
+     },
+     {0},
+     {300, 200},
+     {{{50, 50}, PixelCheck::White}},
+     0},
+    {"the 7-point pen rule",
+     white300x200,
+     ImageViewer::kPen,
      [](ImageViewer& e) {
          dragPixels(e, {20, 20}, {200, 140}, {{20, 20}, {60, 20}, {100, 20}, {100, 60}, {100, 100}, {100, 140}});
      },
-     {0, 7}, {300, 200},
-     {{{60, 20}, PixelCheck::Dark},      // piece through points 1-3
-      {{100, 40}, PixelCheck::Dark},     // the next piece joins at point 3
-      {{100, 120}, PixelCheck::Dark},    // piece through points 3-6
-      {{150, 140}, PixelCheck::White},   // point 7 is not drawn
+     {0, 7},
+     {300, 200},
+     {{{60, 20}, PixelCheck::Dark},     // piece through points 1-3
+      {{100, 40}, PixelCheck::Dark},    // the next piece joins at point 3
+      {{100, 120}, PixelCheck::Dark},   // piece through points 3-6
+      {{150, 140}, PixelCheck::White},  // point 7 is not drawn
       {{20, 60}, PixelCheck::White}},
      0},
-    {"undo right after loading", grad300x200, ImageViewer::kMouse,
-     [](ImageViewer& e) { clickButton(e, QStringLiteral("撤  销")); }, {0}, {300, 200}, {{{10, 10}}}, 0},
-    {"undo then redo", grad300x200, ImageViewer::kMouse,
+    {"undo right after loading",
+     grad300x200,
+     ImageViewer::kMouse,
+     [](ImageViewer& e) { clickButton(e, QStringLiteral("撤  销")); },
+     {0},
+     {300, 200},
+     {{{10, 10}}},
+     0},
+    {"undo then redo",
+     grad300x200,
+     ImageViewer::kMouse,
      [](ImageViewer& e) {
          clickButton(e, QStringLiteral("右  转"));
          clickButton(e, QStringLiteral("撤  销"));
          clickButton(e, QStringLiteral("重  做"));
      },
-     {0, 2}, {200, 300}, {{{199, 0}, PixelCheck::FromStart, {0, 0}}}, 0},
-    {"a new operation empties the redo list", grad300x200, ImageViewer::kCut,
+     {0, 2},
+     {200, 300},
+     {{{199, 0}, PixelCheck::FromStart, {0, 0}}},
+     0},
+    {"a new operation empties the redo list",
+     grad300x200,
+     ImageViewer::kCut,
      [](ImageViewer& e) {
          clickButton(e, QStringLiteral("右  转"));
          clickButton(e, QStringLiteral("撤  销"));
          dragPixels(e, {10, 10}, {109, 59});
          clickButton(e, QStringLiteral("重  做"));
      },
-     {0, 1}, {100, 50}, {{{0, 0}, PixelCheck::FromStart, {10, 10}}}, 0},
-    {"a refused cut still empties the redo list", grad300x200, ImageViewer::kCut,
+     {0, 1},
+     {100, 50},
+     {{{0, 0}, PixelCheck::FromStart, {10, 10}}},
+     0},
+    {"a refused cut still empties the redo list",
+     grad300x200,
+     ImageViewer::kCut,
      [](ImageViewer& e) {
          clickButton(e, QStringLiteral("右  转"));
          clickButton(e, QStringLiteral("撤  销"));
          dragPixels(e, {10, 10}, {12, 12});
      },
-     {0}, {300, 200}, {}, 0},
+     {0},
+     {300, 200},
+     {},
+     0},
 };
 
 }  // namespace
@@ -171,12 +269,8 @@ TEST_P(Operation, GivesItsHistoryAndPixels)
         case PixelCheck::FromStart:
             EXPECT_EQ(got, start.pixelColor(p.from.x() < 0 ? p.at : p.from)) << "at " << p.at.x() << "," << p.at.y();
             break;
-        case PixelCheck::White:
-            EXPECT_GT(got.lightness(), 230) << "at " << p.at.x() << "," << p.at.y();
-            break;
-        case PixelCheck::Dark:
-            EXPECT_TRUE(isDark(got)) << "at " << p.at.x() << "," << p.at.y();
-            break;
+        case PixelCheck::White: EXPECT_GT(got.lightness(), 230) << "at " << p.at.x() << "," << p.at.y(); break;
+        case PixelCheck::Dark: EXPECT_TRUE(isDark(got)) << "at " << p.at.x() << "," << p.at.y(); break;
         }
     }
 }
@@ -285,8 +379,8 @@ TEST(EditorOperations, AFailedTurnPushesNothingAndFailedCleaningsPushTheOldPictu
     const QImage start = pictures::redTickOnWhite(300, 200);
     auto editor = makeEditor(start, ImageViewer::kErase);
     imageops::testing::setBeforeCall([](const char* op) {
-        if (std::strcmp(op, "Rotate") == 0 || std::strcmp(op, "EraserRect") == 0 ||
-            std::strcmp(op, "deleteRed") == 0 || std::strcmp(op, "Threshold") == 0)
+        if (std::strcmp(op, "Rotate") == 0 || std::strcmp(op, "EraserRect") == 0 || std::strcmp(op, "deleteRed") == 0 ||
+            std::strcmp(op, "Threshold") == 0)
             throw std::runtime_error("injected");
     });
     clickButton(*editor, QStringLiteral("右  转"));

@@ -51,9 +51,9 @@ TEST_P(Fit, ShrinksToTheAreaAboveTheBarAndCentres)
 }
 
 INSTANTIATE_TEST_SUITE_P(Editor, Fit,
-                         ::testing::Values(FitCase{{2000, 1000}, 0.4, {0, 0}},  // 800/2000 = 400/1000
-                                           FitCase{{300, 200}, 1.0, {250, 100}},  // never enlarged
-                                           FitCase{{1000, 4000}, 0.1, {350, 0}},  // the height decides
+                         ::testing::Values(FitCase{{2000, 1000}, 0.4, {0, 0}},           // 800/2000 = 400/1000
+                                           FitCase{{300, 200}, 1.0, {250, 100}},         // never enlarged
+                                           FitCase{{1000, 4000}, 0.1, {350, 0}},         // the height decides
                                            FitCase{{801, 10}, 800.0 / 801, {0, 195}}));  // truncated width
 
 struct ZoomCase {
@@ -77,12 +77,11 @@ TEST_P(Zoom, StaysBetweenATenthAndThreeTimes)
 }
 
 INSTANTIATE_TEST_SUITE_P(Editor, Zoom,
-                         ::testing::Values(ZoomCase{2.5, true, 2.5},     // 3.125 > 3: refused
-                                           ZoomCase{2.4, true, 3.0},     // exactly 3: allowed
+                         ::testing::Values(ZoomCase{2.5, true, 2.5},  // 3.125 > 3: refused
+                                           ZoomCase{2.4, true, 3.0},  // exactly 3: allowed
                                            ZoomCase{1.0, true, 1.25},
                                            ZoomCase{0.12, false, 0.12},  // 0.096 < 0.1: refused
-                                           ZoomCase{0.125, false, 0.1},
-                                           ZoomCase{1.0, false, 0.8}));
+                                           ZoomCase{0.125, false, 0.1}, ZoomCase{1.0, false, 0.8}));
 
 TEST(EditorView, ZoomKeepsThePictureCentreAboveTheBarInPlace)
 {
@@ -256,7 +255,8 @@ TEST(EditorView, AnUnreadableFileIsANullPictureThatNothingEdits)
 TEST(EditorView, ToolBarAndContextMenu)
 {
     auto editor = makeEditor(pictures::flat(100, 100, Qt::white));
-    const char* texts[] = {"鼠  标", "裁  剪", "擦  除", "去底色", "去红批", "文  字", "画  笔", "右  转", "撤  销", "重  做"};
+    const char* texts[] = {"鼠  标", "裁  剪", "擦  除", "去底色", "去红批",
+                           "文  字", "画  笔", "右  转", "撤  销", "重  做"};
     for (const char* text : texts) {
         QToolButton* b = editortest::toolButton(*editor, QString::fromUtf8(text));
         ASSERT_NE(b, nullptr) << text;
@@ -265,7 +265,8 @@ TEST(EditorView, ToolBarAndContextMenu)
         EXPECT_EQ(b->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
         EXPECT_EQ(b->parentWidget()->objectName(), QStringLiteral("ImageViewer_bar"));
     }
-    EXPECT_EQ(editortest::toolButton(*editor, QStringLiteral("鼠  标"))->toolTip(), QStringLiteral("长按空格进入鼠标模式"));
+    EXPECT_EQ(editortest::toolButton(*editor, QStringLiteral("鼠  标"))->toolTip(),
+              QStringLiteral("长按空格进入鼠标模式"));
     EXPECT_EQ(editortest::toolButton(*editor, QStringLiteral("撤  销"))->toolTip(), QStringLiteral("Ctrl + Z"));
     EXPECT_EQ(editortest::toolButton(*editor, QStringLiteral("重  做"))->toolTip(), QStringLiteral("Ctrl + Y"));
     EXPECT_FALSE(editortest::toolButton(*editor, QStringLiteral("去底色"))->isCheckable());

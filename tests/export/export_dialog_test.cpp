@@ -7,14 +7,14 @@
 #include <QButtonGroup>
 #include <QDir>
 #include <QImage>
-#include <QSettings>
-#include <QSpinBox>
-#include <QUrl>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSettings>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 #include "ExportFixture.h"
 #include "core/AppContext.h"
@@ -73,7 +73,8 @@ TEST_F(ExportDialog, StartsWithTheDefaultsAndTheFileNameOfTheList)
     EXPECT_EQ(checked, (QStringList{"分值", "类别", "考点", "错误原因"}));
     const AppContext* ctx = AppContext::instance();
     EXPECT_EQ(dialog->fileNameEdit()->text(),
-              QString::fromStdString(ctx->grade.name + ctx->term.name + ctx->subject.name) + QStringLiteral("XXXX(1-3)"));
+              QString::fromStdString(ctx->grade.name + ctx->term.name + ctx->subject.name) +
+                  QStringLiteral("XXXX(1-3)"));
     EXPECT_TRUE(dialog->fileNameEdit()->isReadOnly());
     EXPECT_TRUE(dialog->pathEdit()->isReadOnly());
     EXPECT_FALSE(dialog->pathEdit()->text().isEmpty());
@@ -198,7 +199,8 @@ TEST_F(ExportDialog, ANonAsciiDataFolderIsCopiedForTheDialogAndRemovedAfterIt)
         const std::string user = AppContext::instance()->user_folder;
         for (const char* q : {"d1", "d2", "d3"}) {
             for (const char* file : {"questions.jpg", "answer_wrong.jpg", "answer_right.html", "answer.png"})
-                EXPECT_TRUE(QFileInfo::exists(root + QStringLiteral("/item/%1/%2/%3").arg(QString::fromStdString(user), q, file)))
+                EXPECT_TRUE(QFileInfo::exists(
+                    root + QStringLiteral("/item/%1/%2/%3").arg(QString::fromStdString(user), q, file)))
                     << q << "/" << file;
         }
         EXPECT_EQ(modals.count(), 0);

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <QButtonGroup>
 #include <QAbstractButton>
+#include <QButtonGroup>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -136,7 +136,8 @@ TEST_F(ExportRun, AnExistingDocumentIsOverwrittenOnlyWithConsent)
     modals.setAnswer(0);  // the box closed
     dialog->clicked_create();
     const AppContext* ctx = AppContext::instance();
-    const QString base = QString::fromStdString(ctx->grade.name + ctx->term.name + subject.name) + QStringLiteral("题目(5-2)");
+    const QString base = QString::fromStdString(ctx->grade.name + ctx->term.name + subject.name) +
+                         QStringLiteral("题目(5-2)");
     EXPECT_EQ(boxTexts(), QStringList{QStringLiteral("文件 <b>\"%1\"</b> 已存在，是否覆盖?").arg(base)});
     EXPECT_EQ(QFileInfo(document("题目")).size(), 3);
     EXPECT_FALSE(QFileInfo::exists(document("答案与解析")));
@@ -174,14 +175,15 @@ TEST_F(ExportRun, UnreadableAnswersAreNamedAndLeftOut)
 {
     QFile::remove(exportfixture::questionFile(list[0], "answer_right.html"));  // 5
     QFile::remove(exportfixture::questionFile(list[3], "answer_right.html"));  // 2
-    QFile noHtml(exportfixture::questionFile(list[1], "answer_right.html"));    // 4
+    QFile noHtml(exportfixture::questionFile(list[1], "answer_right.html"));   // 4
     ASSERT_TRUE(noHtml.open(QIODevice::WriteOnly | QIODevice::Truncate));
     noHtml.write("just text");
     noHtml.close();
 
     auto dialog = open();
     dialog->clicked_create();
-    EXPECT_EQ(boxTexts(), (QStringList{"读取文件失败：编号2", "读取文件失败：编号4", "读取文件失败：编号5", "导出完成"}));
+    EXPECT_EQ(boxTexts(),
+              (QStringList{"读取文件失败：编号2", "读取文件失败：编号4", "读取文件失败：编号5", "导出完成"}));
     EXPECT_EQ(numberLines(document("答案与解析")), (QStringList{"一、填空题", "编号：3"}));
     EXPECT_EQ(numberLines(document("题目")).size(), 6);
 }
@@ -208,7 +210,8 @@ TEST_F(ExportRun, TheOldStyleWithoutAWordProcessorSaysSoAndWritesNothing)
     EXPECT_EQ(dialog->style(), 1);
     dialog->clicked_create();
     qputenv("PATH", path);
-    EXPECT_EQ(boxTexts(), QStringList{QStringLiteral("导出题目失败！") + QString::fromUtf8(WordProcessing2::noWordText())});
+    EXPECT_EQ(boxTexts(),
+              QStringList{QStringLiteral("导出题目失败！") + QString::fromUtf8(WordProcessing2::noWordText())});
     EXPECT_TRUE(QDir(out.path() + QStringLiteral("/岚溪错题本导出")).isEmpty());
 
     dialog->typeGroup()->button(1)->click();

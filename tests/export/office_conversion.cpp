@@ -42,8 +42,8 @@ QString pdfText(const QString& pdf)
 
 int pdfPictures(const QString& pdf)
 {
-    const QStringList lines =
-        runTool(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf}).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const QStringList lines = runTool(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf})
+                                  .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     return std::max(0, static_cast<int>(lines.size()) - 2);  // two header lines
 }
 
@@ -117,12 +117,14 @@ TEST_F(Office, TemplateDocumentsOpenWithTheirHeadingsNumbersAndPictures)
     ASSERT_TRUE(office::convert(docs, QStringLiteral("pdf"), out.path(), why)) << why.toStdString();
 
     const QString topics = squeezed(pdfText(out.filePath(QStringLiteral("topics.pdf"))));
-    for (const char* text : {"期中复习", "初一上学期数学题目", "一、选择题", "编号：1", "编号：2", "二、填空题", "编号：3", "错题本2.0.8"})
+    for (const char* text :
+         {"期中复习", "初一上学期数学题目", "一、选择题", "编号：1", "编号：2", "二、填空题", "编号：3", "错题本2.0.8"})
         EXPECT_TRUE(topics.contains(QString::fromUtf8(text))) << text << "\n" << topics.toStdString();
     EXPECT_EQ(pdfPictures(out.filePath(QStringLiteral("topics.pdf"))), 3);
 
     const QString answers = squeezed(pdfText(out.filePath(QStringLiteral("answers.pdf"))));
-    for (const char* text : {"答案与解析", "一、选择题", "编号：1", "5分计算错误", "第1题解析", "红色斜体下划线", "表格甲", "表格丁", "第3题解析"})
+    for (const char* text : {"答案与解析", "一、选择题", "编号：1", "5分计算错误", "第1题解析", "红色斜体下划线",
+                             "表格甲", "表格丁", "第3题解析"})
         EXPECT_TRUE(answers.contains(QString::fromUtf8(text))) << text << "\n" << answers.toStdString();
     EXPECT_EQ(pdfPictures(out.filePath(QStringLiteral("answers.pdf"))), 3);
 

@@ -53,8 +53,9 @@ TEST(ExportPlan, ForbiddenCharactersOfAFileName)
 
 TEST(ExportPlan, DocumentNamesReplaceEveryXXXX)
 {
-    EXPECT_EQ(exportplan::documentName(QStringLiteral("初一XXXX(1-2)"), QStringLiteral("题目"), QStringLiteral(".docx")),
-              QStringLiteral("/初一题目(1-2).docx"));
+    EXPECT_EQ(
+        exportplan::documentName(QStringLiteral("初一XXXX(1-2)"), QStringLiteral("题目"), QStringLiteral(".docx")),
+        QStringLiteral("/初一题目(1-2).docx"));
     // A base-data name holding XXXX is replaced as well; lower case is not.
     EXPECT_EQ(exportplan::documentName(QStringLiteral("XXXX班xxxxXXXX"), QStringLiteral("答案与解析"),
                                        QStringLiteral(".pdf")),

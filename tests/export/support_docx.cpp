@@ -45,7 +45,10 @@ bool endsWith(const std::string& s, const std::string& tail)
 
 }  // namespace
 
-bool Docx::open(const QString& path) { return package.read(path, error); }
+bool Docx::open(const QString& path)
+{
+    return package.read(path, error);
+}
 
 QStringList Docx::paragraphs() const
 {

@@ -15,7 +15,10 @@
 
 namespace exportfixture {
 
-void openDatabase() { fixture::openDatabase(); }
+void openDatabase()
+{
+    fixture::openDatabase();
+}
 
 bool writePicture(const QString& path, int w, int h, const QColor& colour, const QString& text, const char* format)
 {
@@ -82,7 +85,8 @@ int typeId(const char* name)
 QString questionFile(const _detail_t& q, const char* name)
 {
     const AppContext* ctx = AppContext::instance();
-    return QString::fromUtf8(format("{0}/item/{1}/{2}/{3}", ctx->data_path, ctx->user_folder, q.detail_path, name).c_str());
+    return QString::fromUtf8(
+        format("{0}/item/{1}/{2}/{3}", ctx->data_path, ctx->user_folder, q.detail_path, name).c_str());
 }
 
 _detail_t makeQuestion(int number, int questiontype, const std::string& path, const QuestionFiles& files)
@@ -112,8 +116,8 @@ _detail_t makeQuestion(int number, int questiontype, const std::string& path, co
         writePicture(questionFile(q, "answer_wrong.jpg"), files.pictureWidth, files.pictureHeight,
                      QColor(255, 235, 230), QStringLiteral("错解 %1").arg(number));
     if (files.answer) {
-        writePicture(questionFile(q, "answer.png"), 160, 90, QColor(230, 255, 230),
-                     QStringLiteral("答 %1").arg(number), "PNG");
+        writePicture(questionFile(q, "answer.png"), 160, 90, QColor(230, 255, 230), QStringLiteral("答 %1").arg(number),
+                     "PNG");
         const QString src = QString::fromUtf8(format("item/{0}/{1}/answer.png", ctx->user_folder, path).c_str());
         QFile html(questionFile(q, "answer_right.html"));
         html.open(QIODevice::WriteOnly | QIODevice::Truncate);

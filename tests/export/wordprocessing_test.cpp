@@ -16,10 +16,9 @@ namespace {
 
 TEST(ChineseNumber, Headings)
 {
-    const std::pair<int, const char*> cases[] = {{0, ""},          {1, "一、"},    {9, "九、"},
-                                                 {10, "十、"},      {11, "十一、"}, {19, "十九、"},
-                                                 {20, "二十、"},    {21, "二十一、"}, {90, "九十、"},
-                                                 {99, "九十九、"}, {100, ""},      {-3, ""}};
+    const std::pair<int, const char*> cases[] = {{0, ""},        {1, "一、"},      {9, "九、"},    {10, "十、"},
+                                                 {11, "十一、"}, {19, "十九、"},   {20, "二十、"}, {21, "二十一、"},
+                                                 {90, "九十、"}, {99, "九十九、"}, {100, ""},      {-3, ""}};
     for (const auto& [n, text] : cases)
         EXPECT_EQ(getChineseNumber(n), text) << n;
 }
@@ -34,9 +33,16 @@ TEST(AttributeLine, OneFieldPerBitInBitOrderEachFollowedByABlank)
     a.source = "期中";
     a.remark = "再做";
     const std::pair<int, const char*> cases[] = {
-        {0, ""},           {1, "5分 "},          {2, "易错题 "},     {4, "勾股定理 "},
-        {8, "计算错误 "},  {16, "期中 "},        {32, "再做 "},      {48, "期中 再做 "},
-        {15, "5分 易错题 勾股定理 计算错误 "},   {63, "5分 易错题 勾股定理 计算错误 期中 再做 "},
+        {0, ""},
+        {1, "5分 "},
+        {2, "易错题 "},
+        {4, "勾股定理 "},
+        {8, "计算错误 "},
+        {16, "期中 "},
+        {32, "再做 "},
+        {48, "期中 再做 "},
+        {15, "5分 易错题 勾股定理 计算错误 "},
+        {63, "5分 易错题 勾股定理 计算错误 期中 再做 "},
     };
     for (const auto& [options, line] : cases)
         EXPECT_EQ(attributeLine(options, a), line) << options;
@@ -45,7 +51,8 @@ TEST(AttributeLine, OneFieldPerBitInBitOrderEachFollowedByABlank)
 TEST(BlankLines, KeptWithinOneToTwenty)
 {
     const std::map<std::string, int> space{{"零", 0}, {"负", -4}, {"三", 3}, {"二十", 20}, {"廿五", 25}};
-    const std::pair<const char*, int> cases[] = {{"零", 1}, {"负", 1}, {"三", 3}, {"二十", 20}, {"廿五", 20}, {"无", 1}};
+    const std::pair<const char*, int> cases[] = {{"零", 1},    {"负", 1},    {"三", 3},
+                                                 {"二十", 20}, {"廿五", 20}, {"无", 1}};
     for (const auto& [type, lines] : cases)
         EXPECT_EQ(blankLines(space, type), lines) << type;
 }
@@ -103,19 +110,35 @@ TEST_F(Templates, QuestionsDocumentHasHeadingsNumbersPicturesAndBlankLines)
     EXPECT_TRUE(doc.danglingEmbeds().empty());
     EXPECT_EQ(doc.headerText(), QStringLiteral("错题本2.0.8"));
     const QStringList p = doc.paragraphs();
-    const QStringList expected{"期中复习", "初一上学期数学　题目", "错题本2.0.8",
-                               "一、选择题", "编号：1", "", "", "",   // picture, two blank lines
-                               "编号：2", "", "", "",
-                               "二、填空题", "编号：3", "", "",      // 0 lines stored: one
-                               "三、", "编号：4", "", ""};           // a type without name
+    const QStringList expected{"期中复习",
+                               "初一上学期数学　题目",
+                               "错题本2.0.8",
+                               "一、选择题",
+                               "编号：1",
+                               "",
+                               "",
+                               "",  // picture, two blank lines
+                               "编号：2",
+                               "",
+                               "",
+                               "",
+                               "二、填空题",
+                               "编号：3",
+                               "",
+                               "",  // 0 lines stored: one
+                               "三、",
+                               "编号：4",
+                               "",
+                               ""};  // a type without name
     EXPECT_EQ(p, expected);
-    EXPECT_EQ(doc.pictureCount(), 3);  // the missing picture leaves an empty place
+    EXPECT_EQ(doc.pictureCount(), 3);   // the missing picture leaves an empty place
     EXPECT_EQ(doc.media().size(), 3u);  // two pictures and the template's placeholder
 }
 
 TEST_F(Templates, HeadingsFollowEveryChangeOfType)
 {
-    const std::string pic = exportfixture::questionFile(exportfixture::makeQuestion(1, 0, "h"), "questions.jpg").toStdString();
+    const std::string pic =
+        exportfixture::questionFile(exportfixture::makeQuestion(1, 0, "h"), "questions.jpg").toStdString();
     exporter.topics = {{1, "A", pic}, {2, "A", pic}, {3, "B", pic}, {4, "A", pic}};
     ASSERT_EQ(exporter.exportTopic(err), 0) << err;
     inspect::Docx doc;
@@ -134,7 +157,8 @@ TEST_F(Templates, AnswersDocumentCarriesAttributesAndTheAnswerText)
     QFile file(exportfixture::questionFile(q, "answer_right.html"));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const std::string html = file.readAll().toStdString();
-    exporter.answers = {answer(7, "解答题", html.substr(html.find("<html>"))), answer(8, "解答题", "<html><body>二</body></html>")};
+    exporter.answers = {answer(7, "解答题", html.substr(html.find("<html>"))),
+                        answer(8, "解答题", "<html><body>二</body></html>")};
     ASSERT_EQ(exporter.exportAnswer(err), 0) << err;
 
     inspect::Docx doc;
@@ -142,8 +166,8 @@ TEST_F(Templates, AnswersDocumentCarriesAttributesAndTheAnswerText)
     EXPECT_TRUE(doc.malformedParts().empty());
     EXPECT_TRUE(doc.danglingEmbeds().empty());
     const QStringList p = doc.paragraphs();
-    EXPECT_EQ(p.mid(0, 9), (QStringList{"期中复习", "初一上学期数学　答案与解析", "错题本2.0.8", "一、解答题", "编号：7",
-                                          "5分 计算错误 ", "第7题解析", "红色斜体下划线", "图："}));
+    EXPECT_EQ(p.mid(0, 9), (QStringList{"期中复习", "初一上学期数学　答案与解析", "错题本2.0.8", "一、解答题",
+                                        "编号：7", "5分 计算错误 ", "第7题解析", "红色斜体下划线", "图："}));
     EXPECT_TRUE(p.contains(QStringLiteral("表格丁")));
     EXPECT_EQ(p.mid(p.size() - 4), (QStringList{"编号：8", "5分 计算错误 ", "二", ""}));
     EXPECT_EQ(doc.pictureCount(), 1);

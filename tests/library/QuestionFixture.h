@@ -15,7 +15,10 @@
 
 namespace fixture {
 
-inline IDatabase* db() { return Singleton<sqlite>::instance(); }
+inline IDatabase* db()
+{
+    return Singleton<sqlite>::instance();
+}
 
 // Data folder, database, login and base data; the selection is reset to the
 // default grade and term, the first shown subject and "not mastered".
@@ -82,8 +85,7 @@ inline int addQuestion(const Question& q, int subject = 0)
     int id = 0;
     EXPECT_EQ(db()->getLastInsertId(id, err), 0) << err;
     if (q.state != 0 || q.times != 1) {
-        EXPECT_EQ(db()->updateDetail(id, q.state, q.times, q.classification, 0, 0, q.point, 0, q.source, q.remark,
-                                     err),
+        EXPECT_EQ(db()->updateDetail(id, q.state, q.times, q.classification, 0, 0, q.point, 0, q.source, q.remark, err),
                   0)
             << err;
     }

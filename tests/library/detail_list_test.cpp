@@ -57,11 +57,12 @@ TEST(DetailListText, PageLabel)
         const char* text;
     };
     const Case cases[] = {
-        {0, 0, "第1/1页(共0道题)"},   {0, 1, "第1/1页(共1道题)"},   {0, 20, "第1/1页(共20道题)"},
+        {0, 0, "第1/1页(共0道题)"},   {0, 1, "第1/1页(共1道题)"},    {0, 20, "第1/1页(共20道题)"},
         {0, 21, "第1/2页(共21道题)"}, {20, 45, "第2/3页(共45道题)"}, {40, 45, "第3/3页(共45道题)"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(DetailcListWidget::pageText(c.offset, c.total), QString::fromUtf8(c.text)) << c.offset << " " << c.total;
+        EXPECT_EQ(DetailcListWidget::pageText(c.offset, c.total), QString::fromUtf8(c.text))
+            << c.offset << " " << c.total;
 }
 
 TEST(DetailListText, MasteryPictures)
@@ -107,9 +108,9 @@ TEST_F(DetailList, PagesThroughFortyFiveQuestions)
         size_t rows;
     };
     const Step steps[] = {
-        {"next_page", 20, "第2/3页(共45道题)", 20},     {"next_page", 40, "第3/3页(共45道题)", 5},
-        {"next_page", 40, "第3/3页(共45道题)", 5},      {"previous_page", 20, "第2/3页(共45道题)", 20},
-        {"previous_page", 0, "第1/3页(共45道题)", 20},  {"previous_page", 0, "第1/3页(共45道题)", 20},
+        {"next_page", 20, "第2/3页(共45道题)", 20},    {"next_page", 40, "第3/3页(共45道题)", 5},
+        {"next_page", 40, "第3/3页(共45道题)", 5},     {"previous_page", 20, "第2/3页(共45道题)", 20},
+        {"previous_page", 0, "第1/3页(共45道题)", 20}, {"previous_page", 0, "第1/3页(共45道题)", 20},
     };
     for (const Step& s : steps) {
         click(s.button);
@@ -155,7 +156,6 @@ TEST_F(DetailList, OffsetFallsBackOnlyWhenTheTotalNoLongerReachesIt)
     reload();
     EXPECT_EQ(list->offset(), 0);
     EXPECT_EQ(page(), QStringLiteral("第1/2页(共40道题)"));
-
 }
 
 TEST_F(DetailList, SearchFromPageTwoKeepsTheOffsetWhileItReaches)
@@ -284,8 +284,8 @@ TEST_F(DetailList, CountOutlivingTheListIsDropped)
     fixture::addQuestions(3);
     int received = 0;
     QObject receiver;
-    QObject::connect(list.get(), &DetailcListWidget::detailNumberChanged, &receiver, [&] { ++received; },
-                     Qt::QueuedConnection);
+    QObject::connect(
+        list.get(), &DetailcListWidget::detailNumberChanged, &receiver, [&] { ++received; }, Qt::QueuedConnection);
     list->loadData();
     list.reset();
     QTest::qWait(300);

@@ -6,10 +6,9 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QContextMenuEvent>
-#include <QTimer>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
 #include <QInputDialog>
@@ -17,6 +16,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTableWidget>
+#include <QTimer>
 #include <QToolButton>
 
 #include <sqlite3.h>
@@ -53,8 +53,9 @@ int addQuestionWithFolder(const std::string& path, int state = 0, const std::str
     const std::string sql = "UPDATE detail SET detail_path = '" + path + "' WHERE id = " + std::to_string(id);
     sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
     sqlite3_close(db);
-    const QString folder = QStringLiteral("item/%1/%2").arg(QString::fromStdString(AppContext::instance()->user_folder),
-                                                             QString::fromStdString(path));
+    const QString folder = QStringLiteral("item/%1/%2")
+                               .arg(QString::fromStdString(AppContext::instance()->user_folder),
+                                    QString::fromStdString(path));
     QDir().mkpath(folder);
     QFile file(folder + QStringLiteral("/file.txt"));
     file.open(QIODevice::WriteOnly);

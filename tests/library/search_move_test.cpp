@@ -27,7 +27,7 @@ TEST_F(SearchAndMove, SearchDialogChecks)
     struct Case {
         const char* from;
         const char* to;
-        int startDays;  // start date = today + startDays, end date = today
+        int startDays;        // start date = today + startDays, end date = today
         const char* message;  // nullptr: accepted
         int numberFrom;
         int numberTo;

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <QDialog>
 #include <QAbstractButton>
+#include <QDialog>
 #include <QFile>
 #include <QListWidget>
 #include <QSettings>
@@ -13,7 +13,6 @@
 #include <memory>
 #include <string>
 
-#include "support/ScriptedServer.h"
 #include "app/Lorvane.h"
 #include "core/AppContext.h"
 #include "core/Settings.h"
@@ -21,6 +20,7 @@
 #include "library/QuestionFixture.h"
 #include "service/WebAddress.h"
 #include "service/httpUtil.h"
+#include "support/ScriptedServer.h"
 #include "ui/ModalRecorder.h"
 #include "ui/QMessageBoxBase.h"
 

@@ -1,7 +1,7 @@
 #include <QAction>
 #include <QLabel>
-#include <QMenu>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
 
@@ -191,7 +191,7 @@ TEST_F(MainWindowTest, SettingsMenuOpensTheDialogs)
         const char* dialog;
     };
     const Case cases[] = {
-        {0, "UserInfomation"}, {1, "QDataBaseSet"}, {2, "QPhraseBookSet"},
+        {0, "UserInfomation"}, {1, "QDataBaseSet"},   {2, "QPhraseBookSet"},
         {3, "QSystemSet"},     {4, "UserSuggestion"}, {5, "about"},
     };
     for (const Case& c : cases) {

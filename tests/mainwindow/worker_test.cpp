@@ -103,9 +103,10 @@ TEST_F(WorkerOffer, OfferButtonsAndAddresses)
 TEST_F(WorkerOffer, NoticeReachesTheListAsPlainText)
 {
     server->setReply("/svc/getVersion", 200, versionReply("2.0.8", "http://example.com"));
-    server->setReply("/svc/getAdvertisement", 200,
-                     "{\"returnCode\":0,\"data\":{\"title\":\"<b>期末</b>复习\",\"information\":[\"第一行\",\"第二行\"],"
-                     "\"url\":\"https://example.com/notice\"}}");
+    server->setReply(
+        "/svc/getAdvertisement", 200,
+        "{\"returnCode\":0,\"data\":{\"title\":\"<b>期末</b>复习\",\"information\":[\"第一行\",\"第二行\"],"
+        "\"url\":\"https://example.com/notice\"}}");
     start();
     waitForWorker();
     DetailcListWidget* list = window->questionList();

@@ -36,10 +36,7 @@ protected:
 
     static QString folder() { return QStringLiteral("item/7/q1"); }
     // The picture files of the question folder, by name.
-    static QStringList pictureFiles()
-    {
-        return QDir(folder()).entryList(QDir::Files, QDir::Name);
-    }
+    static QStringList pictureFiles() { return QDir(folder()).entryList(QDir::Files, QDir::Name); }
 };
 
 // Processes events until `condition` holds or `ms` pass.

@@ -350,7 +350,8 @@ TEST_F(ScreenSource, AStartThatFailsIsReported)
         edit->toolButton(TextEdit::ImageFromScreen)->click();
         ASSERT_EQ(modals.count(), 1);
         EXPECT_EQ(modals.last().title, QStringLiteral("提示"));
-        EXPECT_TRUE(modals.last().text.startsWith(QStringLiteral("UDP blind failed "))) << modals.last().text.toStdString();
+        EXPECT_TRUE(modals.last().text.startsWith(QStringLiteral("UDP blind failed ")))
+            << modals.last().text.toStdString();
     }
     {
         ScreenCapture::setProgram(testenv::appDataRoot() + QStringLiteral("/no-such-helper"));

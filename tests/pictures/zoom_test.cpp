@@ -152,8 +152,8 @@ TEST_F(Zoom, TextAndItsSpacesSurviveAZoom)
 TEST_F(Zoom, TextThatIsNotADocumentIsLeftAlone)
 {
     TextEdit editor(nullptr);
-    for (const QString& bad : {QStringLiteral("<p>a<br></p>"), QStringLiteral("<html><head/></html>"),
-                               QStringLiteral("")}) {
+    for (const QString& bad :
+         {QStringLiteral("<p>a<br></p>"), QStringLiteral("<html><head/></html>"), QStringLiteral("")}) {
         QString html = bad;
         EXPECT_EQ(editor.zoomImage(html, {QStringLiteral("a.png")}, 0), -1) << bad.toStdString();
         EXPECT_EQ(html, bad);

@@ -59,21 +59,17 @@ TEST_P(Mastery, ButtonsMoveStateAndTimes)
 INSTANTIATE_TEST_SUITE_P(
     Table, Mastery,
     ::testing::Values(
-        MasteryCase{0, 1, "", "初次出错", true, true, 0, 1},
-        MasteryCase{0, 1, "A", "重复出错", true, true, 0, 2},
+        MasteryCase{0, 1, "", "初次出错", true, true, 0, 1}, MasteryCase{0, 1, "A", "重复出错", true, true, 0, 2},
         MasteryCase{0, 1, "AA", "多次出错", true, false, 0, 3},
-        MasteryCase{0, 3, "a", "多次出错", true, false, 0, 3},     // 3 does not take 又做错了
-        MasteryCase{0, 1, "M", "已掌握", false, true, 1, 1},
-        MasteryCase{0, 2, "M", "已掌握", false, true, 1, 2},
-        MasteryCase{0, 3, "M", "已掌握", false, true, 1, 3},
-        MasteryCase{1, 1, "A", "重复出错", true, true, 0, 2},
+        MasteryCase{0, 3, "a", "多次出错", true, false, 0, 3},  // 3 does not take 又做错了
+        MasteryCase{0, 1, "M", "已掌握", false, true, 1, 1}, MasteryCase{0, 2, "M", "已掌握", false, true, 1, 2},
+        MasteryCase{0, 3, "M", "已掌握", false, true, 1, 3}, MasteryCase{1, 1, "A", "重复出错", true, true, 0, 2},
         MasteryCase{1, 2, "A", "多次出错", true, false, 0, 3},
-        MasteryCase{1, 3, "", "已掌握", false, true, 1, 3},        // mastered after many mistakes
-        MasteryCase{1, 3, "A", "多次出错", true, false, 0, 3},     // times stays 3
-        MasteryCase{1, 3, "AM", "已掌握", false, true, 1, 3},
-        MasteryCase{0, 1, "AAMA", "多次出错", true, false, 0, 3},
-        MasteryCase{1, 0, "A", "已掌握", true, true, 1, 0},        // no count to go back to
-        MasteryCase{0, 0, "a", "", true, true, 0, 0},              // no state: untouched
+        MasteryCase{1, 3, "", "已掌握", false, true, 1, 3},     // mastered after many mistakes
+        MasteryCase{1, 3, "A", "多次出错", true, false, 0, 3},  // times stays 3
+        MasteryCase{1, 3, "AM", "已掌握", false, true, 1, 3}, MasteryCase{0, 1, "AAMA", "多次出错", true, false, 0, 3},
+        MasteryCase{1, 0, "A", "已掌握", true, true, 1, 0},  // no count to go back to
+        MasteryCase{0, 0, "a", "", true, true, 0, 0},        // no state: untouched
         MasteryCase{2, 1, "", "", true, true, 2, 1}));
 
 TEST_F(FormTest, RecordWithoutStateLeavesThePreviousRowShown)

@@ -66,7 +66,10 @@ struct ToggleCase {
     std::function<bool(const QTextCharFormat&)> has;
 };
 
-void PrintTo(const ToggleCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const ToggleCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class Toggle : public AnswerEditor, public ::testing::WithParamInterface<ToggleCase> {};
 
@@ -89,10 +92,10 @@ TEST_P(Toggle, AppliesToTheWordUnderTheCursorAndToWhatIsTypedNext)
 
 INSTANTIATE_TEST_SUITE_P(
     Buttons, Toggle,
-    ::testing::Values(
-        ToggleCase{"bold", TextEdit::Bold, [](const QTextCharFormat& f) { return f.fontWeight() == 75; }},
-        ToggleCase{"underline", TextEdit::Underline, [](const QTextCharFormat& f) { return f.fontUnderline(); }},
-        ToggleCase{"italic", TextEdit::Italic, [](const QTextCharFormat& f) { return f.fontItalic(); }}));
+    ::testing::Values(ToggleCase{"bold", TextEdit::Bold, [](const QTextCharFormat& f) { return f.fontWeight() == 75; }},
+                      ToggleCase{"underline", TextEdit::Underline,
+                                 [](const QTextCharFormat& f) { return f.fontUnderline(); }},
+                      ToggleCase{"italic", TextEdit::Italic, [](const QTextCharFormat& f) { return f.fontItalic(); }}));
 
 TEST_F(AnswerEditor, AlignmentButtonsAlignTheParagraph)
 {
@@ -148,10 +151,10 @@ TEST_F(AnswerEditor, ColourFromTheChooserOrNothingWhenCancelled)
 
 TEST_F(AnswerEditor, ListStyles)
 {
-    const QTextListFormat::Style styles[] = {
-        QTextListFormat::ListDisc,       QTextListFormat::ListCircle,     QTextListFormat::ListSquare,
-        QTextListFormat::ListDecimal,    QTextListFormat::ListLowerAlpha, QTextListFormat::ListUpperAlpha,
-        QTextListFormat::ListLowerRoman, QTextListFormat::ListUpperRoman};
+    const QTextListFormat::Style styles[] = {QTextListFormat::ListDisc,       QTextListFormat::ListCircle,
+                                             QTextListFormat::ListSquare,     QTextListFormat::ListDecimal,
+                                             QTextListFormat::ListLowerAlpha, QTextListFormat::ListUpperAlpha,
+                                             QTextListFormat::ListLowerRoman, QTextListFormat::ListUpperRoman};
     TextEdit editor(nullptr);
     ASSERT_EQ(editor.styleBox()->count(), 9);
     EXPECT_EQ(editor.styleBox()->itemText(5), QStringLiteral("a b c "));

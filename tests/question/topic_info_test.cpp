@@ -2,8 +2,8 @@
 // menus and completion against the real phrase store, and the subject box
 // telling the observers.
 
-#include <QAction>
 #include <QAbstractItemModel>
+#include <QAction>
 #include <QComboBox>
 #include <QCompleter>
 #include <QLineEdit>
@@ -31,13 +31,16 @@ void choose(QComboBox* box, int index)
 struct FormCase {
     const char* name;
     int mode;
-    std::function<void(_detail_t&)> recordIn;      // changes to record()
-    std::function<void(QTopicInfo&)> actions;      // what the user does
-    std::function<void(_detail_t&)> expectedOut;   // changes to the record in
+    std::function<void(_detail_t&)> recordIn;     // changes to record()
+    std::function<void(QTopicInfo&)> actions;     // what the user does
+    std::function<void(_detail_t&)> expectedOut;  // changes to the record in
     bool modified;
 };
 
-void PrintTo(const FormCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const FormCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class Form : public FormTest, public ::testing::WithParamInterface<FormCase> {};
 
@@ -72,67 +75,70 @@ TEST_P(Form, HandsBackTheRecordAsEdited)
     EXPECT_EQ(form.isModified(in), c.modified);
 }
 
-const AppContext& c() { return *AppContext::instance(); }
+const AppContext& c()
+{
+    return *AppContext::instance();
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Table, Form,
-    ::testing::Values(
-        FormCase{"viewer shows the record as stored", QTopicInfo::ViewerMode, nullptr, nullptr,
-                 [](_detail_t&) {}, false},
-        FormCase{"viewer keeps an id missing from its list", QTopicInfo::ViewerMode,
-                 [](_detail_t& d) { d.classification = 987654; },
-                 [](QTopicInfo& f) { EXPECT_EQ(f.classificationBox()->currentIndex(), -1); },
-                 [](_detail_t&) {}, false},
-        FormCase{"viewer edits every field", QTopicInfo::ViewerMode, nullptr,
-                 [](QTopicInfo& f) {
-                     choose(f.causeBox(), 0);
-                     choose(f.classificationBox(), 0);
-                     choose(f.questiontypeBox(), 0);
-                     f.scoreBox()->setValue(99);
-                     f.pointLine()->setText(QStringLiteral("it's"));
-                     f.sourceLine()->setText(QStringLiteral("C:\\试卷\\\"期末\""));
-                     f.remarkLine()->setText(QStringLiteral("再看一遍 😀"));
-                 },
-                 [](_detail_t& d) {
-                     d.cause = c().causes[0].id;
-                     d.classification = c().classifications[0].id;
-                     d.questiontype = c().questiontypes[0].id;
-                     d.score = 99;
-                     d.point = "it's";
-                     d.source = "C:\\试卷\\\"期末\"";
-                     d.remark = "再看一遍 😀";
-                 },
-                 true},
-        FormCase{"viewer counts a mastery change", QTopicInfo::ViewerMode, nullptr,
-                 [](QTopicInfo& f) { f.btn_mastered_clicked(); }, [](_detail_t& d) { d.state = 1; }, true},
-        FormCase{"wizard resets category, cause and test point", QTopicInfo::WizardMode, nullptr, nullptr,
-                 [](_detail_t& d) {
-                     d.subject = c().subject.id;
-                     d.classification = c().classifications[0].id;
-                     d.cause = c().causes[0].id;
-                     d.questiontype = c().questiontypes[0].id;
-                     d.score = 0;
-                     d.point.clear();
-                     d.source.clear();
-                     d.remark.clear();
-                 },
-                 true},
-        FormCase{"wizard takes the chosen subject", QTopicInfo::WizardMode, nullptr,
-                 [](QTopicInfo& f) {
-                     choose(f.subjectBox(), 1);
-                     f.pointLine()->setText(QStringLiteral("it's"));
-                 },
-                 [](_detail_t& d) {
-                     d.subject = c().subjects[1].id;
-                     d.classification = c().classifications[0].id;
-                     d.cause = c().causes[0].id;
-                     d.questiontype = c().questiontypes[0].id;
-                     d.score = 0;
-                     d.point = "it's";
-                     d.source.clear();
-                     d.remark.clear();
-                 },
-                 true}));
+    ::testing::Values(FormCase{"viewer shows the record as stored", QTopicInfo::ViewerMode, nullptr, nullptr,
+                               [](_detail_t&) {}, false},
+                      FormCase{"viewer keeps an id missing from its list", QTopicInfo::ViewerMode,
+                               [](_detail_t& d) { d.classification = 987654; },
+                               [](QTopicInfo& f) { EXPECT_EQ(f.classificationBox()->currentIndex(), -1); },
+                               [](_detail_t&) {}, false},
+                      FormCase{"viewer edits every field", QTopicInfo::ViewerMode, nullptr,
+                               [](QTopicInfo& f) {
+                                   choose(f.causeBox(), 0);
+                                   choose(f.classificationBox(), 0);
+                                   choose(f.questiontypeBox(), 0);
+                                   f.scoreBox()->setValue(99);
+                                   f.pointLine()->setText(QStringLiteral("it's"));
+                                   f.sourceLine()->setText(QStringLiteral("C:\\试卷\\\"期末\""));
+                                   f.remarkLine()->setText(QStringLiteral("再看一遍 😀"));
+                               },
+                               [](_detail_t& d) {
+                                   d.cause = c().causes[0].id;
+                                   d.classification = c().classifications[0].id;
+                                   d.questiontype = c().questiontypes[0].id;
+                                   d.score = 99;
+                                   d.point = "it's";
+                                   d.source = "C:\\试卷\\\"期末\"";
+                                   d.remark = "再看一遍 😀";
+                               },
+                               true},
+                      FormCase{"viewer counts a mastery change", QTopicInfo::ViewerMode, nullptr,
+                               [](QTopicInfo& f) { f.btn_mastered_clicked(); }, [](_detail_t& d) { d.state = 1; },
+                               true},
+                      FormCase{"wizard resets category, cause and test point", QTopicInfo::WizardMode, nullptr, nullptr,
+                               [](_detail_t& d) {
+                                   d.subject = c().subject.id;
+                                   d.classification = c().classifications[0].id;
+                                   d.cause = c().causes[0].id;
+                                   d.questiontype = c().questiontypes[0].id;
+                                   d.score = 0;
+                                   d.point.clear();
+                                   d.source.clear();
+                                   d.remark.clear();
+                               },
+                               true},
+                      FormCase{"wizard takes the chosen subject", QTopicInfo::WizardMode, nullptr,
+                               [](QTopicInfo& f) {
+                                   choose(f.subjectBox(), 1);
+                                   f.pointLine()->setText(QStringLiteral("it's"));
+                               },
+                               [](_detail_t& d) {
+                                   d.subject = c().subjects[1].id;
+                                   d.classification = c().classifications[0].id;
+                                   d.cause = c().causes[0].id;
+                                   d.questiontype = c().questiontypes[0].id;
+                                   d.score = 0;
+                                   d.point = "it's";
+                                   d.source.clear();
+                                   d.remark.clear();
+                               },
+                               true}));
 
 TEST_F(FormTest, ViewerIgnoresNumberAndDates)
 {

@@ -80,7 +80,8 @@ bool xvfbAvailable()
 // xvfb-run's arguments for the helper with `args` on a private 800 x 600 X server.
 QStringList underXvfb(const QStringList& args)
 {
-    return QStringList{QStringLiteral("-a"), QStringLiteral("-s"), QStringLiteral("-screen 0 800x600x24"), helper()} + args;
+    return QStringList{QStringLiteral("-a"), QStringLiteral("-s"), QStringLiteral("-screen 0 800x600x24"), helper()} +
+           args;
 }
 
 QProcessEnvironment xcbEnvironment()
@@ -115,14 +116,15 @@ TEST_F(ScreenShotHelper, RegionIsClippedToTheScreen)
 {
     if (!xvfbAvailable())
         GTEST_SKIP() << kNoXvfb;
-    const HelperRun inside = runHelper(xvfbRun(), underXvfb({QString(), QStringLiteral("--region"), QStringLiteral("700,0,30000,20")}),
-                                       xcbEnvironment());
+    const HelperRun inside = runHelper(
+        xvfbRun(), underXvfb({QString(), QStringLiteral("--region"), QStringLiteral("700,0,30000,20")}),
+        xcbEnvironment());
     const ScreenReport report = parseScreenReport(inside.report);
     ASSERT_TRUE(report.hasImage());
     EXPECT_EQ(QImage(report.path).size(), QSize(100, 20));
 
-    const HelperRun outside = runHelper(xvfbRun(), underXvfb({QStringLiteral("--region"), QStringLiteral("-500,-500,10,10")}),
-                                        xcbEnvironment());
+    const HelperRun outside = runHelper(
+        xvfbRun(), underXvfb({QStringLiteral("--region"), QStringLiteral("-500,-500,10,10")}), xcbEnvironment());
     EXPECT_EQ(outside.exitCode, 2);
     EXPECT_EQ(outside.report, QByteArray("\x7E\x00\x02\x00", 4));
 }

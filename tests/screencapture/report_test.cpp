@@ -148,8 +148,8 @@ TEST(ScreenReportReceiver, HoldsThePortAlone)
     ASSERT_TRUE(first.listen());
     ScreenReportReceiver second;
     EXPECT_FALSE(second.listen());
-    for (auto mode : {QAbstractSocket::DefaultForPlatform, QAbstractSocket::ShareAddress,
-                      QAbstractSocket::ReuseAddressHint}) {
+    for (auto mode :
+         {QAbstractSocket::DefaultForPlatform, QAbstractSocket::ShareAddress, QAbstractSocket::ReuseAddressHint}) {
         QUdpSocket other;
         EXPECT_FALSE(other.bind(QHostAddress(QHostAddress::LocalHost), kScreenReportPort, mode)) << int(mode);
     }

@@ -8,8 +8,8 @@
 #include <memory>
 #include <string>
 
-#include "support/ScriptedServer.h"
 #include "service/httpUtil.h"
+#include "support/ScriptedServer.h"
 #include "support/TestEnv.h"
 
 // A data folder whose settings point the web-service client at a scripted

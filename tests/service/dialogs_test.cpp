@@ -90,10 +90,9 @@ const char kWrongMark[] = ":/Lorvane/Resources/state_1.png";
 // Whether the SMS-code mark shows that picture (scaled to a width of 24).
 bool showsMark(QLabel* mark, const char* picture)
 {
-    const QImage expected =
-        QPixmap(QString::fromLatin1(picture)).scaledToWidth(24, Qt::SmoothTransformation).toImage();
-    return !expected.isNull()
-           && mark->pixmap(Qt::ReturnByValue).toImage().convertToFormat(expected.format()) == expected;
+    const QImage expected = QPixmap(QString::fromLatin1(picture)).scaledToWidth(24, Qt::SmoothTransformation).toImage();
+    return !expected.isNull() &&
+           mark->pixmap(Qt::ReturnByValue).toImage().convertToFormat(expected.format()) == expected;
 }
 
 // Answers the next nested dialog run, which must be a T, with `work`; the
@@ -126,10 +125,8 @@ TEST_F(FeedbackTest, CounterFollowsTheTextLength)
     EXPECT_EQ(counter->text(), QStringLiteral("我要反馈：（200）"));
 
     const std::pair<int, QString> cases[] = {
-        {0, QStringLiteral("我要反馈：（200)")},
-        {9, QStringLiteral("我要反馈：（191)")},
-        {200, QStringLiteral("我要反馈：（0)")},
-        {201, QStringLiteral("内容太长：（已超出1)")},
+        {0, QStringLiteral("我要反馈：（200)")},        {9, QStringLiteral("我要反馈：（191)")},
+        {200, QStringLiteral("我要反馈：（0)")},        {201, QStringLiteral("内容太长：（已超出1)")},
         {230, QStringLiteral("内容太长：（已超出30)")},
     };
     for (const auto& c : cases) {
@@ -202,7 +199,8 @@ TEST_F(FeedbackTest, SendsTheTextWithTheAdapterAddress)
     }
     EXPECT_EQ(lastText(boxes), QStringLiteral("提交太频繁"));
     EXPECT_EQ(dialog.result(), 0);
-    EXPECT_EQ(child<QTextEdit>(&dialog, "textEdit_suggest")->toPlainText(), QStringLiteral("界面很好用，谢谢！请加打印"));
+    EXPECT_EQ(child<QTextEdit>(&dialog, "textEdit_suggest")->toPlainText(),
+              QStringLiteral("界面很好用，谢谢！请加打印"));
 
     server->clearRequests();
     server->setReply("/svc/addSuggest", 200, "{\"returnCode\":0,\"returnMsg\":\"ok\"}");
@@ -259,7 +257,7 @@ protected:
         user.student_number = "2020-01";
         user.contact = "qq 1";
         ASSERT_EQ(Singleton<sqlite>::instance()->updateUser(user.id, user.username, user.sex, user.student_number,
-                                                             user.contact, err),
+                                                            user.contact, err),
                   0);
         AppContext::instance()->user = user;
         AppContext::instance()->user_folder = std::to_string(user.id);
@@ -723,10 +721,14 @@ protected:
     {
         server->setReply("/svc/userLogin", 200,
                          "{\"returnCode\":0,\"returnMsg\":\"ok\",\"data\":{\"id\":8,\"userID\":\"13800000000\","
-                         "\"user_type\":" + std::to_string(userType) + ",\"password\":\"token-8\"}}");
+                         "\"user_type\":" +
+                             std::to_string(userType) + ",\"password\":\"token-8\"}}");
     }
     static QString errorText(UserLogin& dialog) { return child<QLabel>(&dialog, "label_error")->text(); }
-    static QString red(const QString& text) { return QStringLiteral("<font color=\"red\">") + text + QStringLiteral("</font>"); }
+    static QString red(const QString& text)
+    {
+        return QStringLiteral("<font color=\"red\">") + text + QStringLiteral("</font>");
+    }
 };
 
 TEST_F(LoginTest, InputChecksSendNothing)
@@ -800,11 +802,9 @@ TEST_F(LoginTest, RefusalsStoreNothingAndLeaveNoToken)
 TEST_F(LoginTest, RememberedPasswordMustFitItsBlock)
 {
     const std::pair<QString, bool> cases[] = {
-        {QStringLiteral("abcdef"), true},
-        {QString(31, QLatin1Char('a')), true},
-        {QString(32, QLatin1Char('a')), false},
-        {QString(10, QChar(0x5BC6)), true},   // 30 bytes
-        {QString(11, QChar(0x5BC6)), false},  // 33 bytes
+        {QStringLiteral("abcdef"), true},       {QString(31, QLatin1Char('a')), true},
+        {QString(32, QLatin1Char('a')), false}, {QString(10, QChar(0x5BC6)), true},  // 30 bytes
+        {QString(11, QChar(0x5BC6)), false},                                         // 33 bytes
     };
     for (const auto& c : cases) {
         QByteArray out("untouched");

@@ -97,9 +97,7 @@ TEST_F(HttpTest, EachOperationSendsItsRequest)
         {"/userRegister",
          "{\"contact\":\"ct\",\"id_type\":0,\"password\":\"pw\",\"sex\":1,\"student_number\":\"sn\","
          "\"userID\":\"13800000000\",\"user_type\":2,\"username\":\"nm\"}\n",
-         [](httpUtil& h, std::string& m) {
-             return h.userRegister("13800000000", 0, 2, "pw", "nm", 1, "sn", "ct", m);
-         }},
+         [](httpUtil& h, std::string& m) { return h.userRegister("13800000000", 0, 2, "pw", "nm", 1, "sn", "ct", m); }},
         {"/resetPassword", "{\"userID\":\"13800000000\"}\n",
          [](httpUtil& h, std::string& m) { return h.resetPassword("13800000000", m); }},
         {"/sendSMS", "{\"PhoneNumbers\":\"13800000000\",\"code\":\"0427\"}\n",

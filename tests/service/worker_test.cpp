@@ -32,11 +32,13 @@ std::vector<std::string> runWorker(WorkerClient& worker)
     QThread thread;
     worker.moveToThread(&thread);
     QObject::connect(&thread, &QThread::started, &worker, &WorkerClient::doWork);
-    QObject::connect(&worker, &WorkerClient::sgn_update, &worker, [&] { note("update"); }, Qt::DirectConnection);
-    QObject::connect(&worker, &WorkerClient::sgn_advertisement, &worker, [&] { note("advertisement"); },
-                     Qt::DirectConnection);
-    QObject::connect(&worker, &WorkerClient::sgn_exit, &worker,
-                     [&](int code) { note("exit " + std::to_string(code)); }, Qt::DirectConnection);
+    QObject::connect(
+        &worker, &WorkerClient::sgn_update, &worker, [&] { note("update"); }, Qt::DirectConnection);
+    QObject::connect(
+        &worker, &WorkerClient::sgn_advertisement, &worker, [&] { note("advertisement"); }, Qt::DirectConnection);
+    QObject::connect(
+        &worker, &WorkerClient::sgn_exit, &worker, [&](int code) { note("exit " + std::to_string(code)); },
+        Qt::DirectConnection);
     QObject::connect(&worker, &WorkerClient::sgn_exit, &thread, &QThread::exit, Qt::DirectConnection);
     thread.start();
     EXPECT_TRUE(thread.wait(30000));
@@ -166,14 +168,16 @@ TEST(InfomationDialog, ButtonsFollowTheTextsGiven)
         QStringList captions;
     };
     const Case cases[] = {
-        {QStringLiteral("官网下载"), QStringLiteral("下次再说"), {QStringLiteral("官网下载"), QStringLiteral("下次再说")}},
+        {QStringLiteral("官网下载"),
+         QStringLiteral("下次再说"),
+         {QStringLiteral("官网下载"), QStringLiteral("下次再说")}},
         {QStringLiteral("详情"), QString(), {QStringLiteral("详情")}},
         {QString(), QString(), {}},
     };
     for (const Case& c : cases) {
         Infomation dialog(QStringLiteral("新版本"),
-                          {QStringLiteral("第一行"), QStringLiteral("<a href='http://127.0.0.1/'>链接</a>")},
-                          c.accept, c.reject, nullptr);
+                          {QStringLiteral("第一行"), QStringLiteral("<a href='http://127.0.0.1/'>链接</a>")}, c.accept,
+                          c.reject, nullptr);
         EXPECT_EQ(dialog.windowFlags() & Qt::FramelessWindowHint, Qt::FramelessWindowHint);
         const auto labels = dialog.findChildren<QLabel*>();
         ASSERT_EQ(labels.size(), 3);
@@ -209,12 +213,8 @@ TEST(InfomationDialog, LinksInTheLinesOpenOnlyWebAddresses)
         bool opened;
     };
     const Case cases[] = {
-        {"http://127.0.0.1/notice", true},
-        {"https://example.com/a?b=1", true},
-        {"file:///etc/passwd", false},
-        {"javascript:alert(1)", false},
-        {"/usr/bin/xterm", false},
-        {"mailto:a@example.com", false},
+        {"http://127.0.0.1/notice", true}, {"https://example.com/a?b=1", true}, {"file:///etc/passwd", false},
+        {"javascript:alert(1)", false},    {"/usr/bin/xterm", false},           {"mailto:a@example.com", false},
     };
     ModalRecorder modals;
     for (const Case& c : cases) {
@@ -241,11 +241,12 @@ TEST_F(WorkerTest, StopRequestSkipsTheRemainingCalls)
     QThread thread;
     worker.moveToThread(&thread);
     // (start() clears an earlier request, so ask as soon as the thread runs.)
-    QObject::connect(&thread, &QThread::started, &thread, [&] { thread.requestInterruption(); },
-                     Qt::DirectConnection);
+    QObject::connect(
+        &thread, &QThread::started, &thread, [&] { thread.requestInterruption(); }, Qt::DirectConnection);
     QObject::connect(&thread, &QThread::started, &worker, &WorkerClient::doWork);
     int exits = 0;
-    QObject::connect(&worker, &WorkerClient::sgn_exit, &worker, [&](int) { ++exits; }, Qt::DirectConnection);
+    QObject::connect(
+        &worker, &WorkerClient::sgn_exit, &worker, [&](int) { ++exits; }, Qt::DirectConnection);
     QObject::connect(&worker, &WorkerClient::sgn_exit, &thread, &QThread::exit, Qt::DirectConnection);
     thread.start();
     ASSERT_TRUE(thread.wait(30000));

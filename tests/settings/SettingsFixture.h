@@ -48,7 +48,8 @@ protected:
         for (const auto& entry : types())
             if (entry.second.group == g)
                 list.push_back(entry.second);
-        std::stable_sort(list.begin(), list.end(), [](const _type_t& a, const _type_t& b) { return a.order < b.order; });
+        std::stable_sort(list.begin(), list.end(),
+                         [](const _type_t& a, const _type_t& b) { return a.order < b.order; });
         return list;
     }
 

@@ -99,9 +99,11 @@ TEST_F(BaseDataDialog, AddedNamesAreCutTo20CharactersAndListedLastUnticked)
         QString typed;
         QString stored;
     } cases[] = {
-        {QStringLiteral("一二三四五六七八九十一二三四五六七八九十多出来五个"), QStringLiteral("一二三四五六七八九十一二三四五六七八九十")},
+        {QStringLiteral("一二三四五六七八九十一二三四五六七八九十多出来五个"),
+         QStringLiteral("一二三四五六七八九十一二三四五六七八九十")},
         {QString(), QString()},
-        {QStringLiteral("abcdefghijklmnopqrs") + QString::fromUtf8("\xF0\x9F\x98\x80"), QStringLiteral("abcdefghijklmnopqrs")},
+        {QStringLiteral("abcdefghijklmnopqrs") + QString::fromUtf8("\xF0\x9F\x98\x80"),
+         QStringLiteral("abcdefghijklmnopqrs")},
     };
     open(2);
     for (const auto& c : cases) {
@@ -304,7 +306,8 @@ TEST_F(BaseDataDialog, AWriteThatFailsShowsTheStoredStateAgain)
     box(1)->click();  // hide 物理
     settle();
     ASSERT_EQ(boxes.count(), 1);
-    EXPECT_TRUE(boxes.last().text.startsWith(QStringLiteral("数据库正被其他程序使用"))) << boxes.last().text.toStdString();
+    EXPECT_TRUE(boxes.last().text.startsWith(QStringLiteral("数据库正被其他程序使用")))
+        << boxes.last().text.toStdString();
     EXPECT_TRUE(box(1)->isChecked());
     EXPECT_EQ(byName("物理").state, 1);
 

@@ -80,8 +80,8 @@ TEST_F(SettingsDialog, WithoutSettingsFileShowsAndWritesTheDefaults)
     ASSERT_FALSE(preview.isNull());
     EXPECT_EQ(preview.width(), 100);
 
-    const std::pair<const char*, int> defaults[] = {{"auto_update", 2},  {"detail_order", 0}, {"state_ico", 3},
-                                                    {"import_mode", 0},  {"export_style", 0}, {"image_auto_value", 16}};
+    const std::pair<const char*, int> defaults[] = {{"auto_update", 2}, {"detail_order", 0}, {"state_ico", 3},
+                                                    {"import_mode", 0}, {"export_style", 0}, {"image_auto_value", 16}};
     for (const auto& [key, value] : defaults)
         EXPECT_EQ(stored(key).toString(), QString::number(value)) << key;
 }

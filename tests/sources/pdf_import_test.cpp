@@ -117,8 +117,8 @@ TEST_F(PdfImport, TwelvePagesSortNumerically)
 
 TEST(PdfPageOrder, StrictTotalOrder)
 {
-    const QStringList names{"t_10.png", "t_9.png", "t_1.png", "nounderscore.png", "other.png", "t_x.png",
-                            "t_2.png",  "u_2.png", "t_02.png"};
+    const QStringList names{"t_10.png", "t_9.png", "t_1.png", "nounderscore.png", "other.png",
+                            "t_x.png",  "t_2.png", "u_2.png", "t_02.png"};
     for (const QString& a : names) {
         EXPECT_FALSE(pdfimport::pageLess(a, a)) << a.toStdString();
         for (const QString& b : names) {
@@ -190,9 +190,9 @@ TEST_F(PdfImport, ArgumentsReachTheConverterUnchanged)
 {
     // A stand-in converter that writes its arguments and working directory.
     const QString log = testenv::appDataRoot() + QStringLiteral("/args.txt");
-    pdfimport::setConverter(script(QStringLiteral("echo-converter"),
-                                   "#!/bin/sh\npwd > '" + log.toUtf8() + "'\nfor a in \"$@\"; do echo \"$a\" >> '" +
-                                       log.toUtf8() + "'; done\n"));
+    pdfimport::setConverter(script(QStringLiteral("echo-converter"), "#!/bin/sh\npwd > '" + log.toUtf8() +
+                                                                         "'\nfor a in \"$@\"; do echo \"$a\" >> '" +
+                                                                         log.toUtf8() + "'; done\n"));
     const QString pdf = testenv::appDataRoot() + QStringLiteral("/a file; $(rm -rf x) 'q'.pdf");
     ASSERT_TRUE(testpdf::write(pdf, 1));
     const auto result = pdfimport::convert(pdf);

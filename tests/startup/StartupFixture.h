@@ -30,7 +30,10 @@ inline QString readText(const QString& path)
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
-inline QString canonical(const QString& path) { return QFileInfo(path).canonicalFilePath(); }
+inline QString canonical(const QString& path)
+{
+    return QFileInfo(path).canonicalFilePath();
+}
 
 class Startup : public ::testing::Test {
 protected:

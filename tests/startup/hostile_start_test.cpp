@@ -46,7 +46,9 @@ QByteArray readBytes(const QString& path)
 void makeDatabase(const QString& path, const char* sql = "")
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
-    { sqlite created(path.toStdString()); }
+    {
+        sqlite created(path.toStdString());
+    }
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db) << " in " << sql;
@@ -55,8 +57,7 @@ void makeDatabase(const QString& path, const char* sql = "")
 
 // The detail table with one column of the program renamed (or one more that
 // every insert would have to fill).
-const char* const kRenamedColumn =
-    "ALTER TABLE detail RENAME COLUMN remark TO note;";
+const char* const kRenamedColumn = "ALTER TABLE detail RENAME COLUMN remark TO note;";
 const char* const kRequiredExtraColumn =
     "CREATE TABLE d2 AS SELECT * FROM detail; DROP TABLE detail;"
     "CREATE TABLE detail (id INTEGER PRIMARY KEY AUTOINCREMENT, user_id INT NOT NULL DEFAULT 10000,"
@@ -73,8 +74,7 @@ protected:
     void TearDown() override
     {
         Startup::TearDown();
-        QDirIterator it(sandbox.path(), QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden,
-                        QDirIterator::Subdirectories);
+        QDirIterator it(sandbox.path(), QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
         while (it.hasNext())
             QFile::setPermissions(it.next(), QFile::permissions(it.filePath()) | QFileDevice::WriteOwner);
     }
@@ -113,8 +113,8 @@ protected:
             EXPECT_EQ(log.count(QLatin1Char('\n')), 1) << log.toStdString();
             EXPECT_TRUE(log.startsWith(QStringLiteral("提示\t"))) << log.toStdString();
             for (const QString& part : c.message)
-                EXPECT_TRUE(log.contains(QString(part).replace("%1", data))) << log.toStdString() << " lacks "
-                                                                          << part.toStdString();
+                EXPECT_TRUE(log.contains(QString(part).replace("%1", data)))
+                    << log.toStdString() << " lacks " << part.toStdString();
             EXPECT_FALSE(QFile::exists(run.report)) << "a refused start must not reach the event loop";
             const QString changed = testenv::hashDifference(before, testenv::folderHashes(data));
             EXPECT_TRUE(changed.isEmpty()) << "the data folder changed:\n" << changed.toStdString();
@@ -141,7 +141,9 @@ TEST_F(HostileStart, DamagedOrForeignDatabasesAreRefusedUntouched)
          [&](const QString&, const QString& data) { writeBytes(data + "/database/Lorvane.db", whole.left(4096)); },
          {QStringLiteral("数据库文件已损坏")}},
         {"version 4 without table detail",
-         [&](const QString&, const QString& data) { makeDatabase(data + "/database/Lorvane.db", "DROP TABLE detail;"); },
+         [&](const QString&, const QString& data) {
+             makeDatabase(data + "/database/Lorvane.db", "DROP TABLE detail;");
+         },
          {QStringLiteral("缺少数据表 detail")}},
         {"version 4 without table user",
          [&](const QString&, const QString& data) { makeDatabase(data + "/database/Lorvane.db", "DROP TABLE user;"); },
@@ -158,8 +160,7 @@ TEST_F(HostileStart, DamagedOrForeignDatabasesAreRefusedUntouched)
          [&](const QString&, const QString& data) { makeDatabase(data + "/database/Lorvane.db"); },
          {QStringLiteral("数据库正被其他程序使用"), QStringLiteral("database is locked")},
          [&](const QString& data) {
-             ASSERT_EQ(sqlite3_open(QFile::encodeName(data + "/database/Lorvane.db").constData(), &holder),
-                       SQLITE_OK);
+             ASSERT_EQ(sqlite3_open(QFile::encodeName(data + "/database/Lorvane.db").constData(), &holder), SQLITE_OK);
              ASSERT_EQ(sqlite3_exec(holder, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
          }},
         {"lock file name taken by a folder",
@@ -217,8 +218,8 @@ TEST_F(HostileStart, FoldersAndFilesThatCannotBeWrittenAreNamedWithTheReason)
                                     data + "/documents", data + "/item", data + "/tmp"})
             ASSERT_TRUE(testenv::giveToUnprivileged(path)) << path.toStdString();
     };
-    const QFileDevice::Permissions readOnly =
-        QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther | QFileDevice::ExeOther;
+    const QFileDevice::Permissions readOnly = QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther |
+                                              QFileDevice::ExeOther;
     std::vector<Case> cases = {
         {"data folder not writable",
          [&](const QString& appData, const QString& data) {
@@ -235,8 +236,8 @@ TEST_F(HostileStart, FoldersAndFilesThatCannotBeWrittenAreNamedWithTheReason)
         {"read-only database file",
          [&](const QString& appData, const QString& data) {
              ownedTree(appData, data);
-             ASSERT_TRUE(QFile::setPermissions(data + "/database/Lorvane.db",
-                                               QFileDevice::ReadOwner | QFileDevice::ReadOther));
+             ASSERT_TRUE(
+                 QFile::setPermissions(data + "/database/Lorvane.db", QFileDevice::ReadOwner | QFileDevice::ReadOther));
          },
          {QStringLiteral("%1/database/Lorvane.db"), QStringLiteral("数据库是只读的"),
           QStringLiteral("readonly database")}},
@@ -279,7 +280,9 @@ TEST_F(HostileStart, SettingsThatQtCannotLoadAreSetAsideAndTheProgramStarts)
          "[General]\ndetail_order=1\n[other]\nkey=a, \\x40Variant(\\0\\0\\0\\t\\x7f\\xff\\xff\\xff)\n",
          {},
          QStringLiteral("Lorvane.ini.bad")},
-        {"earlier bad files are kept", kSettingsBomb, {"Lorvane.ini.bad", "Lorvane.ini.bad.1"},
+        {"earlier bad files are kept",
+         kSettingsBomb,
+         {"Lorvane.ini.bad", "Lorvane.ini.bad.1"},
          QStringLiteral("Lorvane.ini.bad.2")},
         {"lines Qt skips are no reason", "[General]\nno equals sign\n[open section\ndetail_order=1\n", {}, QString()},
     };

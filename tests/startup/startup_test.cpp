@@ -176,12 +176,11 @@ TEST(SingletonTeardown, WindowSingletonsAreReleasedBeforeTheApplicationTearsDown
     // Window singletons die in reverse order of first use, inside the
     // application object's destructor while it and their children are still
     // whole; plain singletons die after main() returned.
-    EXPECT_EQ(QString::fromUtf8(probe.readAllStandardOutput()).toStdString(),
-              "loop ended\n"
-              "busy app=1 registered=1 child=1\n"
-              "window app=1 registered=1 child=1\n"
-              "application gone\n"
-              "service app=0\n");
+    EXPECT_EQ(QString::fromUtf8(probe.readAllStandardOutput()).toStdString(), "loop ended\n"
+                                                                              "busy app=1 registered=1 child=1\n"
+                                                                              "window app=1 registered=1 child=1\n"
+                                                                              "application gone\n"
+                                                                              "service app=0\n");
 }
 
 }  // namespace

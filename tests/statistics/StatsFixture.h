@@ -37,16 +37,56 @@ protected:
         std::string created_;   // YYYY-MM-DD, default today
         std::string modified_;  // YYYY-MM-DD, default today
 
-        Row& grade(int v) { grade_ = v; return *this; }
-        Row& term(int v) { term_ = v; return *this; }
-        Row& subject(int v) { subject_ = v; return *this; }
-        Row& state(int v) { state_ = v; return *this; }
-        Row& times(int v) { times_ = v; return *this; }
-        Row& cause(int v) { cause_ = v; return *this; }
-        Row& point(const std::string& v) { point_ = v; return *this; }
-        Row& path(std::optional<std::string> v) { path_ = std::move(v); return *this; }
-        Row& created(const std::string& v) { created_ = v; return *this; }
-        Row& modified(const std::string& v) { modified_ = v; return *this; }
+        Row& grade(int v)
+        {
+            grade_ = v;
+            return *this;
+        }
+        Row& term(int v)
+        {
+            term_ = v;
+            return *this;
+        }
+        Row& subject(int v)
+        {
+            subject_ = v;
+            return *this;
+        }
+        Row& state(int v)
+        {
+            state_ = v;
+            return *this;
+        }
+        Row& times(int v)
+        {
+            times_ = v;
+            return *this;
+        }
+        Row& cause(int v)
+        {
+            cause_ = v;
+            return *this;
+        }
+        Row& point(const std::string& v)
+        {
+            point_ = v;
+            return *this;
+        }
+        Row& path(std::optional<std::string> v)
+        {
+            path_ = std::move(v);
+            return *this;
+        }
+        Row& created(const std::string& v)
+        {
+            created_ = v;
+            return *this;
+        }
+        Row& modified(const std::string& v)
+        {
+            modified_ = v;
+            return *this;
+        }
     };
 
     void SetUp() override

@@ -168,7 +168,8 @@ TEST(ChartLayer, PaletteEntriesAndTransparencyResolve)
 
 TEST(ChartLayer, PieWithoutAnythingToShareDrawsNoSectors)
 {
-    for (const std::vector<double>& values : {std::vector<double>{0, 0}, std::vector<double>{-3}, std::vector<double>{}}) {
+    for (const std::vector<double>& values :
+         {std::vector<double>{0, 0}, std::vector<double>{-3}, std::vector<double>{}}) {
         auto p = pie(values, {0x0000ff, 0x00ff00});
         const QImage image = render(*p, chart::PNG);
         ASSERT_EQ(image.size(), QSize(800, 400));
@@ -227,6 +228,6 @@ TEST(ChartLayer, ValueAxisTitleStaysInsideTheChartBesideWideLabels)
                     ++ink;
         return ink;
     };
-    EXPECT_EQ(inkIn(0, 1), 0);      // nothing cut at the left edge
-    EXPECT_GT(inkIn(1, 18), 20);    // the title, left of the four-digit labels
+    EXPECT_EQ(inkIn(0, 1), 0);    // nothing cut at the left edge
+    EXPECT_GT(inkIn(1, 18), 20);  // the title, left of the four-digit labels
 }

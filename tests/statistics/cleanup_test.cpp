@@ -97,7 +97,8 @@ TEST_F(CleanUp, CurrentGradeAndTermCannotBeTicked)
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("清理"));
     QTableWidget* table = dialog.table();
     ASSERT_EQ(table->rowCount(), 2);
-    const int now = rowOf(table, QString::fromStdString(context->grade.name), QString::fromStdString(context->term.name));
+    const int now = rowOf(table, QString::fromStdString(context->grade.name),
+                          QString::fromStdString(context->term.name));
     const int old = rowOf(table, QStringLiteral("初一"), QStringLiteral("下学期"));
     ASSERT_GE(now, 0);
     ASSERT_GE(old, 0);
@@ -133,11 +134,11 @@ TEST_F(CleanUp, TickedRowsLoseQuestionsOfEverySubjectAndOnlyTheirOwnFolders)
     question(oldGrade, current.second, "keep2");  // same grade, other term: not ticked
     question(oldGrade, oldTerm, "gone1");
     question(oldGrade, oldTerm, "gone2", otherSubject);
-    question(oldGrade, oldTerm, "");            // empty path: record only
+    question(oldGrade, oldTerm, "");                                 // empty path: record only
     insert(Row().grade(oldGrade).term(oldTerm).path(std::nullopt));  // NULL path
-    question(oldGrade, oldTerm, "..");          // never the user folder's parent
-    question(oldGrade, oldTerm, ".");           // never the user folder itself
-    question(oldGrade, oldTerm, "../outside");  // never outside the user folder
+    question(oldGrade, oldTerm, "..");                               // never the user folder's parent
+    question(oldGrade, oldTerm, ".");                                // never the user folder itself
+    question(oldGrade, oldTerm, "../outside");                       // never outside the user folder
     const int secondGrade = typeId(1, "初二");
     question(secondGrade, oldTerm, "gone3");
     writeFile(userFolder + "/loose.txt", 10);

@@ -68,12 +68,21 @@ TEST(StatisticsData, TwelveMonthWindowTable)
         std::map<std::string, int> out;
     };
     const Case cases[] = {
-        {"December runs January to December", {{"202412", 3}, {"202411", 1}}, 2024, 12,
+        {"December runs January to December",
+         {{"202412", 3}, {"202411", 1}},
+         2024,
+         12,
          twelveFrom(2024, 1, {{"202412", 3}, {"202411", 1}})},
-        {"January runs from February a year back", {{"202401", 2}, {"202302", 5}, {"202301", 7}}, 2024, 1,
+        {"January runs from February a year back",
+         {{"202401", 2}, {"202302", 5}, {"202301", 7}},
+         2024,
+         1,
          twelveFrom(2023, 2, {{"202401", 2}, {"202302", 5}})},
         {"mid-year", {{"202406", 2}}, 2024, 6, twelveFrom(2023, 7, {{"202406", 2}})},
-        {"a future key stays at the end", {{"202501", 1}, {"202405", 2}}, 2024, 6,
+        {"a future key stays at the end",
+         {{"202501", 1}, {"202405", 2}},
+         2024,
+         6,
          twelveFrom(2023, 7, {{"202405", 2}, {"202501", 1}})},
         {"all old gives twelve zeros", {{"201901", 9}, {"202001", 3}}, 2024, 6, twelveFrom(2023, 7)},
         {"empty stays empty", {}, 2024, 6, {}},
@@ -161,8 +170,7 @@ TEST(StatisticsData, PlainFolderNames)
     for (const char* ok : {"0b5c7c1e-uuid", "abc", "a.b", "...x"})
         EXPECT_TRUE(statistics::isPlainFolderName(ok)) << ok;
     for (const std::string& bad : {std::string(), std::string("."), std::string(".."), std::string("a/b"),
-                                  std::string("/"), std::string("../x"), std::string("a\\b"),
-                                  std::string("a\0b", 3)})
+                                   std::string("/"), std::string("../x"), std::string("a\\b"), std::string("a\0b", 3)})
         EXPECT_FALSE(statistics::isPlainFolderName(bad)) << bad;
 }
 

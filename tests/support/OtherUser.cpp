@@ -42,8 +42,8 @@ Unprivileged unprivileged(const QString& target)
                                 QStringLiteral("--"), target};
     // The target and every folder above it must be open to nobody.
     QProcess probe;
-    probe.start(setpriv, QStringList(run.arguments.mid(0, 4)) << QStringLiteral("test") << QStringLiteral("-x")
-                                                               << target);
+    probe.start(setpriv, QStringList(run.arguments.mid(0, 4))
+                             << QStringLiteral("test") << QStringLiteral("-x") << target);
     if (!probe.waitForFinished(10000) || probe.exitStatus() != QProcess::NormalExit || probe.exitCode() != 0) {
         run.whyNot = QStringLiteral("the user nobody cannot run %1 (setpriv: %2)")
                          .arg(target, QString::fromLocal8Bit(probe.readAllStandardError()).trimmed());

@@ -12,15 +12,15 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <future>
 #include <cctype>
+#include <future>
 #include <stdexcept>
 
 namespace {
 
 int boundPort(int fd)
 {
-    sockaddr_in address {};
+    sockaddr_in address{};
     socklen_t length = sizeof address;
     if (getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0)
         return 0;
@@ -32,7 +32,7 @@ int loopbackSocket()
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     if (fd < 0)
         throw std::runtime_error("socket");
-    sockaddr_in address {};
+    sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     address.sin_port = 0;
@@ -62,8 +62,8 @@ ScriptedServer::ScriptedServer()
     std::promise<void> running;
     std::future<void> started = running.get_future();
     event_base_once(
-        base_, -1, EV_TIMEOUT, [](evutil_socket_t, short, void* p) { static_cast<std::promise<void>*>(p)->set_value(); },
-        &running, nullptr);
+        base_, -1, EV_TIMEOUT,
+        [](evutil_socket_t, short, void* p) { static_cast<std::promise<void>*>(p)->set_value(); }, &running, nullptr);
     thread_ = std::thread([this] { event_base_dispatch(base_); });
     started.wait();
 }

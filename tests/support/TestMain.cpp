@@ -13,11 +13,14 @@
 
 namespace {
 QString g_appData;
-}
+}  // namespace
 
 namespace testenv {
 
-QString appDataRoot() { return g_appData; }
+QString appDataRoot()
+{
+    return g_appData;
+}
 
 QString prepareDataFolder()
 {

@@ -55,11 +55,10 @@ QByteArray jpegWithOrientation(const QImage& image, int orientation)
     }
     // APP1 "Exif": a big-endian TIFF header and one IFD entry, Orientation
     // (0x0112), SHORT, count 1.
-    const unsigned char tiff[] = {'M', 'M', 0x00, 0x2A, 0x00, 0x00, 0x00, 0x08,
-                                  0x00, 0x01,                                 // one entry
-                                  0x01, 0x12, 0x00, 0x03, 0x00, 0x00, 0x00, 0x01,
-                                  0x00, static_cast<unsigned char>(orientation), 0x00, 0x00,
-                                  0x00, 0x00, 0x00, 0x00};                    // no next IFD
+    const unsigned char tiff[] = {
+        'M',  'M',  0x00, 0x2A, 0x00, 0x00, 0x00, 0x08, 0x00, 0x01,  // one entry
+        0x01, 0x12, 0x00, 0x03, 0x00, 0x00, 0x00, 0x01, 0x00, static_cast<unsigned char>(orientation),
+        0x00, 0x00, 0x00, 0x00, 0x00, 0x00};  // no next IFD
     QByteArray body("Exif\0\0", 6);
     body.append(reinterpret_cast<const char*>(tiff), sizeof(tiff));
     QByteArray segment;

@@ -2,11 +2,11 @@
 // playwright-core (browser/, installed with npm ci by tools/install-deps.sh),
 // loads them from the dialogs' loopback server at a phone's size.
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
-#include <QProgressBar>
-#include <QFileInfo>
 #include <QProcess>
+#include <QProgressBar>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -109,8 +109,8 @@ TEST_F(BrowserTest, PhoneUploadsTwoPicturesThroughThePage)
     ASSERT_TRUE(waitUntil([&] { return dialog.port() != 0; }));
     const QString url = QStringLiteral("http://127.0.0.1:%1/").arg(dialog.port());
 
-    const QString result = runPhone({"upload", url, screenshot("phone-upload.png"), dir.path() + "/第一题.jpg",
-                                     dir.path() + "/photo 2.jpg"});
+    const QString result = runPhone(
+        {"upload", url, screenshot("phone-upload.png"), dir.path() + "/第一题.jpg", dir.path() + "/photo 2.jpg"});
     ASSERT_TRUE(result.startsWith("OK")) << result.toStdString();
     ASSERT_TRUE(waitUntil([&] { return dialog.getFiles().size() == 2; }));
     const QStringList files = dialog.getFiles();

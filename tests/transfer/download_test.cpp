@@ -122,8 +122,8 @@ TEST_F(DownloadDialogTest, OffersOldestFirstServesThePageAndMarksFetchedFiles)
     EXPECT_EQ(word.header("content-type"), "application/misc");
     EXPECT_EQ(word.body, "newer word");
     EXPECT_EQ(get(port, "/a.docx").status, 200);
-    ASSERT_TRUE(waitUntil([&] { return !dialog.fileList()->item(1)->icon().isNull() &&
-                                       !dialog.fileList()->item(2)->icon().isNull(); }));
+    ASSERT_TRUE(waitUntil(
+        [&] { return !dialog.fileList()->item(1)->icon().isNull() && !dialog.fileList()->item(2)->icon().isNull(); }));
     EXPECT_TRUE(dialog.fileList()->item(0)->icon().isNull());
     // Requests other than GET are answered and ignored.
     EXPECT_EQ(post(port, "/uploadfile", "{}").status, 200);
@@ -147,11 +147,15 @@ TEST_F(DownloadDialogTest, EachOpeningRewritesThePage)
 {
     writeFile(folder + "/a.pdf", "x");
     const QString pagePath = folder + "/" + httpDownLoadDialog::pageFileName();
-    { httpDownLoadDialog first(nullptr); }
+    {
+        httpDownLoadDialog first(nullptr);
+    }
     const std::string written = readFile(pagePath);
     writeFile(pagePath, "stale");
     writeFile(folder + "/b.pdf", "y");
-    { httpDownLoadDialog second(nullptr); }
+    {
+        httpDownLoadDialog second(nullptr);
+    }
     const std::string rewritten = readFile(pagePath);
     EXPECT_NE(rewritten, "stale");
     EXPECT_NE(rewritten, written);

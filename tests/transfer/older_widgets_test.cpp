@@ -86,7 +86,8 @@ TEST(RunHttpServer, ListensOnTheTransferPortWhateverItIsToldAndStops)
     LoopbackTransfer loopback;
     QTemporaryDir dir;
     writeFile(dir.path() + "/index.html", "page");
-    std::thread thread([&] { runHttpServer(dir.path().toUtf8().constData(), 1234, nullptr, nullptr, nullptr, nullptr); });
+    std::thread thread(
+        [&] { runHttpServer(dir.path().toUtf8().constData(), 1234, nullptr, nullptr, nullptr, nullptr); });
     ASSERT_TRUE(waitUntil([] { return httpServerPort() != 0; }));
     const int port = httpServerPort();
     EXPECT_NE(port, 1234);

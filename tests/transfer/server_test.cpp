@@ -50,7 +50,7 @@ protected:
 };
 
 struct DocumentCase {
-    const char* request;      // request line target
+    const char* request;  // request line target
     int status;
     const char* contentType;  // expected Content-Type, "" when not checked
     const char* body;         // expected body, nullptr when not checked
@@ -149,7 +149,8 @@ TEST_F(ServerTest, OversizedBodyIsRefusedWith413AndTheServerGoesOn)
 {
     const size_t size = libevent::maxBodySize() + 1024;
     const Reply reply = rawRequest(port, "POST /uploadfile HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n"
-                                         "Content-Length: " + std::to_string(size) + "\r\n\r\n" + std::string(size, 'a'));
+                                         "Content-Length: " +
+                                             std::to_string(size) + "\r\n\r\n" + std::string(size, 'a'));
     EXPECT_EQ(reply.status, 413);
     EXPECT_TRUE(server.requestsSeen().empty());
     EXPECT_EQ(get(port, "/").status, 200);
@@ -210,7 +211,8 @@ TEST(ServerLifecycle, PortInUseIsReportedOnceAndNeverAsSuccess)
     ASSERT_NE(busy.port(), 0);
     ProbeServer server;
     EXPECT_EQ(server.startLoopback("/nonexistent", busy.port()), 0);
-    EXPECT_EQ(server.failuresSeen(), std::vector<std::string>{"couldn't bind to port : " + std::to_string(busy.port())});
+    EXPECT_EQ(server.failuresSeen(),
+              std::vector<std::string>{"couldn't bind to port : " + std::to_string(busy.port())});
     EXPECT_EQ(server.successesSeen(), 0);
     // The thread has ended: stop returns at once.
     server.stop();
@@ -255,10 +257,10 @@ TEST(ServerLifecycle, StopBeforeStartAndStartWhileRunning)
 TEST(ServerHelpers, ContentTypeTable)
 {
     const std::pair<const char*, const char*> cases[] = {
-        {"/a.txt", "text/plain"},       {"/a.C", "text/plain"},          {"/a.h", "text/plain"},
-        {"/a.HTML", "text/html"},       {"/a.htm", "text/htm"},          {"/a.css", "text/css"},
-        {"/a.gif", "image/gif"},        {"/a.JPG", "image/jpeg"},        {"/a.jpeg", "image/jpeg"},
-        {"/a.png", "image/png"},        {"/a.pdf", "application/pdf"},   {"/a.ps", "application/postscript"},
+        {"/a.txt", "text/plain"},        {"/a.C", "text/plain"},         {"/a.h", "text/plain"},
+        {"/a.HTML", "text/html"},        {"/a.htm", "text/htm"},         {"/a.css", "text/css"},
+        {"/a.gif", "image/gif"},         {"/a.JPG", "image/jpeg"},       {"/a.jpeg", "image/jpeg"},
+        {"/a.png", "image/png"},         {"/a.pdf", "application/pdf"},  {"/a.ps", "application/postscript"},
         {"/a.docx", "application/misc"}, {"/a.doc", "application/misc"}, {"/x.tar.gz", "application/misc"},
         {"/a.b/c", "application/misc"},  {"/noext", "application/misc"},
     };

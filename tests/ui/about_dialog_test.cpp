@@ -48,7 +48,7 @@ TEST(AboutDialog, ShowsWithoutOpenGL)
 
 TEST(AboutDialog, CubeTurnsAboutOneDegreePerTickAndFollowsTheMouse)
 {
-    GLWidget cube;  // never shown: no GL context is needed for the angles
+    GLWidget cube;                         // never shown: no GL context is needed for the angles
     for (int tick = 0; tick < 40; ++tick)  // one second of 25 ms ticks
         cube.rotateBy(16, 16, -16);
     EXPECT_EQ(cube.xRotation(), 40 * 16);

@@ -101,7 +101,13 @@ TEST(AwaitTask, TimersFireDuringTheWaitAndTheDialogIsUp)
     });
     timer.start(10);
     std::string err;
-    EXPECT_EQ(awaitTask([] { sleepMs(200); return 7; }, err), 7);
+    EXPECT_EQ(awaitTask(
+                  [] {
+                      sleepMs(200);
+                      return 7;
+                  },
+                  err),
+              7);
     timer.stop();
     EXPECT_GE(fired, 2);
     EXPECT_TRUE(busyShown);
@@ -115,7 +121,13 @@ TEST(AwaitTask, HiddenBusyDialogStaysHiddenWhileEventsRun)
     QObject::connect(&timer, &QTimer::timeout, [&] { ++fired; });
     timer.start(10);
     std::string err;
-    EXPECT_EQ(awaitTask([] { sleepMs(200); return 5; }, err, BusyDialog::Hidden), 5);
+    EXPECT_EQ(awaitTask(
+                  [] {
+                      sleepMs(200);
+                      return 5;
+                  },
+                  err, BusyDialog::Hidden),
+              5);
     EXPECT_EQ(awaitTask([] { sleepMs(50); }, BusyDialog::Hidden), 0);
     timer.stop();
     EXPECT_GE(fired, 2);
@@ -162,17 +174,25 @@ TEST(AwaitTask, NestedCallKeepsTheDialogUpUntilTheOuterEnds)
     // A queued call handled inside the outer wait starts another awaited task.
     QTimer::singleShot(20, [&] {
         std::string err;
-        innerRc = awaitTask([&] { sleepMs(50); innerRan = true; return 3; }, err);
+        innerRc = awaitTask(
+            [&] {
+                sleepMs(50);
+                innerRan = true;
+                return 3;
+            },
+            err);
         visibleAfterInner = WaiteDialog::instance()->isVisible();
     });
     std::string err;
-    const int outer = awaitTask([&] {
-        // Wait (bounded) for the inner task so the nesting really happens.
-        for (int i = 0; i < 1000 && !innerRan; ++i)
-            sleepMs(5);
-        sleepMs(50);
-        return 0;
-    }, err);
+    const int outer = awaitTask(
+        [&] {
+            // Wait (bounded) for the inner task so the nesting really happens.
+            for (int i = 0; i < 1000 && !innerRan; ++i)
+                sleepMs(5);
+            sleepMs(50);
+            return 0;
+        },
+        err);
     EXPECT_EQ(outer, 0);
     EXPECT_TRUE(innerRan);
     EXPECT_EQ(innerRc, 3);

@@ -39,9 +39,9 @@ TEST(BusyDialog, DotsFollowTheElapsedTime)
         double angle;
     };
     const Case cases[] = {
-        {750, 1, 250 * 0.00787898},   // dots 0 and 1 about x = 27.5
-        {950, -1, 0},                 // w = 450: home
-        {1000, 2, 0},                 // start of the second turn: dots 1, 2 at their ends
+        {750, 1, 250 * 0.00787898},  // dots 0 and 1 about x = 27.5
+        {950, -1, 0},                // w = 450: home
+        {1000, 2, 0},                // start of the second turn: dots 1, 2 at their ends
         {1600, 3, 100 * 0.00787898},
         {2400, 4, 400 * 0.00787898},  // last step of the last turn
         {2499, -1, 0},

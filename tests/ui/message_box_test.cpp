@@ -6,9 +6,9 @@
 
 #include <cstdlib>
 
+#include "UiTestUtil.h"
 #include "ui/ModalRecorder.h"
 #include "ui/QMessageBoxBase.h"
-#include "UiTestUtil.h"
 
 namespace {
 
@@ -47,11 +47,7 @@ TEST(MessageBox, AnswersByButton)
         int expected;
     };
     const Case cases[] = {
-        {0, "确定", 1},
-        {0, "closeButton", 0},
-        {1, "是", 1},
-        {1, "否", 0},
-        {1, "closeButton", 0},
+        {0, "确定", 1}, {0, "closeButton", 0}, {1, "是", 1}, {1, "否", 0}, {1, "closeButton", 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.press) + " kind " + std::to_string(c.kind));
@@ -113,13 +109,13 @@ TEST(MessageBox, EnvironmentLogAnswersZeroAndAppends)
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("boxes.log"));
     setenv("LORVANE_MESSAGE_LOG", path.toLocal8Bit().constData(), 1);
-    const int first = QMessageBoxBase::information(nullptr, QStringLiteral("提示"), QStringLiteral("软件已启动，请勿重复开启"));
+    const int first = QMessageBoxBase::information(nullptr, QStringLiteral("提示"),
+                                                   QStringLiteral("软件已启动，请勿重复开启"));
     const int second = QMessageBoxBase::question(nullptr, QStringLiteral("删除"), QStringLiteral("是否?"));
     unsetenv("LORVANE_MESSAGE_LOG");
     EXPECT_EQ(first, 0);
     EXPECT_EQ(second, 0);
     QFile log(path);
     ASSERT_TRUE(log.open(QIODevice::ReadOnly));
-    EXPECT_EQ(QString::fromUtf8(log.readAll()),
-              QStringLiteral("提示\t软件已启动，请勿重复开启\n删除\t是否?\n"));
+    EXPECT_EQ(QString::fromUtf8(log.readAll()), QStringLiteral("提示\t软件已启动，请勿重复开启\n删除\t是否?\n"));
 }

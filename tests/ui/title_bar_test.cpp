@@ -1,19 +1,19 @@
 #include <gtest/gtest.h>
 
-#include <QElapsedTimer>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QTest>
 #include <QPushButton>
+#include <QTest>
 #include <QVBoxLayout>
 
 #include <vector>
 
+#include "UiTestUtil.h"
 #include "platform/WindowSystem.h"
 #include "ui/QDialogBase.h"
 #include "ui/QTitleBar.h"
-#include "UiTestUtil.h"
 
 namespace {
 
@@ -23,10 +23,7 @@ static_assert(QTitleBar::kCloseBit == 1 && QTitleBar::kMaximizeBit == 2 && QTitl
 
 class RecordingDialog : public QDialogBase {
 public:
-    explicit RecordingDialog(QWidget* parent = nullptr)
-        : QDialogBase(parent)
-    {
-    }
+    explicit RecordingDialog(QWidget* parent = nullptr) : QDialogBase(parent) {}
     void titleBar_buttonClicked(int id) override
     {
         clicks.push_back(id);
@@ -56,10 +53,10 @@ TEST(TitleBar, MaskShowsExactlyTheChosenButtons)
         bool close, maximize, minimize, settings, help;
     };
     const Case cases[] = {
-        {5, true, false, true, false, false},    // a new title bar
-        {1, true, false, false, false, false},   // message box
-        {15, true, true, true, true, false},     // main window
-        {21, true, false, true, false, true},    // help added
+        {5, true, false, true, false, false},   // a new title bar
+        {1, true, false, false, false, false},  // message box
+        {15, true, true, true, true, false},    // main window
+        {21, true, false, true, false, true},   // help added
         {0, false, false, false, false, false},
     };
     for (const Case& c : cases) {

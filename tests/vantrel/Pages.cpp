@@ -53,8 +53,7 @@ cv::Mat flat(cv::Size size, cv::Scalar colour)
     return cv::Mat(size, CV_8UC3, colour);
 }
 
-Buffer::Buffer(const cv::Mat& img, int step_, unsigned char marker)
-    : width(img.cols), height(img.rows), step(step_)
+Buffer::Buffer(const cv::Mat& img, int step_, unsigned char marker) : width(img.cols), height(img.rows), step(step_)
 {
     const int rowBytes = img.cols * 3;
     const int stride = step ? step : rowBytes;

@@ -124,7 +124,7 @@ TEST(Cleaning, ColorBalanceTable)
 {
     struct Case {
         const char* name;
-        cv::Vec3b left, right;          // the image is half one colour, half the other
+        cv::Vec3b left, right;  // the image is half one colour, half the other
         cv::Vec3b leftOut, rightOut;
     };
     const Case cases[] = {

@@ -25,8 +25,8 @@ std::vector<Sample> samples()
     // (a header of its own, not a view into a larger matrix).
     cv::Mat roi(padded.rows, padded.cols, CV_8UC3, big.data, big.step);
     cv::Mat marks = pages::text({500, 400}, -2);
-    cv::line(marks, {40, 60}, {300, 200}, cv::Scalar(220, 30, 30), 5);   // red in RGB
-    cv::circle(marks, {350, 300}, 40, cv::Scalar(240, 120, 20), 3);      // orange
+    cv::line(marks, {40, 60}, {300, 200}, cv::Scalar(220, 30, 30), 5);  // red in RGB
+    cv::circle(marks, {350, 300}, 40, cv::Scalar(240, 120, 20), 3);     // orange
     return {
         {"ruled", pages::ruled({800, 600}, 2)},
         {"ruledSteep", pages::ruled({333, 500}, -20)},
@@ -48,8 +48,8 @@ TEST(FastPath, EdgeMapIsOpenCVCannyByteForByte)
         cv::Mat expected, actual;
         ref::canny(s.img, expected);
         fast::canny(s.img, actual);
-        EXPECT_TRUE(pages::same(expected, actual)) << s.name << ": " << cv::countNonZero(expected) << " vs "
-                                                   << cv::countNonZero(actual) << " edge pixels";
+        EXPECT_TRUE(pages::same(expected, actual))
+            << s.name << ": " << cv::countNonZero(expected) << " vs " << cv::countNonZero(actual) << " edge pixels";
     }
 }
 

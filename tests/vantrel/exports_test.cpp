@@ -100,9 +100,21 @@ std::vector<Op> operations()
                   }};
     };
     return {
-        inPlace("EraserDot", [](myMat m) { EraserDot(m, {10, 10, 100, 100}); return 0.0; }),
-        inPlace("EraserRect", [](myMat m) { EraserRect(m, {40, 20, 150, 100}); return 0.0; }),
-        inPlace("Threshold", [](myMat m) { Threshold(m); return 0.0; }),
+        inPlace("EraserDot",
+                [](myMat m) {
+                    EraserDot(m, {10, 10, 100, 100});
+                    return 0.0;
+                }),
+        inPlace("EraserRect",
+                [](myMat m) {
+                    EraserRect(m, {40, 20, 150, 100});
+                    return 0.0;
+                }),
+        inPlace("Threshold",
+                [](myMat m) {
+                    Threshold(m);
+                    return 0.0;
+                }),
         inPlace("deleteRed", [](myMat m) { return static_cast<double>(deleteRed(m)); }),
         inPlace("colorBalance", [](myMat m) { return static_cast<double>(colorBalance(m)); }),
         inPlace("CalcDegree", [](myMat m) { return CalcDegree(m); }),
@@ -125,8 +137,8 @@ std::vector<Op> operations()
 
 TEST(Boundary, ExportsExactlyTheElevenOperations)
 {
-    const std::set<std::string> expected = {"CalcDegree", "EraserDot",   "EraserRect",   "GetRotateAngleSize",
-                                            "GetRotateSize", "Rotate",   "RotateAngle",  "Threshold",
+    const std::set<std::string> expected = {"CalcDegree",    "EraserDot", "EraserRect",   "GetRotateAngleSize",
+                                            "GetRotateSize", "Rotate",    "RotateAngle",  "Threshold",
                                             "colorBalance",  "deleteRed", "getTextHeight"};
     EXPECT_EQ(expected, exportedNames(VANTREL_LIBRARY_FILE));
 }
@@ -150,7 +162,10 @@ TEST(Boundary, NullPixelsRaiseExceptForEraserDotAndUnknownTurns)
     pages::Buffer dst(10, 10);
     myMat out{nullptr, -1, -1, -1};
     const std::vector<std::pair<const char*, std::function<void()>>> raising = {
-        {"EraserRect", [&] { EraserRect(null, {0, 0, 5, 5}); }},
+        {"EraserRect",
+         [&] {
+             EraserRect(null, {0, 0, 5, 5});
+         }},
         {"Threshold", [&] { Threshold(null); }},
         {"deleteRed", [&] { deleteRed(null); }},
         {"colorBalance", [&] { colorBalance(null); }},
@@ -181,20 +196,40 @@ TEST(Boundary, NegativeSizesAreRefusedBeforeAnyPixelIsTouched)
 {
     const cv::Mat img = picture();
     const std::vector<std::pair<const char*, void (*)(myMat)>> calls = {
-        {"EraserRect", [](myMat m) { EraserRect(m, {0, 0, 50, 50}); }},
+        {"EraserRect",
+         [](myMat m) {
+             EraserRect(m, {0, 0, 50, 50});
+         }},
         {"Threshold", [](myMat m) { Threshold(m); }},
         {"deleteRed", [](myMat m) { deleteRed(m); }},
         {"colorBalance", [](myMat m) { colorBalance(m); }},
         {"CalcDegree", [](myMat m) { CalcDegree(m); }},
         {"getTextHeight", [](myMat m) { getTextHeight(m); }},
-        {"GetRotateSize", [](myMat m) { myMat out{}; GetRotateSize(m, &out, 1); }},
-        {"GetRotateAngleSize", [](myMat m) { myMat out{}; GetRotateAngleSize(m, &out, 5.f); }},
+        {"GetRotateSize",
+         [](myMat m) {
+             myMat out{};
+             GetRotateSize(m, &out, 1);
+         }},
+        {"GetRotateAngleSize",
+         [](myMat m) {
+             myMat out{};
+             GetRotateAngleSize(m, &out, 5.f);
+         }},
     };
     // A negative stride would pass a size check as a huge unsigned number.
     const std::vector<myMat (*)(myMat)> spoil = {
-        [](myMat m) { m.step = -m.width * 3; return m; },
-        [](myMat m) { m.width = -m.width; return m; },
-        [](myMat m) { m.height = -m.height; return m; },
+        [](myMat m) {
+            m.step = -m.width * 3;
+            return m;
+        },
+        [](myMat m) {
+            m.width = -m.width;
+            return m;
+        },
+        [](myMat m) {
+            m.height = -m.height;
+            return m;
+        },
     };
     for (size_t k = 0; k < spoil.size(); ++k) {
         for (const auto& [name, call] : calls) {

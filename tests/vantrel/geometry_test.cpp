@@ -53,7 +53,8 @@ TEST(Geometry, SixColoursThroughTheThreeTurns)
         const cv::Mat out = turned(src, c.type);
         ASSERT_EQ(cv::Size(c.cols, c.rows), out.size()) << c.type;
         for (int i = 0; i < c.rows * c.cols; ++i)
-            EXPECT_EQ(at(c.layout[i]), out.at<cv::Vec3b>(i / c.cols, i % c.cols)) << "type " << c.type << " pixel " << i;
+            EXPECT_EQ(at(c.layout[i]), out.at<cv::Vec3b>(i / c.cols, i % c.cols))
+                << "type " << c.type << " pixel " << i;
     }
 }
 
@@ -99,7 +100,7 @@ TEST(Geometry, RotateAngleSizeTable)
         int outWidth, outHeight;
     };
     const Case cases[] = {
-        {1000, 700, 0.f, 1000, 700},   {1000, 700, 90.f, 700, 1000}, {1000, 700, 30.f, 1216, 1106},
+        {1000, 700, 0.f, 1000, 700},    {1000, 700, 90.f, 700, 1000},   {1000, 700, 30.f, 1216, 1106},
         {1000, 700, -30.f, 1216, 1106}, {1000, 1000, 45.f, 1414, 1414}, {5000, 5000, 45.f, 7071, 7071},
         {4000, 3000, 2.f, 4102, 3137},
     };

@@ -1,9 +1,9 @@
 // The camera view: zoom bounds, quarter turns, the outline's reference point
 // and dragging.
 
-#include <QMutex>
 #include <QCoreApplication>
 #include <QMouseEvent>
+#include <QMutex>
 #include <QWheelEvent>
 
 #include <gtest/gtest.h>
@@ -71,7 +71,8 @@ TEST(ImageWidget, FrameSizeFitsAndCentres)
     EXPECT_DOUBLE_EQ(widget.scale(), 0.6);
     EXPECT_EQ(widget.centre(), QPoint(400, 300));
     widget.setPolygon(true, {QPoint(0, 0), QPoint(1000, 750), QPoint(501, 376), QPoint(10, 700)});
-    EXPECT_EQ(widget.polygon(), (QVector<QPoint>{QPoint(-500, -375), QPoint(500, 375), QPoint(1, 1), QPoint(-490, 325)}));
+    EXPECT_EQ(widget.polygon(),
+              (QVector<QPoint>{QPoint(-500, -375), QPoint(500, 375), QPoint(1, 1), QPoint(-490, 325)}));
 }
 
 TEST(ImageWidget, DraggingMovesTheCentre)

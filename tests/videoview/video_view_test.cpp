@@ -22,8 +22,8 @@
 #include "capture/sources/imageWidget.h"
 #include "core/Settings.h"
 #include "platform/camera/FileFeed.h"
-#include "transfer/QThumbnail.h"
 #include "support/TestEnv.h"
+#include "transfer/QThumbnail.h"
 #include "ui/ModalRecorder.h"
 
 namespace {

@@ -62,17 +62,16 @@ public:
         }
         return sqlite::deleteDetails(ids, err);
     }
-    int updateDetail(int id, int state, int times, int classification, int cause, int questiontype,
-                     std::string point, int score, std::string source, std::string remark,
-                     std::string& err) override
+    int updateDetail(int id, int state, int times, int classification, int cause, int questiontype, std::string point,
+                     int score, std::string source, std::string remark, std::string& err) override
     {
         ++updates;
         if (failUpdates) {
             err = "磁盘已满";
             return -1;
         }
-        return sqlite::updateDetail(id, state, times, classification, cause, questiontype, point, score, source,
-                                    remark, err);
+        return sqlite::updateDetail(id, state, times, classification, cause, questiontype, point, score, source, remark,
+                                    err);
     }
 
     int failDeleteAt = 0;
@@ -119,10 +118,12 @@ protected:
         EXPECT_TRUE(QDir().mkpath(questionfolder::folder(ctx()->user_folder, d.detail_path)));
         EXPECT_TRUE(numberedPicture(w, h, n).save(file(d, questionfolder::kQuestion)));
         if (wrongAnswer) {
-            EXPECT_TRUE(numberedPicture(w, h, 100 + n, QColor(230, 240, 255)).save(file(d, questionfolder::kWrongAnswer)));
+            EXPECT_TRUE(
+                numberedPicture(w, h, 100 + n, QColor(230, 240, 255)).save(file(d, questionfolder::kWrongAnswer)));
         }
-        writeText(file(d, questionfolder::kAnswer),
-                  QStringLiteral("<html><head><meta charset=\"utf-8\"></head><body><p>答案%1</p></body></html>").arg(n));
+        writeText(
+            file(d, questionfolder::kAnswer),
+            QStringLiteral("<html><head><meta charset=\"utf-8\"></head><body><p>答案%1</p></body></html>").arg(n));
         std::string err;
         EXPECT_EQ(db->addDetail(d, err), 0) << err;
         EXPECT_EQ(db->getLastInsertId(d.id, err), 0) << err;

@@ -26,10 +26,7 @@ protected:
         window = std::make_unique<QImportTopic>();
     }
 
-    QStringList questionFolders() const
-    {
-        return QDir(userFolder).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    }
+    QStringList questionFolders() const { return QDir(userFolder).entryList(QDir::Dirs | QDir::NoDotAndDotDot); }
 
     std::unique_ptr<QImportTopic> window;
 };
@@ -45,9 +42,9 @@ TEST_F(CreateItem, EachSourceGivesAFolderWithItsFirstPicture)
     struct Case {
         const char* name;
         std::function<void(QImportTopic&)> create;
-        QSize stored;           // of original.jpg; null: no question made
-        QByteArray bytes;       // original.jpg byte for byte (empty: not checked)
-        QByteArray format;      // what the file holds
+        QSize stored;       // of original.jpg; null: no question made
+        QByteArray bytes;   // original.jpg byte for byte (empty: not checked)
+        QByteArray format;  // what the file holds
     };
     QImage wide = numberedPicture(3000, 1500, 1);
     QImage narrow = numberedPicture(800, 600, 2);

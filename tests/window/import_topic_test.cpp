@@ -87,8 +87,7 @@ TEST_F(ImportTopic, WindowShowsTheLibraryOnceItIsShown)
 
     window->show();
     QApplication::processEvents();
-    EXPECT_EQ(window->libraryStrip()->paths(),
-              (QStringList{"documents/1.bmp", "documents/2.png", "documents/10.jpg"}));
+    EXPECT_EQ(window->libraryStrip()->paths(), (QStringList{"documents/1.bmp", "documents/2.png", "documents/10.jpg"}));
     EXPECT_EQ(window->libraryStrip()->itemWidth(), 140);
     EXPECT_EQ(label(), QStringLiteral("资料库(1/3)"));
     EXPECT_EQ(window->cutter()->filePath(), QStringLiteral("documents/1.bmp"));
@@ -280,8 +279,7 @@ TEST_F(ImportTopic, PdfPagesEnterTheLibraryInPageOrder)
     EXPECT_EQ(modals.requests().back().filter, QStringLiteral("PDF(*.pdf)"));
     ASSERT_EQ(modals.count(), 0) << (modals.count() ? modals.last().text.toStdString() : "");
     // Only the first file, its pages in order, the first of them shown.
-    EXPECT_EQ(window->libraryStrip()->paths(),
-              (QStringList{"documents/1.png", "documents/2.png", "documents/3.png"}));
+    EXPECT_EQ(window->libraryStrip()->paths(), (QStringList{"documents/1.png", "documents/2.png", "documents/3.png"}));
     EXPECT_EQ(QImage(QStringLiteral("documents/2.png")).pixelColor(20, 20), testpdf::pageColor(2));
     EXPECT_EQ(window->cutter()->filePath(), QStringLiteral("documents/1.png"));
     EXPECT_EQ(getIniValue<QString>(QStringLiteral("import_topic_PDF"), QString()),

@@ -56,9 +56,9 @@ TEST_F(ThumbnailIcon, PicturesAreDrawnLetterboxedInEveryFormat)
 {
     struct Case {
         const char* name;
-        QSize size;                // null: an unreadable file
+        QSize size;  // null: an unreadable file
         QImage::Format format;
-        QRect picture;             // where the picture lands in the 140 square
+        QRect picture;  // where the picture lands in the 140 square
     };
     const Case cases[] = {
         {"wide.png", {400, 100}, QImage::Format_RGB32, {0, 52, 140, 35}},
@@ -105,10 +105,10 @@ TEST_F(ThumbnailIcon, MenuOperationsActOnFilesPathsAndSignals)
 {
     struct Case {
         const char* name;
-        int current;                     // -1: none
+        int current;  // -1: none
         std::function<void(QThumbnail&)> run;
-        QStringList left;                // names of the entries afterwards
-        QList<int> emitted;              // rowChanged
+        QStringList left;    // names of the entries afterwards
+        QList<int> emitted;  // rowChanged
         int currentAfter;
     };
     const Case cases[] = {

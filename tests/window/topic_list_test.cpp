@@ -93,8 +93,7 @@ TEST_F(TopicList, ClearingDeletesOneRowPerCall)
     list->menu_clear_triggered();
     EXPECT_EQ(modals.last().title, QStringLiteral("删除"));
     EXPECT_EQ(modals.last().text, QStringLiteral("是否要全部删除?"));
-    EXPECT_EQ(database().deleteCalls,
-              (std::vector<std::vector<int>>{{saved[0].id}, {saved[1].id}, {saved[2].id}}));
+    EXPECT_EQ(database().deleteCalls, (std::vector<std::vector<int>>{{saved[0].id}, {saved[1].id}, {saved[2].id}}));
     EXPECT_TRUE(storedIds().empty());
     EXPECT_TRUE(list->records().empty());
     EXPECT_EQ(list->listWidget()->count(), 0);

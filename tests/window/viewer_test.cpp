@@ -3,11 +3,11 @@
 
 #include <QApplication>
 #include <QButtonGroup>
-#include <QPushButton>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QStackedWidget>
@@ -264,7 +264,8 @@ TEST_F(Viewer, ShortcutShowsAndOpensTheFolder)
     EXPECT_EQ(modals.last().text, QString::fromStdString(details[2].detail_path));
     ASSERT_EQ(modals.count(modal::Kind::Url), 1);
     const QUrl opened = modals.ofKind(modal::Kind::Url).front().url;
-    EXPECT_EQ(opened.toLocalFile(), QDir(questionfolder::folder(ctx()->user_folder, details[2].detail_path)).absolutePath());
+    EXPECT_EQ(opened.toLocalFile(),
+              QDir(questionfolder::folder(ctx()->user_folder, details[2].detail_path)).absolutePath());
 }
 
 TEST_F(Viewer, TitleTabsArrowsAndMaximizedState)

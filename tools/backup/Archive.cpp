@@ -11,8 +11,8 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -94,7 +94,8 @@ bool extractEntry(zip_t* za, zip_uint64_t index, const QString& name, const QStr
     for (;;) {
         zip_int64_t n = zip_fread(zf, buffer, sizeof buffer);
         if (n < 0) {
-            error = QStringLiteral("无法读取 %1：%2").arg(name, QString::fromUtf8(zip_error_strerror(zip_file_get_error(zf))));
+            error = QStringLiteral("无法读取 %1：%2")
+                        .arg(name, QString::fromUtf8(zip_error_strerror(zip_file_get_error(zf))));
             ok = false;
             break;
         }

@@ -9,7 +9,10 @@
 namespace archive {
 
 // The database a restorable archive must hold.
-inline const char* databaseEntry() { return "database/Lorvane.db"; }
+inline const char* databaseEntry()
+{
+    return "database/Lorvane.db";
+}
 
 // Writes every file and folder under folder into the zip file archivePath.
 // The archive is written to a temporary file first and replaces archivePath

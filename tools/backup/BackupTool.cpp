@@ -14,8 +14,8 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <unistd.h>
 
@@ -108,8 +108,8 @@ QString chooseArchive(bool forSaving)
     if (forSaving) {
         const QString name = QStringLiteral("错题本备份-%1.zip")
                                  .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss")));
-        QString path = QFileDialog::getSaveFileName(nullptr, QStringLiteral("备份"), documents + QLatin1Char('/') + name,
-                                                    filter);
+        QString path = QFileDialog::getSaveFileName(nullptr, QStringLiteral("备份"),
+                                                    documents + QLatin1Char('/') + name, filter);
         if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty())
             path += QStringLiteral(".zip");
         return path;
@@ -176,8 +176,7 @@ bool checkRestoredFolder(const QString& folder, QString& error)
         return false;
     }
     const QString ini = QDir(folder).filePath(QStringLiteral("Lorvane.ini"));
-    const settingsfile::Verdict verdict =
-        settingsfile::checkWithProgram(QCoreApplication::applicationFilePath(), ini);
+    const settingsfile::Verdict verdict = settingsfile::checkWithProgram(QCoreApplication::applicationFilePath(), ini);
     // A check that could not run is no reason to refuse: start-up checks the
     // file again and sets it aside when it cannot be loaded.
     if (verdict.state == settingsfile::Verdict::Broken) {

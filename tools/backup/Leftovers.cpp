@@ -60,8 +60,8 @@ QString partialFolderTemplate(const QString& archivePath)
 void removeAll(const QString& dataFolder)
 {
     const QFileInfo info(dataFolder);
-    const QRegularExpression restore(QStringLiteral("^\\.%1\\.restore-[A-Za-z0-9]{6}$")
-                                         .arg(QRegularExpression::escape(info.fileName())));
+    const QRegularExpression restore(
+        QStringLiteral("^\\.%1\\.restore-[A-Za-z0-9]{6}$").arg(QRegularExpression::escape(info.fileName())));
     QDir parent(info.absolutePath());
     const QStringList stale = parent.entryList(QStringList{QStringLiteral(".*.restore-*")},
                                                QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);

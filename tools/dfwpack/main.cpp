@@ -62,8 +62,8 @@ int main(int argc, char** argv)
     }
     for (const QString& name : order) {
         zip_source_t* source = zip_source_file(archive, QFile::encodeName(files[name]).constData(), 0, -1);
-        const zip_int64_t index =
-            source ? zip_file_add(archive, name.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8) : -1;
+        const zip_int64_t index = source ? zip_file_add(archive, name.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8)
+                                         : -1;
         if (index < 0) {
             std::fprintf(stderr, "dfwpack: %s: %s\n", qPrintable(name), zip_strerror(archive));
             if (source)

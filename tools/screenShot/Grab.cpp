@@ -29,9 +29,8 @@ bool canGrab(QString& reason)
         return true;  // a platform chosen on purpose (offscreen in tests) answers for itself
     if (!environment("DISPLAY").isEmpty())
         return true;
-    reason = environment("WAYLAND_DISPLAY").isEmpty()
-                 ? QStringLiteral("no X display (DISPLAY is not set)")
-                 : QStringLiteral("a Wayland session without X cannot be grabbed");
+    reason = environment("WAYLAND_DISPLAY").isEmpty() ? QStringLiteral("no X display (DISPLAY is not set)")
+                                                      : QStringLiteral("a Wayland session without X cannot be grabbed");
     return false;
 }
 

@@ -26,8 +26,8 @@ QRect RegionPicker::toImage(const QRect& widgetRect) const
         return QRect();
     const double sx = double(screen_.width()) / width();
     const double sy = double(screen_.height()) / height();
-    const QRect scaled(qRound(widgetRect.x() * sx), qRound(widgetRect.y() * sy),
-                       qRound(widgetRect.width() * sx), qRound(widgetRect.height() * sy));
+    const QRect scaled(qRound(widgetRect.x() * sx), qRound(widgetRect.y() * sy), qRound(widgetRect.width() * sx),
+                       qRound(widgetRect.height() * sy));
     return scaled & screen_.rect();
 }
 

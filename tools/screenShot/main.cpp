@@ -98,7 +98,8 @@ int main(int argc, char** argv)
     QString reason;
     if (!options.valid || !shot::canGrab(reason)) {
         QCoreApplication core(argc, argv);
-        return reportFailure(options.valid ? reason : QStringLiteral("usage: screenShot [--region x,y,w,h] [--delay ms]"));
+        return reportFailure(options.valid ? reason
+                                           : QStringLiteral("usage: screenShot [--region x,y,w,h] [--delay ms]"));
     }
 
     QApplication app(argc, argv);

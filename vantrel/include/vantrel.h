@@ -10,13 +10,13 @@
 // only failure signal is OpenCV's exception (cv::Exception).
 
 #if defined(_WIN32)
-#  if defined(VANTREL_BUILD)
-#    define VANTREL_API __declspec(dllexport)
-#  else
-#    define VANTREL_API __declspec(dllimport)
-#  endif
+#if defined(VANTREL_BUILD)
+#define VANTREL_API __declspec(dllexport)
 #else
-#  define VANTREL_API __attribute__((visibility("default")))
+#define VANTREL_API __declspec(dllimport)
+#endif
+#else
+#define VANTREL_API __attribute__((visibility("default")))
 #endif
 
 class myMat {

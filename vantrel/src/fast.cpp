@@ -268,8 +268,8 @@ int deleteRed(cv::Mat& img)
     cv::Mat mask;
     if (!redMask(img, mask))
         return 0;  // inpainting under an empty mask changes nothing
-    cv::dilate(mask, mask, cv::getStructuringElement(cv::MORPH_RECT, cv::Size(3, 3)),
-               cv::Point(-1, -1), 1, cv::BORDER_CONSTANT, cv::morphologyDefaultBorderValue());
+    cv::dilate(mask, mask, cv::getStructuringElement(cv::MORPH_RECT, cv::Size(3, 3)), cv::Point(-1, -1), 1,
+               cv::BORDER_CONSTANT, cv::morphologyDefaultBorderValue());
     cv::inpaint(img, mask, img, 3, cv::INPAINT_NS);
     return 0;
 }

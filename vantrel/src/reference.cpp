@@ -38,8 +38,8 @@ void eraserRect(cv::Mat& img, _myRect rect)
     cv::Mat area = img(cv::Rect(x, y, w, h));
     cv::Mat grey;
     cv::cvtColor(area, grey, cv::COLOR_RGB2GRAY);
-    cv::erode(grey, grey, cv::getStructuringElement(cv::MORPH_RECT, cv::Size(5, 5)),
-              cv::Point(-1, -1), 1, cv::BORDER_CONSTANT, cv::morphologyDefaultBorderValue());
+    cv::erode(grey, grey, cv::getStructuringElement(cv::MORPH_RECT, cv::Size(5, 5)), cv::Point(-1, -1), 1,
+              cv::BORDER_CONSTANT, cv::morphologyDefaultBorderValue());
     cv::threshold(grey, grey, 0, 255, cv::THRESH_BINARY | cv::THRESH_OTSU);
     cv::bitwise_not(grey, grey);
     cv::inpaint(area, grey, area, 10, cv::INPAINT_TELEA);
@@ -80,8 +80,8 @@ int deleteRed(cv::Mat& img)
 {
     cv::Mat mask;
     redMask(img, mask);
-    cv::dilate(mask, mask, cv::getStructuringElement(cv::MORPH_RECT, cv::Size(3, 3)),
-               cv::Point(-1, -1), 1, cv::BORDER_CONSTANT, cv::morphologyDefaultBorderValue());
+    cv::dilate(mask, mask, cv::getStructuringElement(cv::MORPH_RECT, cv::Size(3, 3)), cv::Point(-1, -1), 1,
+               cv::BORDER_CONSTANT, cv::morphologyDefaultBorderValue());
     cv::inpaint(img, mask, img, 3, cv::INPAINT_NS);
     return 0;
 }
@@ -93,15 +93,12 @@ void rotate(const cv::Mat& src, cv::Mat& dst, int type)
         cv::transpose(src, dst);
         cv::flip(dst, dst, 1);
         break;
-    case 2:
-        cv::flip(src, dst, -1);
-        break;
+    case 2: cv::flip(src, dst, -1); break;
     case 3:
         cv::transpose(src, dst);
         cv::flip(dst, dst, 0);
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -109,8 +106,7 @@ void rotateAngle(const cv::Mat& src, cv::Mat& dst, float angle)
 {
     const TurnLayout l = turnLayout(src.cols, src.rows, angle);
     cv::Mat area;
-    cv::copyMakeBorder(src, area, l.padTop, l.padTop, l.padLeft, l.padLeft, cv::BORDER_CONSTANT,
-                       cv::Scalar::all(0));
+    cv::copyMakeBorder(src, area, l.padTop, l.padTop, l.padLeft, l.padLeft, cv::BORDER_CONSTANT, cv::Scalar::all(0));
     const cv::Point2f centre(static_cast<float>(area.cols / 2), static_cast<float>(area.rows / 2));
     const cv::Mat m = cv::getRotationMatrix2D(centre, angle, 1.0);
     cv::warpAffine(area, area, m, area.size(), cv::INTER_LINEAR, cv::BORDER_CONSTANT, cv::Scalar::all(0));

@@ -24,7 +24,7 @@
 namespace vantrel {
 namespace {
 
-constexpr int kLow = 50;    // Canny thresholds: weak above 50, strong above 200
+constexpr int kLow = 50;  // Canny thresholds: weak above 50, strong above 200
 constexpr int kHigh = 200;
 
 enum : uint8_t { kNone = 0, kWeak = 1, kStrong = 2 };
@@ -33,14 +33,13 @@ enum : uint8_t { kNone = 0, kWeak = 1, kStrong = 2 };
 // with the largest one (the first on ties) and the neighbour pair to compare
 // it with, coded 0 left/right, 1 up/down, 2 up-left/down-right, 3 up-right/down-left.
 struct GradientRow {
-    std::vector<int16_t> vs, vd;    // vertical smoothing and difference, interleaved, 3 px border
-    std::vector<int16_t> dx, dy, m; // per channel, interleaved
-    std::vector<int16_t> magBuf;    // magnitudes with one zero on each side
+    std::vector<int16_t> vs, vd;     // vertical smoothing and difference, interleaved, 3 px border
+    std::vector<int16_t> dx, dy, m;  // per channel, interleaved
+    std::vector<int16_t> magBuf;     // magnitudes with one zero on each side
     std::vector<uint8_t> dir;
 
     explicit GradientRow(size_t cols)
-        : vs(cols * 3 + 6), vd(cols * 3 + 6), dx(cols * 3), dy(cols * 3), m(cols * 3), magBuf(cols + 2, 0),
-          dir(cols)
+        : vs(cols * 3 + 6), vd(cols * 3 + 6), dx(cols * 3), dy(cols * 3), m(cols * 3), magBuf(cols + 2, 0), dir(cols)
     {
     }
     int16_t* mag() { return &magBuf[1]; }
@@ -110,8 +109,8 @@ void computeGradientRow(const cv::Mat& img, int y, GradientRow& g)
 
 // Non-maximum suppression of row y given the magnitudes of rows y-1, y, y+1
 // (zero outside the image).
-void suppressRow(const int16_t* up, const int16_t* mid, const int16_t* down, const uint8_t* dir, int cols,
-                 uint8_t* out, std::vector<uint8_t*>& strong)
+void suppressRow(const int16_t* up, const int16_t* mid, const int16_t* down, const uint8_t* dir, int cols, uint8_t* out,
+                 std::vector<uint8_t*>& strong)
 {
     for (int x = 0; x < cols; ++x) {
         const int m = mid[x];

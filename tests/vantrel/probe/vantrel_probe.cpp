@@ -87,22 +87,75 @@ const std::map<std::string, std::function<std::string()>>& cases()
 {
     static const std::map<std::string, std::function<std::string()>> all = {
         // Every operation refuses a row whose bytes do not fit an int.
-        {"threshold-wide", [] { Threshold(header(kTooWide, 1)); return std::string(); }},
-        {"colorbalance-wide", [] { colorBalance(header(kTooWide, 1)); return std::string(); }},
-        {"deletered-wide", [] { deleteRed(header(kTooWide, 1)); return std::string(); }},
-        {"eraserrect-wide", [] { EraserRect(header(kTooWide, 1), _myRect{0, 0, 10, 1}); return std::string(); }},
+        {"threshold-wide",
+         [] {
+             Threshold(header(kTooWide, 1));
+             return std::string();
+         }},
+        {"colorbalance-wide",
+         [] {
+             colorBalance(header(kTooWide, 1));
+             return std::string();
+         }},
+        {"deletered-wide",
+         [] {
+             deleteRed(header(kTooWide, 1));
+             return std::string();
+         }},
+        {"eraserrect-wide",
+         [] {
+             EraserRect(header(kTooWide, 1), _myRect{0, 0, 10, 1});
+             return std::string();
+         }},
         {"calcdegree-wide", [] { return std::to_string(CalcDegree(header(kTooWide, 1))); }},
         {"textheight-wide", [] { return std::to_string(getTextHeight(header(kTooWide, 1))); }},
-        {"rotate-wide", [] { Rotate(header(kTooWide, 1), header(1, kTooWide), 1); return std::string(); }},
-        {"rotateangle-wide", [] { RotateAngle(header(kTooWide, 1), header(1, 1), 10.f); return std::string(); }},
-        {"rotatesize-wide", [] { myMat out{}; GetRotateSize(header(kTooWide, 1), &out, 2); return sizeText(out); }},
-        {"anglesize-wide", [] { myMat out{}; GetRotateAngleSize(header(kTooWide, 1), &out, 0.f); return sizeText(out); }},
+        {"rotate-wide",
+         [] {
+             Rotate(header(kTooWide, 1), header(1, kTooWide), 1);
+             return std::string();
+         }},
+        {"rotateangle-wide",
+         [] {
+             RotateAngle(header(kTooWide, 1), header(1, 1), 10.f);
+             return std::string();
+         }},
+        {"rotatesize-wide",
+         [] {
+             myMat out{};
+             GetRotateSize(header(kTooWide, 1), &out, 2);
+             return sizeText(out);
+         }},
+        {"anglesize-wide",
+         [] {
+             myMat out{};
+             GetRotateAngleSize(header(kTooWide, 1), &out, 0.f);
+             return sizeText(out);
+         }},
         // Results whose rows would not fit: a quarter turn of a tall column,
         // a free turn of a huge header, the work area of a tall column.
-        {"rotatesize-tall", [] { myMat out{}; GetRotateSize(header(1, 800000000), &out, 1); return sizeText(out); }},
-        {"rotatesize-tall-half", [] { myMat out{}; GetRotateSize(header(1, 800000000), &out, 2); return sizeText(out); }},
-        {"anglesize-huge", [] { myMat out{}; GetRotateAngleSize(header(700000000, 2000000000), &out, 45.f); return sizeText(out); }},
-        {"rotateangle-tall", [] { RotateAngle(header(1, 1600000000), header(1, 1), 10.f); return std::string(); }},
+        {"rotatesize-tall",
+         [] {
+             myMat out{};
+             GetRotateSize(header(1, 800000000), &out, 1);
+             return sizeText(out);
+         }},
+        {"rotatesize-tall-half",
+         [] {
+             myMat out{};
+             GetRotateSize(header(1, 800000000), &out, 2);
+             return sizeText(out);
+         }},
+        {"anglesize-huge",
+         [] {
+             myMat out{};
+             GetRotateAngleSize(header(700000000, 2000000000), &out, 45.f);
+             return sizeText(out);
+         }},
+        {"rotateangle-tall",
+         [] {
+             RotateAngle(header(1, 1600000000), header(1, 1), 10.f);
+             return std::string();
+         }},
         // The line search's accumulator would need 8.7 GB.
         {"calcdegree-long-row",
          [] {
