@@ -1,5 +1,7 @@
 #include "transfer/QRcodeImage.h"
 
+#include "platform/Programs.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -39,10 +41,7 @@ QString program()
 {
     if (!programOverride().isEmpty())
         return QFileInfo(programOverride()).isExecutable() ? programOverride() : QString();
-    const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/zint");
-    if (QFileInfo(beside).isExecutable())
-        return beside;
-    return QStandardPaths::findExecutable(QStringLiteral("zint"));
+    return platform::findProgram(QStringLiteral("zint"));
 }
 
 QString setProgram(const QString& path)

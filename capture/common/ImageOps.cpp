@@ -157,6 +157,70 @@ double calcDegree(const QImage& image)
     return calcDegree(image, angle) ? angle : 0.0;
 }
 
+namespace {
+
+// Makes the destination of a turn from the size the library gave (false for
+// an empty size or no memory), runs `turn(src, dst)` on a worker task behind
+// the busy dialog or directly, and hands the destination out only when the
+// library finished without an exception.
+template <typename Turn>
+bool turnInto(const QImage& source, const myMat& size, bool direct, Turn turn, QImage& out)
+{
+    if (size.width <= 0 || size.height <= 0)
+        return false;
+    QImage destination(size.width, size.height, QImage::Format_RGB888);
+    if (destination.isNull())
+        return false;
+    const myMat src = readOnlyMat(source);
+    const myMat dst = toMyMat(destination);
+    if (direct) {
+        try {
+            turn(src, dst);
+        } catch (...) {
+            return false;
+        }
+    } else if (!onWorker([=] { turn(src, dst); })) {
+        return false;
+    }
+    out = std::move(destination);
+    return true;
+}
+
+bool quarterTurn(const QImage& image, int type, bool direct, QImage& out)
+{
+    QImage source = toRgb888(image);
+    myMat size = emptyMat();
+    if (source.isNull() || !quarterTurnSize(source, type, size))
+        return false;
+    return turnInto(source, size, direct,
+                    [type](myMat src, myMat dst) {
+                        announce("Rotate");
+                        fwd_Rotate(src, dst, type);
+                    },
+                    out);
+}
+
+}  // namespace
+
+int turnType(int quarterTurns)
+{
+    // The remainder keeps the dividend's sign: -1 is a quarter turn
+    // counter-clockwise (type 3), -3 a quarter turn clockwise (type 1).
+    switch (quarterTurns % 4) {
+    case 1:
+    case -3:
+        return 1;
+    case 2:
+    case -2:
+        return 2;
+    case 3:
+    case -1:
+        return 3;
+    default:
+        return 0;
+    }
+}
+
 bool rotateAngle(const QImage& image, float angle, QImage& out)
 {
     QImage source = toRgb888(image);
@@ -169,61 +233,22 @@ bool rotateAngle(const QImage& image, float angle, QImage& out)
     } catch (...) {
         return false;
     }
-    if (size.width <= 0 || size.height <= 0)
-        return false;
-    QImage destination(size.width, size.height, QImage::Format_RGB888);
-    if (destination.isNull())
-        return false;
-    myMat src = readOnlyMat(source);
-    myMat dst = toMyMat(destination);
-    const bool ok = onWorker([=] {
-        announce("RotateAngle");
-        fwd_RotateAngle(src, dst, angle);
-    });
-    if (!ok)
-        return false;
-    out = std::move(destination);
-    return true;
+    return turnInto(source, size, false,
+                    [angle](myMat src, myMat dst) {
+                        announce("RotateAngle");
+                        fwd_RotateAngle(src, dst, angle);
+                    },
+                    out);
 }
 
 bool rotate(const QImage& image, int type, QImage& out)
 {
-    QImage source = toRgb888(image);
-    myMat size = emptyMat();
-    if (source.isNull() || !quarterTurnSize(source, type, size))
-        return false;
-    QImage destination(size.width, size.height, QImage::Format_RGB888);
-    if (destination.isNull())
-        return false;
-    myMat src = readOnlyMat(source);
-    myMat dst = toMyMat(destination);
-    const bool ok = onWorker([=] {
-        announce("Rotate");
-        fwd_Rotate(src, dst, type);
-    });
-    if (!ok)
-        return false;
-    out = std::move(destination);
-    return true;
+    return quarterTurn(image, type, false, out);
 }
 
 bool rotateDirect(const QImage& image, int type, QImage& out)
 {
-    QImage source = toRgb888(image);
-    myMat size = emptyMat();
-    if (source.isNull() || !quarterTurnSize(source, type, size))
-        return false;
-    QImage destination(size.width, size.height, QImage::Format_RGB888);
-    if (destination.isNull())
-        return false;
-    try {
-        announce("Rotate");
-        fwd_Rotate(readOnlyMat(source), toMyMat(destination), type);
-    } catch (...) {
-        return false;
-    }
-    out = std::move(destination);
-    return true;
+    return quarterTurn(image, type, true, out);
 }
 
 bool threshold(QImage& image)

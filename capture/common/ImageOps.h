@@ -65,6 +65,11 @@ bool rotateAngle(const QImage& image, float angle, QImage& out);
 // on failure or another type.
 bool rotate(const QImage& image, int type, QImage& out);
 
+// The library's turn type for a number of quarter turns (positive:
+// clockwise, the remainder by 4 keeping its sign): 1 clockwise, 2 half,
+// 3 counter-clockwise, 0 none.
+int turnType(int quarterTurns);
+
 // The same, directly on the calling thread (no busy dialog): for the camera's
 // shots, which are turned as they are saved.
 bool rotateDirect(const QImage& image, int type, QImage& out);

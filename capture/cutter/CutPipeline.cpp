@@ -18,21 +18,6 @@ void CutPipeline::clear()
     setPage(QImage());
 }
 
-int CutPipeline::turnType(int quarterTurns)
-{
-    // The remainder keeps the dividend's sign: -1 is a quarter turn
-    // counter-clockwise (type 3), -3 a quarter turn clockwise (type 1).
-    switch (quarterTurns % 4) {
-    case 1:
-    case -3: return 1;
-    case 2:
-    case -2: return 2;
-    case 3:
-    case -1: return 3;
-    default: return 0;
-    }
-}
-
 QImage CutPipeline::straightened(bool& turned)
 {
     turned = false;
@@ -92,7 +77,7 @@ QImage CutPipeline::run(const CutOptions& options)
         if (generation != generation_)
             return QImage();
     }
-    const int type = turnType(options.quarterTurns);
+    const int type = imageops::turnType(options.quarterTurns);
     if (type != 0) {
         // A failed turn keeps the picture as it was before the turn.
         QImage out;

@@ -52,8 +52,6 @@ public:
 private:
     QImage straightened(bool& turned);
     QImage whitened(const QImage& work, bool turned);
-    // 1, 2 or 3 for the library's quarter-turn types; 0 for none.
-    static int turnType(int quarterTurns);
 
     QImage page_;
     std::uint64_t generation_ = 0;

@@ -30,21 +30,6 @@ constexpr int kPreviewFactor = 4;
 constexpr int kEventArrived = 1;
 constexpr int kEventRemoved = 2;
 
-// The library's turn type for r quarter turns: 1 clockwise, 2 half, 3
-// counter-clockwise, 0 none.
-int turnType(int r)
-{
-    switch (r) {
-    case 1:
-    case -3: return 1;
-    case 2:
-    case -2: return 2;
-    case 3:
-    case -1: return 3;
-    default: return 0;
-    }
-}
-
 QString title(const char* text)
 {
     return QString::fromUtf8(text);
@@ -293,7 +278,7 @@ void QVideoView::view_ready()
 
 void QVideoView::turnView(int r)
 {
-    switch (turnType(r)) {
+    switch (imageops::turnType(r)) {
     case 1: view_->rotateRight(); break;
     case 2:
         view_->rotateRight();
@@ -366,7 +351,7 @@ void QVideoView::capture_clicked()
         QMessageBoxBase::information(this, title("错误提示"), title("拍照失败!"));
         return;
     }
-    const int type = turnType(effectiveRotation());
+    const int type = imageops::turnType(effectiveRotation());
     if (type != 0) {
         QImage turned;
         // A turn that fails keeps the shot as taken: the page can still be

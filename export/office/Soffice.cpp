@@ -1,5 +1,7 @@
 #include "export/office/Soffice.h"
 
+#include "platform/Programs.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -37,13 +39,8 @@ QString profileFolder()
 
 QString findSoffice()
 {
-    const QString besideProgram = QCoreApplication::instance()
-                                      ? QCoreApplication::applicationDirPath() + QStringLiteral("/soffice")
-                                      : QString();
-    if (!besideProgram.isEmpty() && QFileInfo(besideProgram).isExecutable())
-        return besideProgram;
     for (const QString& name : {QStringLiteral("soffice"), QStringLiteral("libreoffice")}) {
-        const QString found = QStandardPaths::findExecutable(name);
+        const QString found = platform::findProgram(name);
         if (!found.isEmpty())
             return found;
     }
