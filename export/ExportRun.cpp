@@ -50,6 +50,23 @@ bool readAnswer(const std::string& path, std::string& content)
     return true;
 }
 
+// A question's number and attributes as the answer and re-do documents show
+// them; the content is the caller's.
+_answer_t attributesOf(const _detail_t& q)
+{
+    const AppContext* ctx = AppContext::instance();
+    _answer_t a;
+    a.number = q.number;
+    a.score = std::to_string(q.score) + "分";
+    a.classification = ctx->typeName(q.classification);
+    a.questiontype = ctx->typeName(q.questiontype);
+    a.point = q.point;
+    a.cause = ctx->typeName(q.cause);
+    a.source = q.source;
+    a.remark = q.remark;
+    return a;
+}
+
 }  // namespace
 
 std::string QExportDialog::rootFor(const _detail_t& question) const
@@ -124,15 +141,7 @@ bool QExportDialog::exportQuestionsAndAnswers(IWordExport& exporter, const std::
         return false;
 
     for (const _detail_t& q : list) {
-        _answer_t a;
-        a.number = q.number;
-        a.score = std::to_string(q.score) + "分";
-        a.classification = ctx->typeName(q.classification);
-        a.questiontype = ctx->typeName(q.questiontype);
-        a.point = q.point;
-        a.cause = ctx->typeName(q.cause);
-        a.source = q.source;
-        a.remark = q.remark;
+        _answer_t a = attributesOf(q);
         if (!readAnswer(questionFile(q, "answer_right.html"), a.content)) {
             QMessageBoxBase::information(this, QStringLiteral("提示"),
                                          QStringLiteral("读取文件失败：编号%1").arg(q.number));
@@ -145,17 +154,8 @@ bool QExportDialog::exportQuestionsAndAnswers(IWordExport& exporter, const std::
 
 bool QExportDialog::exportReappearance(IWordExport& exporter, const std::vector<_detail_t>& list)
 {
-    const AppContext* ctx = AppContext::instance();
     for (const _detail_t& q : list) {
-        _answer_t a;
-        a.number = q.number;
-        a.score = std::to_string(q.score) + "分";
-        a.classification = ctx->typeName(q.classification);
-        a.questiontype = ctx->typeName(q.questiontype);
-        a.point = q.point;
-        a.cause = ctx->typeName(q.cause);
-        a.source = q.source;
-        a.remark = q.remark;
+        _answer_t a = attributesOf(q);
         a.content = questionFile(q, "answer_wrong.jpg");
         exporter.reappears.push_back(std::move(a));
     }

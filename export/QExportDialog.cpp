@@ -65,7 +65,7 @@ QExportDialog::QExportDialog(const std::vector<_detail_t>* list, _type_t gradeTy
       subject(std::move(subjectType))
 {
     setMinimumWidth(600);
-    setButtons(buttons() | 16);
+    setButtons(buttons() | QTitleBar::kHelpBit);
     exportStyle = getIniValue<int>(QStringLiteral("export_style"), 0);
     buildForm();
     restoreChoices();
@@ -246,7 +246,7 @@ int QExportDialog::optionMask() const
 
 void QExportDialog::titleBar_buttonClicked(int id)
 {
-    if (id == 4)
+    if (id == QTitleBar::Help)
         showHelp();
 }
 

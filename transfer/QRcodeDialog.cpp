@@ -14,7 +14,7 @@
 
 QRcodeDialog::QRcodeDialog(QWidget* parent) : QDialogBase(parent)
 {
-    setButtons(buttons() | 16);
+    setButtons(buttons() | QTitleBar::kHelpBit);
     setWindowTitle(QStringLiteral("扫码"));
     setupLayout();
     if (takeFirstRunBit(2))
@@ -68,12 +68,9 @@ QString QRcodeDialog::helpText()
     return QString::fromUtf8(file.readAll());
 }
 
-void QRcodeDialog::showHelp()
+QScrollArea* QRcodeDialog::helpArea(QWidget* parent)
 {
-    QDialogBase dialog(nullptr);
-    dialog.setWindowTitle(QStringLiteral("使用帮助"));
-    auto* layout = new QHBoxLayout;
-    auto* scroll = new QScrollArea(&dialog);
+    auto* scroll = new QScrollArea(parent);
     auto* label = new QLabel;
     label->setWordWrap(true);
     label->setOpenExternalLinks(true);
@@ -82,6 +79,15 @@ void QRcodeDialog::showHelp()
     label->setText(helpText());
     scroll->setWidget(label);
     scroll->setWidgetResizable(true);
+    return scroll;
+}
+
+void QRcodeDialog::showHelp()
+{
+    QDialogBase dialog(nullptr);
+    dialog.setWindowTitle(QStringLiteral("使用帮助"));
+    auto* layout = new QHBoxLayout;
+    auto* scroll = helpArea(&dialog);
     layout->addWidget(scroll);
     dialog.addLayout(layout);
     dialog.resize(520, 600);
@@ -90,6 +96,6 @@ void QRcodeDialog::showHelp()
 
 void QRcodeDialog::titleBar_buttonClicked(int id)
 {
-    if (id == 4)
+    if (id == QTitleBar::Help)
         showHelp();
 }

@@ -6,6 +6,7 @@
 
 class QGroupBox;
 class QLabel;
+class QScrollArea;
 
 // "扫码": the phone-transfer address as a QR code (drawn by zint into
 // tmp/qrcode.png) above the line "请使用手机进行扫码". The first time it is
@@ -31,6 +32,8 @@ public:
     static void showHelp();
     // The help page's text (rich text, UTF-8 resource); empty when missing.
     static QString helpText();
+    // The help page in a scroll area, for the help dialogs.
+    static QScrollArea* helpArea(QWidget* parent);
 
     QLabel* pictureLabel() const { return picture_; }
 

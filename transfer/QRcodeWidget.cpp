@@ -38,15 +38,7 @@ void QRcodeWidget::on_help_clicked()
     QDialog dialog(nullptr, Qt::CustomizeWindowHint | Qt::WindowCloseButtonHint);
     dialog.setWindowTitle(QStringLiteral("使用帮助"));
     auto* layout = new QHBoxLayout(&dialog);
-    auto* scroll = new QScrollArea(&dialog);
-    auto* label = new QLabel;
-    label->setWordWrap(true);
-    label->setOpenExternalLinks(true);
-    label->setContentsMargins(10, 10, 10, 10);
-    label->setTextFormat(Qt::RichText);
-    label->setText(QRcodeDialog::helpText());
-    scroll->setWidget(label);
-    scroll->setWidgetResizable(true);
+    auto* scroll = QRcodeDialog::helpArea(&dialog);
     layout->addWidget(scroll);
     dialog.resize(520, 600);
     modal::exec(dialog);

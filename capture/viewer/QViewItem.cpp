@@ -88,7 +88,7 @@ QViewItem::~QViewItem() = default;
 
 void QViewItem::setupWindow()
 {
-    setButtons(buttons() | 2);
+    setButtons(buttons() | QTitleBar::kMaximizeBit);
     setWindowTitle(QStringLiteral("题目"));
     const QList<QScreen*> screens = QGuiApplication::screens();
     const QRect area = screens.isEmpty() ? QRect(0, 0, 1280, 800) : screens.first()->availableGeometry();

@@ -76,7 +76,7 @@ void QImportTopic::setupWindow()
     resize(qRound(3.0 * area.width() * 0.25), qRound(3.0 * area.height() * 0.25));
     if (getIniValue<bool>(QString::fromLatin1(kWindowKey), false))
         setMaximized(true);
-    setButtons(buttons() | 2);
+    setButtons(buttons() | QTitleBar::kMaximizeBit);
 }
 
 QToolButton* QImportTopic::addSourceButton(QLayout* row, const char* icon, const char* objectName, const QString& text)
