@@ -93,6 +93,9 @@ TEST_F(DownloadDialogTest, OffersOldestFirstServesThePageAndMarksFetchedFiles)
     QThread::msleep(20);
     writeFile(folder + "/a.docx", "newer word");
     writeFile(folder + "/notes.txt", "not offered");
+    // File times tick coarsely: without a pause the two could share one and
+    // fall back to the name order.
+    QThread::msleep(20);
     writeFile(folder + "/a#1.pdf", "hash");
     httpDownLoadDialog dialog(nullptr);
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("文件下载"));
