@@ -38,9 +38,17 @@ export ASAN_OPTIONS="detect_leaks=0:allocator_may_return_null=1:log_path=$report
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 status=0
 (cd build-asan && ctest --output-on-failure -j"$jobs" --timeout 900 "$@") || status=$?
-if compgen -G "$reports/*" > /dev/null; then
+# A file holding only the warning that an allocation returned null (see
+# allocator_may_return_null above) is no report.
+found=()
+for report in "$reports"/*; do
+  if [ -f "$report" ] && grep -qE 'ERROR: |SUMMARY: |runtime error' "$report"; then
+    found+=("$report")
+  fi
+done
+if [ "${#found[@]}" -gt 0 ]; then
   echo "Sanitizer reports:"
-  for report in "$reports"/*; do
+  for report in "${found[@]}"; do
     echo "== $report"
     cat "$report"
   done
