@@ -34,6 +34,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "app/Startup.h"
 #include "capture/viewer/QViewItem.h"
 #include "capture/window/QImportTopic.h"
@@ -100,36 +101,6 @@ void writeFile(const QString& path, const QByteArray& bytes)
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
         std::exit(1);
     }
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
-
-double percentile90(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() * 9 / 10];
-}
-
-void login()
-{
-    std::string err;
-    _user_t user;
-    if (Singleton<sqlite>::instance()->login("lorvane", "704182", user, err) != 0) {
-        std::fprintf(stderr, "login: %s\n", err.c_str());
-        std::exit(1);
-    }
-    AppContext* ctx = AppContext::instance();
-    ctx->user = user;
-    ctx->user_folder = std::to_string(user.id);
-    std::map<int, _type_t> types;
-    Singleton<sqlite>::instance()->getTypes(user.id, types, err);
-    ctx->setBaseData(types);
-    ctx->subject = ctx->subjects.front();
-    QDir().mkpath(QStringLiteral("item/") + QString::fromStdString(ctx->user_folder));
 }
 
 // ---- 1. the library strip ---------------------------------------------------
@@ -223,11 +194,11 @@ void benchStrip()
         // The reload after an import: every page is known already.
         reload.push_back(fillStrip(*window, files, gap));
     }
-    const double d = median(decode), s = median(strip), r = median(reload);
+    const double d = bench::median(decode), s = bench::median(strip), r = bench::median(reload);
     std::printf("\nstrip (%d rounds, medians, ms; %d cores)\n", kStripRounds, QThread::idealThreadCount());
     std::printf("decode the 200 pages at full size:          %9.1f\n", d);
     std::printf("fill the strip (200 thumbnails):            %9.1f   ratio %.3f (target <= 0.25)\n", s, s / d);
-    std::printf("longest time without events while filling:  %9.1f   (largest of the rounds %.1f)\n", median(gaps),
+    std::printf("longest time without events while filling:  %9.1f   (largest of the rounds %.1f)\n", bench::median(gaps),
                 *std::max_element(gaps.begin(), gaps.end()));
     std::printf("reload of the same 200 pages:               %9.1f   ratio %.3f\n", r, r / d);
 }
@@ -308,12 +279,12 @@ void benchViewer()
             QApplication::processEvents();
         }
     }
-    const double n = median(next), d = median(decode);
+    const double n = bench::median(next), d = bench::median(decode);
     std::printf("viewer (%zu presses, medians, ms)\n", next.size());
     std::printf("decode the question's two JPEGs alone:      %9.1f\n", d);
     std::printf(
         "下一题 until painted:                        %9.1f   ratio %.2f, 90th percentile %.1f (target <= 50)\n", n,
-        n / d, percentile90(next));
+        n / d, bench::quantile(next, 0.9));
 }
 
 }  // namespace
@@ -326,7 +297,7 @@ int main(int argc, char** argv)
     setenv("APPDATA", appData.path().toLocal8Bit().constData(), 1);
     QApplication app(argc, argv);
     createDataFolders();
-    login();
+    bench::loginBuiltInUser();
     ModalRecorder modals;  // nothing blocks; a box would show up as recorded
 
     benchStrip();

@@ -30,6 +30,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "capture/common/ImageOps.h"
 #include "capture/cutter/CutPipeline.h"
 #include "capture/cutter/imageCut.h"
@@ -44,12 +45,6 @@ double seconds(const std::function<void()>& f)
     const auto t0 = Clock::now();
     f();
     return std::chrono::duration<double>(Clock::now() - t0).count();
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0.0 : v[v.size() / 2];
 }
 
 // Paper under uneven light, soft shadows, lines of text turned by 2 degrees
@@ -157,11 +152,11 @@ void BM_LoadImage(benchmark::State& state)
             imageops::threshold(straight);
         }));
     }
-    g_ratios["loadImage / QImageReader decode"] = median(load) / median(decode);
-    g_ratios["(decode + library operations alone) / decode"] = (median(decode) + median(library)) / median(decode);
-    state.counters["decode_ms"] = median(decode) * 1e3;
-    state.counters["library_ms"] = median(library) * 1e3;
-    state.counters["x_decode"] = median(load) / median(decode);
+    g_ratios["loadImage / QImageReader decode"] = bench::median(load) / bench::median(decode);
+    g_ratios["(decode + library operations alone) / decode"] = (bench::median(decode) + bench::median(library)) / bench::median(decode);
+    state.counters["decode_ms"] = bench::median(decode) * 1e3;
+    state.counters["library_ms"] = bench::median(library) * 1e3;
+    state.counters["x_decode"] = bench::median(load) / bench::median(decode);
 }
 BENCHMARK(BM_LoadImage)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(12);
 
@@ -185,10 +180,10 @@ void BM_OptionClicks(benchmark::State& state)
             }));
             g_identical = g_identical && expected == c.displayImage();
         }
-        state.SetIterationTime(median(clicks));
+        state.SetIterationTime(bench::median(clicks));
     }
-    g_ratios["option click / full pipeline run"] = median(clicks) / median(full);
-    state.counters["full_run_ms"] = median(full) * 1e3;
+    g_ratios["option click / full pipeline run"] = bench::median(clicks) / bench::median(full);
+    state.counters["full_run_ms"] = bench::median(full) * 1e3;
 }
 BENCHMARK(BM_OptionClicks)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
 
@@ -223,8 +218,8 @@ void BM_DragMove(benchmark::State& state)
         }));
     }
     sendMouse(c, QEvent::MouseButtonRelease, {700, 500}, Qt::NoButton);
-    g_ratios["drag move with repaint / unscaled page draw"] = median(moves) / median(draws);
-    state.counters["page_draw_ms"] = median(draws) * 1e3;
+    g_ratios["drag move with repaint / unscaled page draw"] = bench::median(moves) / bench::median(draws);
+    state.counters["page_draw_ms"] = bench::median(draws) * 1e3;
 }
 BENCHMARK(BM_DragMove)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(60);
 

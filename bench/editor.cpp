@@ -30,6 +30,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "capture/common/ImageOps.h"
 #include "capture/editor/ImageViewer.h"
 #include "capture/editor/importImage.h"
@@ -41,12 +42,6 @@ using Clock = std::chrono::steady_clock;
 double seconds(Clock::time_point from)
 {
     return std::chrono::duration<double>(Clock::now() - from).count();
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 // A scanned question: light grey paper, lines of dark text, a few red
@@ -172,7 +167,7 @@ Timing timeOperation(ImageViewer& editor, const QImage& page, int rounds, const 
             viaLibrary.push_back(b);
         }
     }
-    return {median(viaEditor), median(viaLibrary)};
+    return {bench::median(viaEditor), bench::median(viaLibrary)};
 }
 
 void reportTimings(const char* title, ImageViewer& editor, const QImage& page, int rounds)

@@ -22,6 +22,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "app/Startup.h"
 #include "capture/sources/LibraryImport.h"
 #include "capture/sources/PdfImport.h"
@@ -62,12 +63,6 @@ bool writeWorksheet(const QString& path)
         }
     }
     return painter.end();
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 void clearFolders()
@@ -122,8 +117,8 @@ int main(int argc, char** argv)
         }
         whole.push_back(timer.nsecsElapsed() / 1e6);
     }
-    const double conv = median(converter);
-    const double ours = median(whole);
+    const double conv = bench::median(converter);
+    const double ours = bench::median(whole);
     std::printf("PDF import, %d pages, median of %d rounds\n", kPages, kRounds);
     std::printf("  converter alone:                 %8.1f ms\n", conv);
     std::printf("  choice to first page shown:      %8.1f ms (the whole import)\n", ours);

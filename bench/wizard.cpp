@@ -31,6 +31,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "app/Startup.h"
 #include "capture/editor/ImageViewer.h"
 #include "capture/question/QFillInfo.h"
@@ -79,29 +80,6 @@ QImage pagePicture(int width, int height)
     return image;
 }
 
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
-
-void login()
-{
-    std::string err;
-    _user_t user;
-    if (Singleton<sqlite>::instance()->login("lorvane", "704182", user, err) != 0) {
-        std::fprintf(stderr, "login: %s\n", err.c_str());
-        std::exit(1);
-    }
-    AppContext* ctx = AppContext::instance();
-    ctx->user = user;
-    ctx->user_folder = std::to_string(user.id);
-    std::map<int, _type_t> types;
-    Singleton<sqlite>::instance()->getTypes(user.id, types, err);
-    ctx->setBaseData(types);
-    ctx->subject = ctx->subjects.front();
-}
-
 // A question folder with its original.jpg, as the capture window makes it.
 _detail_t newQuestion(const QByteArray& original)
 {
@@ -146,7 +124,7 @@ int main(int argc, char** argv)
     setenv("APPDATA", appData.path().toLocal8Bit().constData(), 1);
     QApplication app(argc, argv);
     createDataFolders();
-    login();
+    bench::loginBuiltInUser();
     ModalRecorder modals;  // a failure shows up as a recorded box, never blocks
 
     QByteArray original;
@@ -200,7 +178,7 @@ int main(int argc, char** argv)
         }
     }
 
-    const double e = median(encode), f = median(flow), c = median(complete);
+    const double e = bench::median(encode), f = bench::median(flow), c = bench::median(complete);
     std::printf("rounds: %d (medians, ms)\n", kRounds);
     std::printf("encode the two JPEGs alone:                 %8.2f\n", e);
     std::printf("下一步, 下一步, 完成 until complete:          %8.2f   ratio %.2f\n", f, f / e);
