@@ -3,6 +3,7 @@
 // Small helpers shared by the benchmark programs.
 
 #include <QDir>
+#include <QImage>
 #include <QString>
 
 #include <algorithm>
@@ -52,6 +53,20 @@ inline void loginBuiltInUser()
     ctx->setBaseData(types);
     ctx->subject = ctx->subjects.front();
     QDir().mkpath(QStringLiteral("item/") + QString::fromStdString(ctx->user_folder));
+}
+
+// Adds the grain of scanned paper to an RGB888 picture: every byte moves by
+// -8..8, from a fixed pseudo-random sequence started at `seed`.
+inline void addPaperNoise(QImage& image, quint32 seed)
+{
+    for (int y = 0; y < image.height(); ++y) {
+        uchar* line = image.scanLine(y);
+        for (int x = 0; x < image.width() * 3; ++x) {
+            seed = seed * 1664525u + 1013904223u;
+            const int n = static_cast<int>((seed >> 24) % 17) - 8;
+            line[x] = static_cast<uchar>(std::clamp(line[x] + n, 0, 255));
+        }
+    }
 }
 
 }  // namespace bench

@@ -73,15 +73,7 @@ QImage pagePicture(int width, int height, int seed)
     painter.setPen(QPen(QColor(200, 30, 30), std::max(2, width / 300)));
     painter.drawEllipse(QPoint(width * 3 / 4, height / 3), width / 8, height / 10);
     painter.end();
-    quint32 state = 2024u + static_cast<quint32>(seed);
-    for (int y = 0; y < height; ++y) {
-        uchar* line = image.scanLine(y);
-        for (int x = 0; x < width * 3; ++x) {
-            state = state * 1664525u + 1013904223u;
-            const int n = static_cast<int>((state >> 24) % 17) - 8;
-            line[x] = static_cast<uchar>(std::clamp(line[x] + n, 0, 255));
-        }
-    }
+    bench::addPaperNoise(image, 2024u + static_cast<quint32>(seed));
     return image;
 }
 

@@ -68,15 +68,7 @@ QImage pagePicture(int width, int height)
     painter.setPen(QPen(QColor(200, 30, 30), 4));
     painter.drawEllipse(QPoint(width * 3 / 4, height / 3), 120, 90);
     painter.end();
-    quint32 seed = 2024;
-    for (int y = 0; y < height; ++y) {
-        uchar* line = image.scanLine(y);
-        for (int x = 0; x < width * 3; ++x) {
-            seed = seed * 1664525u + 1013904223u;
-            const int n = static_cast<int>((seed >> 24) % 17) - 8;
-            line[x] = static_cast<uchar>(std::clamp(line[x] + n, 0, 255));
-        }
-    }
+    bench::addPaperNoise(image, 2024);
     return image;
 }
 
