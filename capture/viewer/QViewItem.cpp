@@ -32,6 +32,10 @@ const char* const kWindowKey = "viewWindow";
 constexpr int kArrowSide = 60;
 constexpr int kMessageMs = 2000;
 enum BottomButton { kPrevious = 0, kNext = 1, kSave = 2 };
+// The current tab stands out in the program's accent colour. The tab's own
+// sheet wins over the application's button rules, also while hovered.
+const char* const kTabStyle = "QPushButton:checked { color: #ffffff; background-color: #4a7fb5; "
+                              "border: 1px solid #4a7fb5; }";
 
 // Shows the picture file in the editor, fitted; an editor whose file is
 // missing shows nothing.
@@ -109,6 +113,7 @@ QLayout* QViewItem::createTabRow()
         auto* tab = new QPushButton(names[id], this);
         tab->setCheckable(true);
         tab->setObjectName(QStringLiteral("view_tab"));
+        tab->setStyleSheet(QString::fromLatin1(kTabStyle));
         tab->setFocusPolicy(Qt::NoFocus);
         tabGroup_->addButton(tab, id);
         row->addWidget(tab);
@@ -225,18 +230,29 @@ void QViewItem::navigate(int step)
 {
     if (!inRange(index_))
         return;
+    gap_ = -1;
     // A failed save keeps the question and its edits on screen.
     if (!maybeSave())
         return;
     // The caller may have emptied or refilled its vector during the save.
     if (!inRange(index_))
         return;
-    if (inRange(index_ + step))
-        index_ += step;
+    const int target = stepTarget(step);
+    if (inRange(target))
+        index_ = target;
     else
         showMessage(step < 0 ? QStringLiteral("已经是第一条") : QStringLiteral("已经是最后一条"));
     showItem(index_);
     emit rowChanged(index_);
+}
+
+int QViewItem::stepTarget(int step) const
+{
+    if (gap_ < 0)
+        return index_ + step;
+    // The gap lies between gap_ - 1 and gap_: the question that followed the
+    // removed one now stands at gap_.
+    return step > 0 ? gap_ : gap_ - 1;
 }
 
 void QViewItem::buttonClicked(int id)

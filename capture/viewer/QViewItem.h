@@ -37,6 +37,9 @@ class TextEdit;
 //    nothing while the index lies outside. After a save it finds its
 //    question again by id (or shows the question now at its index, the last
 //    one when the vector got shorter) and closes when the vector is empty.
+//    When the save that 上一题 / 下一题 asked for took the question out of
+//    the vector (a filtered list), 下一题 goes on to the question that
+//    followed it and 上一题 to the one before it: none is skipped.
 //  - Every question shown replaces all three pages: a page whose file is
 //    missing is shown empty, never the previous question's. The answer
 //    editor's folder is always the shown question's.
@@ -119,7 +122,12 @@ private:
     bool writePicture(ImageViewer* editor, const QString& path);
     int updateRecord(const _detail_t& edited, std::string& err);
     void storePhrases(const _detail_t& edited);
+    // Looks the saved question up by id; when it is gone, remembers its
+    // position in gap_ and shows the question now there.
     void findAgain(int id);
+    // The question 上一题 (step -1) or 下一题 (step 1) leads to from the
+    // shown one, or from the gap a removing save left.
+    int stepTarget(int step) const;
 
     void showMessage(QString text);
     void placeArrowButtons();
@@ -128,6 +136,9 @@ private:
 
     std::vector<_detail_t>* list_;
     int index_;
+    // Where the question that the last save took out of the caller's vector
+    // stood (-1: the saved question is still listed, or nothing was saved).
+    int gap_ = -1;
     bool answerLoaded_ = false;
     bool leaving_ = false;
     IDatabase* database_ = nullptr;

@@ -127,8 +127,10 @@ void QViewItem::findAgain(int id)
     for (size_t i = 0; i < list_->size(); ++i) {
         if ((*list_)[i].id == id) {
             index_ = static_cast<int>(i);
+            gap_ = -1;
             return;
         }
     }
+    gap_ = index_;
     showItem(std::min(index_, static_cast<int>(list_->size()) - 1));
 }

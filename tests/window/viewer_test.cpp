@@ -1,9 +1,11 @@
 // The question viewer on three stored questions: paging, saving back, the
 // caller's vector changing under it, and the folder shortcut.
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -292,4 +294,144 @@ TEST_F(Viewer, TitleTabsArrowsAndMaximizedState)
     EXPECT_TRUE(getIniValue<bool>(QStringLiteral("viewWindow"), false));
     open(0);
     EXPECT_TRUE(viewer->isMaximized());
+}
+
+// The list shows only questions not yet mastered; marking the shown one
+// 已掌握 and moving on saves it and takes it out of the list.
+TEST_F(Viewer, ARemovingSaveSkipsNoQuestion)
+{
+    struct Case {
+        int start;
+        int step;
+        int shownNumber;      // position in the original list of the question shown after
+        const char* message;  // the status line afterwards
+    };
+    const Case cases[] = {
+        {0, 1, 1, "保存成功"},  // 题目-1 gone: 下一题 shows 题目-2, not 题目-3
+        {1, 1, 2, "保存成功"},       {1, -1, 0, "保存成功"},
+        {2, 1, 1, "已经是最后一条"},  // nothing followed it: the one before it
+        {0, -1, 1, "已经是第一条"},   // nothing before it: the one that followed
+    };
+    const std::vector<_detail_t> all = details;
+    std::vector<int> ids;
+    for (const _detail_t& d : all)
+        ids.push_back(d.id);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "start " << c.start << " step " << c.step);
+        std::string err;
+        ASSERT_EQ(database().setDetailsState(ids, 0, err), 0) << err;
+        details = storedQuestions();
+        open(c.start);
+        QObject::connect(viewer.get(), &QViewItem::detail_Changed, [this] {
+            std::vector<_detail_t> listed;
+            for (const _detail_t& d : storedQuestions())
+                if (d.state == 0)
+                    listed.push_back(d);
+            details = listed;
+        });
+        viewer->statusLabel()->clear();
+        viewer->form()->btn_mastered_clicked();
+        modals.setAnswer(1);
+        viewer->buttonClicked(c.step > 0 ? 1 : 0);
+        ASSERT_EQ(details.size(), 2u);
+        EXPECT_EQ(viewer->windowTitle(), QStringLiteral("题目-%1").arg(all[c.shownNumber].number));
+        EXPECT_EQ(answer(), QStringLiteral("答案%1").arg(c.shownNumber + 1));
+        EXPECT_EQ(details[viewer->index()].id, all[c.shownNumber].id);
+        ASSERT_EQ(rows->count(), 1);
+        EXPECT_EQ(rows->at(0).at(0).toInt(), viewer->index());
+        EXPECT_EQ(status(), QStringLiteral("<font size=\"4\">%1</font>").arg(QString::fromUtf8(c.message)));
+        viewer->close();
+    }
+
+    // After the removing save, paging goes on from the question shown.
+    std::string err;
+    ASSERT_EQ(database().setDetailsState(ids, 0, err), 0) << err;
+    details = storedQuestions();
+    open(0);
+    QObject::connect(viewer.get(), &QViewItem::detail_Changed, [this] { details.erase(details.begin()); });
+    viewer->form()->btn_mastered_clicked();
+    modals.setAnswer(1);
+    next();
+    next();
+    EXPECT_EQ(answer(), QStringLiteral("答案3"));
+}
+
+// A test point, source or remark stored longer than the form lets one type
+// (an older file, a restore) is shown whole, counts as unchanged and
+// survives a save of something else; an edit of it is saved as typed.
+TEST_F(Viewer, LongStoredTextsAreKeptWhole)
+{
+    const std::string point(30 * 3, 'p');  // ASCII: 90 characters
+    std::string source, remark;
+    for (int i = 0; i < 130; ++i)
+        source += "源";
+    for (int i = 0; i < 150; ++i)
+        remark += "备";
+    std::string err;
+    ASSERT_EQ(database().setDetailsSource({details[0].id}, source, err), 0) << err;
+    ASSERT_EQ(database().setDetailsRemark({details[0].id}, remark, err), 0) << err;
+    ASSERT_EQ(database().updateDetail(details[0].id, 0, 1, details[0].classification, details[0].cause,
+                                      details[0].questiontype, point, 0, source, remark, err),
+              0)
+        << err;
+    details = storedQuestions();
+    ASSERT_EQ(details[0].remark, remark);
+
+    open(0);
+    QTopicInfo* form = viewer->form();
+    EXPECT_EQ(form->pointLine()->text().size(), 90);
+    EXPECT_EQ(form->sourceLine()->text().size(), 130);
+    EXPECT_EQ(form->remarkLine()->text(), QString::fromStdString(remark));
+
+    // Nothing changed: no question on leaving.
+    next();
+    previous();
+    EXPECT_EQ(modals.count(), 0);
+    EXPECT_EQ(form->remarkLine()->text().size(), 150);
+
+    // Saving the score keeps the long texts whole.
+    form->scoreBox()->setValue(4);
+    viewer->buttonClicked(2);
+    ASSERT_EQ(changed->count(), 1);
+    for (const _detail_t& d : storedQuestions()) {
+        if (d.id != details[0].id)
+            continue;
+        EXPECT_EQ(d.score, 4);
+        EXPECT_EQ(d.point, point);
+        EXPECT_EQ(d.source, source);
+        EXPECT_EQ(d.remark, remark);
+    }
+
+    // Shortened by the pupil, it is saved as it now reads.
+    form->remarkLine()->setText(QStringLiteral("短"));
+    viewer->buttonClicked(2);
+    EXPECT_EQ(details[0].remark, "短");
+    // The next question has the usual limit again.
+    next();
+    EXPECT_EQ(form->remarkLine()->maxLength(), 100);
+}
+
+// The current tab is drawn checked: the checked button looks unlike the
+// others, with the program's style sheet in force, and the look follows a
+// click.
+TEST_F(Viewer, TheCurrentTabIsShownChecked)
+{
+    QFile sheet(QStringLiteral(":/Lorvane/Resources/ui/lorvane.qss"));
+    ASSERT_TRUE(sheet.open(QIODevice::ReadOnly));
+    qApp->setStyleSheet(QString::fromUtf8(sheet.readAll()));
+    open(0);
+    const auto look = [this](int id) {
+        QAbstractButton* tab = viewer->tabGroup()->button(id);
+        return tab->grab().toImage().pixelColor(4, tab->height() / 2);
+    };
+    EXPECT_TRUE(viewer->tabGroup()->button(0)->isChecked());
+    EXPECT_NE(look(0), look(1));
+    EXPECT_EQ(look(1), look(2));
+
+    viewer->tabGroup()->button(2)->click();
+    EXPECT_FALSE(viewer->tabGroup()->button(0)->isChecked());
+    EXPECT_TRUE(viewer->tabGroup()->button(2)->isChecked());
+    EXPECT_NE(look(2), look(0));
+    EXPECT_EQ(look(0), look(1));
+    qApp->setStyleSheet(QString());
 }
