@@ -170,9 +170,10 @@ private:
     // Runs change as an awaited task; a failure shows its text, a success
     // reloads the list. True on success.
     bool applyChange(const std::function<int(std::string&)>& change);
-    // 修改题目来源 / 修改备注.
+    // 修改题目来源 / 修改备注: the input takes at most maxLength characters,
+    // as many as the question's form takes for the field.
     void changeText(const QString& title, const QString& label,
-                    int (IDatabase::*write)(std::vector<int>, std::string, std::string&));
+                    int (IDatabase::*write)(std::vector<int>, std::string, std::string&), int maxLength);
 
     // Shared with the background counts: the list while it exists, and the
     // number of the latest reload.

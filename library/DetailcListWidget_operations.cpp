@@ -4,12 +4,14 @@
 #include <QCheckBox>
 #include <QContextMenuEvent>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QTableWidget>
 
 #include <algorithm>
 
+#include "capture/question/TextLimits.h"
 #include "core/AppContext.h"
 #include "core/Settings.h"
 #include "core/Sqlite.h"
@@ -171,17 +173,21 @@ void DetailcListWidget::menu_mastered_triggered()
 }
 
 void DetailcListWidget::changeText(const QString& title, const QString& label,
-                                   int (IDatabase::*write)(std::vector<int>, std::string, std::string&))
+                                   int (IDatabase::*write)(std::vector<int>, std::string, std::string&), int maxLength)
 {
     QInputDialog input(this, Qt::Dialog | Qt::WindowCloseButtonHint);
     input.setInputMode(QInputDialog::TextInput);
     input.setWindowTitle(title);
     input.setLabelText(label);
+    // No longer than the question's form takes, so that the form shows and
+    // saves what is written here as it is.
+    if (auto* line = input.findChild<QLineEdit*>())
+        line->setMaxLength(maxLength);
     input.setTextValue(QString());
     if (modal::exec(input) != QDialog::Accepted)
         return;
     const std::vector<int> rows = targetRows();
-    const QString text = input.textValue();
+    const QString text = input.textValue().left(maxLength);
     const QString question = QStringLiteral("是否将这%1项更改为 %2？").arg(static_cast<int>(rows.size())).arg(text);
     if (QMessageBoxBase::question(this, QStringLiteral("更改确认"), question) != 1)
         return;
@@ -192,12 +198,14 @@ void DetailcListWidget::changeText(const QString& title, const QString& label,
 
 void DetailcListWidget::menu_source_triggered()
 {
-    changeText(QStringLiteral("修改题目来源"), QStringLiteral("请输入题目来源"), &IDatabase::setDetailsSource);
+    changeText(QStringLiteral("修改题目来源"), QStringLiteral("请输入题目来源"), &IDatabase::setDetailsSource,
+               textlimits::kSource);
 }
 
 void DetailcListWidget::menu_remark_triggered()
 {
-    changeText(QStringLiteral("修改备注"), QStringLiteral("请输入备注"), &IDatabase::setDetailsRemark);
+    changeText(QStringLiteral("修改备注"), QStringLiteral("请输入备注"), &IDatabase::setDetailsRemark,
+               textlimits::kRemark);
 }
 
 void DetailcListWidget::menu_move_triggered()

@@ -11,7 +11,10 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "capture/question/StateChangeWidget.h"
+#include "capture/question/TextLimits.h"
 #include "core/AppContext.h"
 #include "core/IObserver.h"
 
@@ -55,6 +58,28 @@ void selectId(QComboBox* box, const std::vector<_type_t>& list, int id)
 {
     box->setCurrentIndex(-1);
     box->setCurrentIndex(indexOf(list, id));
+}
+
+// Shows a stored text whole: a text longer than the typing limit (an older
+// file, a restore) widens the line to its own length instead of being cut.
+void showWhole(QLineEdit* line, int limit, const std::string& stored)
+{
+    const QString text = QString::fromStdString(stored);
+    line->setMaxLength(std::max(limit, static_cast<int>(text.size())));
+    line->setText(text);
+}
+
+// The line's text as the record takes it. While the line still shows the
+// stored text (all of it the line can hold), the stored bytes are kept as
+// they are: a long or oddly encoded text is never cut or rewritten by a save
+// that did not touch it.
+std::string lineValue(const QLineEdit* line, const std::string& stored)
+{
+    const QString text = line->text();
+    const QString shown = QString::fromStdString(stored);
+    if (text == shown || (shown.size() > line->maxLength() && text == shown.left(line->maxLength())))
+        return stored;
+    return text.toStdString();
 }
 
 }  // namespace
@@ -116,11 +141,11 @@ void QTopicInfo::createControls()
     boxClassification_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Minimum);
 
     labelPoint_ = new QLabel(QStringLiteral("考点"), this);
-    linePoint_ = createPhraseLine(20, actionPoint_);
+    linePoint_ = createPhraseLine(textlimits::kPoint, actionPoint_);
     labelSource_ = new QLabel(QStringLiteral("题目来源"), this);
-    lineSource_ = createPhraseLine(100, actionSource_);
+    lineSource_ = createPhraseLine(textlimits::kSource, actionSource_);
     labelRemark_ = new QLabel(QStringLiteral("备注"), this);
-    lineRemark_ = createPhraseLine(100, actionRemark_);
+    lineRemark_ = createPhraseLine(textlimits::kRemark, actionRemark_);
 }
 
 QLineEdit* QTopicInfo::createPhraseLine(int maxLength, QAction*& action)
@@ -225,9 +250,9 @@ void QTopicInfo::setData(const _detail_t& detail)
         selectId(boxCause_, ctx->causes, detail.cause);
         selectId(boxQuestiontype_, ctx->questiontypes, detail.questiontype);
         spinScore_->setValue(detail.score);
-        linePoint_->setText(QString::fromStdString(detail.point));
-        lineRemark_->setText(QString::fromStdString(detail.remark));
-        lineSource_->setText(QString::fromStdString(detail.source));
+        showWhole(linePoint_, textlimits::kPoint, detail.point);
+        showWhole(lineRemark_, textlimits::kRemark, detail.remark);
+        showWhole(lineSource_, textlimits::kSource, detail.source);
         enterMastery(detail);
     }
 }
@@ -240,9 +265,9 @@ void QTopicInfo::getData(_detail_t& detail)
     idAt(ctx->causes, boxCause_->currentIndex(), detail_.cause);
     idAt(ctx->questiontypes, boxQuestiontype_->currentIndex(), detail_.questiontype);
     detail_.score = spinScore_->value();
-    detail_.point = linePoint_->text().toStdString();
-    detail_.source = lineSource_->text().toStdString();
-    detail_.remark = lineRemark_->text().toStdString();
+    detail_.point = lineValue(linePoint_, detail_.point);
+    detail_.source = lineValue(lineSource_, detail_.source);
+    detail_.remark = lineValue(lineRemark_, detail_.remark);
     detail = detail_;
 }
 

@@ -43,6 +43,10 @@ class StateChangeWidget;
 // The three text lines offer the phrase store's phrases of type 0 (test
 // point), 1 (source) and 2 (remark): a book icon opens a menu of at most 20,
 // most used first, and typing offers every stored phrase containing the text.
+// Typing is held to 20 / 100 / 100 characters (TextLimits.h); a stored text
+// that is longer is shown whole, and while a line still shows its stored
+// text getData keeps that text byte for byte, so neither a save nor
+// isModified ever sees a cut copy.
 //
 // Choosing a subject in the box (the user's choice only, not setData) calls
 // IObserver::notify(index) on every observer, in registration order; the

@@ -12,10 +12,12 @@
 #include <QDir>
 #include <QFile>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTableWidget>
+#include <QTest>
 #include <QTimer>
 #include <QToolButton>
 
@@ -281,6 +283,39 @@ TEST_F(ListOperations, SourceAndRemarkAreAskedForThenWritten)
     list->menu_remark_triggered();
     EXPECT_EQ(stored(a).source, "期末卷");
     EXPECT_EQ(stored(a).remark, "");
+}
+
+// The list's inputs take no more than the question's form does, so the form
+// shows and keeps what was written here.
+TEST_F(ListOperations, SourceAndRemarkInputsTakeAtMostWhatTheFormTakes)
+{
+    const int a = fixture::addQuestion({});
+    reload();
+    tick(0);
+    struct Case {
+        void (DetailcListWidget::*slot)();
+        std::string _detail_t::*field;
+    };
+    const Case cases[] = {{&DetailcListWidget::menu_source_triggered, &_detail_t::source},
+                          {&DetailcListWidget::menu_remark_triggered, &_detail_t::remark}};
+    for (const Case& c : cases) {
+        int maxLength = -1;
+        modals.onDialog([&](QDialog& d) {
+            auto* line = d.findChild<QLineEdit*>();
+            EXPECT_NE(line, nullptr);
+            if (!line)
+                return QDialog::Rejected;
+            maxLength = line->maxLength();
+            line->setFocus();
+            QTest::keyClicks(line, QString(120, QLatin1Char('x')));
+            return QDialog::Accepted;
+        });
+        modals.setAnswer(1);
+        (list.get()->*c.slot)();
+        EXPECT_EQ(maxLength, 100);
+        EXPECT_EQ(stored(a).*c.field, std::string(100, 'x'));
+        tick(0);
+    }
 }
 
 TEST_F(ListOperations, MoveTakesTheChosenBucketAndAFailureKeepsEarlierMoves)
