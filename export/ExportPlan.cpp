@@ -44,8 +44,12 @@ QString defaultFileName(const std::string& grade, const std::string& term, const
 
 QString documentName(const QString& fileName, const QString& part, const QString& extension)
 {
+    const QString placeholder = QStringLiteral("XXXX");
     QString name = fileName;
-    name.replace(QStringLiteral("XXXX"), part, Qt::CaseSensitive);
+    if (name.contains(placeholder, Qt::CaseSensitive))
+        name.replace(placeholder, part, Qt::CaseSensitive);
+    else
+        name += part;
     return QLatin1Char('/') + name + extension;
 }
 

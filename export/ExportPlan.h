@@ -22,7 +22,9 @@ bool hasForbiddenCharacter(const QString& name);
 QString defaultFileName(const std::string& grade, const std::string& term, const std::string& subject,
                         const std::vector<_detail_t>& questions);
 
-// "/" + the file name with every "XXXX" replaced by part, + extension.
+// "/" + the file name with every "XXXX" (case-sensitive) replaced by part,
+// + extension. A name without "XXXX" gets part appended, so that the
+// documents of one run (questions, answers, re-do) never share a path.
 QString documentName(const QString& fileName, const QString& part, const QString& extension);
 
 // The questions in the order of the documents: grouped by question-type id

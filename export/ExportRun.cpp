@@ -112,7 +112,10 @@ void QExportDialog::fillExporter(IWordExport& exporter, int options, const QStri
 
 bool QExportDialog::confirmOverwrite(const QStringList& paths)
 {
-    for (const QString& path : paths) {
+    // Each file is asked about once, however many documents would go there.
+    QStringList distinct = paths;
+    distinct.removeDuplicates();
+    for (const QString& path : distinct) {
         if (!QFileInfo::exists(path))
             continue;
         const QString text = QStringLiteral("文件 <b>\"%1\"</b> 已存在，是否覆盖?").arg(QFileInfo(path).baseName());

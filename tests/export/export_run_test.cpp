@@ -150,6 +150,27 @@ TEST_F(ExportRun, AnExistingDocumentIsOverwrittenOnlyWithConsent)
     EXPECT_GT(QFileInfo(document("题目")).size(), 3);
 }
 
+TEST_F(ExportRun, ANameWithoutXXXXStillGivesEachDocumentItsOwnFile)
+{
+    const QString folder = out.path() + QStringLiteral("/岚溪错题本导出/");
+    QDir().mkpath(folder);
+    for (const char* name : {"期中复习题目.docx", "期中复习答案与解析.docx"}) {
+        QFile f(folder + QString::fromUtf8(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("old");
+    }
+    auto dialog = open();
+    dialog->fileNameEdit()->setText(QStringLiteral("期中复习"));
+    modals.setAnswer(1);
+    dialog->clicked_create();
+    // Each existing file asked about once, then both documents written.
+    EXPECT_EQ(boxTexts(), (QStringList{"文件 <b>\"期中复习题目\"</b> 已存在，是否覆盖?",
+                                       "文件 <b>\"期中复习答案与解析\"</b> 已存在，是否覆盖?", "导出完成"}));
+    EXPECT_EQ(numberLines(folder + QStringLiteral("期中复习题目.docx")).size(), 6);
+    EXPECT_EQ(numberLines(folder + QStringLiteral("期中复习答案与解析.docx")).size(), 6);
+    EXPECT_FALSE(QFileInfo::exists(folder + QStringLiteral("期中复习.docx")));
+}
+
 TEST_F(ExportRun, TheRedoDocumentAsksOnlyAboutItself)
 {
     QDir().mkpath(out.path() + QStringLiteral("/岚溪错题本导出"));

@@ -62,6 +62,27 @@ TEST(ExportPlan, DocumentNamesReplaceEveryXXXX)
               QStringLiteral("/答案与解析班xxxx答案与解析.pdf"));
 }
 
+TEST(ExportPlan, ANameWithoutXXXXGetsTheDocumentsKindAppended)
+{
+    struct Case {
+        const char* fileName;
+        const char* part;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"期中复习", "题目", "/期中复习题目.docx"},
+        {"期中复习", "答案与解析", "/期中复习答案与解析.docx"},
+        {"期中复习xxxx", "错题再现", "/期中复习xxxx错题再现.docx"},  // lower case is no placeholder
+        {"", "题目", "/题目.docx"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(
+            exportplan::documentName(QString::fromUtf8(c.fileName), QString::fromUtf8(c.part), QStringLiteral(".docx")),
+            QString::fromUtf8(c.expected))
+            << c.fileName << " " << c.part;
+    }
+}
+
 TEST(ExportPlan, DefaultOrderGroupsByTypeIdAndSortsEachGroupByNumber)
 {
     const std::vector<_detail_t> list{question(9, 5), question(8, 2), question(7, 5), question(3, 2), question(1, 9)};
