@@ -21,10 +21,12 @@
 #include "core/Sqlite.h"
 #include "core/Utils.h"
 #include "library/ClearDetail.h"
+#include "library/RowlessFolders.h"
 #include "library/StatisticsData.h"
 #include "library/StatisticsPage.h"
 #include "ui/AwaitTask.h"
 #include "ui/Modal.h"
+#include "ui/QMessageBoxBase.h"
 #include "ui/StyledPaint.h"
 
 namespace {
@@ -291,8 +293,8 @@ void statisticsSummary::on_btn_clear1_clicked()
 void statisticsSummary::on_btn_clear2_clicked()
 {
     const QString cache = QDir::current().absoluteFilePath(QStringLiteral("tmp"));
-    if (!QFileInfo(cache).isDir())
-        return;
+    const bool hasCache = QFileInfo(cache).isDir();
+    const int userId = AppContext::instance()->user.id;
 
     QProgressDialog progress;
     progress.setLabelText(QStringLiteral("正在清理缓存，请勿中止..."));
@@ -303,10 +305,26 @@ void statisticsSummary::on_btn_clear2_clicked()
     progress.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     progress.show();
 
-    // The folder stays: other parts of the program write into it. What the
-    // removal achieved shows in the new size. The progress box is the only
-    // sign of the wait: no busy dialog over it.
-    awaitTask([cache] { emptyFolder(cache); }, BusyDialog::Hidden);
+    // The cache folder stays: other parts of the program write into it. What
+    // the removal achieved shows in the new size. Besides the cache, the
+    // question folders that no row names (a save cut short) go. The progress
+    // box is the only sign of the wait: no busy dialog over it.
+    int removed = 0;
+    std::string err;
+    const int rc = awaitTask(
+        [&]() -> int {
+            if (hasCache)
+                emptyFolder(cache);
+            return rowless::removeRowlessFolders(*Singleton<sqlite>::instance(), userId, removed, err);
+        },
+        err, BusyDialog::Hidden);
+    progress.hide();
 
-    startDirectorySize();
+    if (hasCache || removed > 0)
+        startDirectorySize();
+    if (rc != 0)
+        QMessageBoxBase::information(this, QStringLiteral("提示"), QString::fromUtf8(err.c_str()));
+    else if (removed > 0)
+        QMessageBoxBase::information(this, QStringLiteral("提示"),
+                                     QStringLiteral("已删除%1个没有记录的题目文件夹").arg(removed));
 }

@@ -46,6 +46,10 @@ public slots:
     void resultReady();
     void showDirctorySize(int which, qlonglong bytes);
     void on_btn_clear1_clicked();
+    // 清理缓存: empties tmp and removes the user's question folders that no
+    // row names (RowlessFolders.h); says how many when there were any, and
+    // shows the database's text when the rows could not be read (then no
+    // folder is touched).
     void on_btn_clear2_clicked();
 
 protected:

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -288,6 +289,78 @@ TEST_F(Summary, CacheCleanUpEmptiesTmpAndKeepsIt)
     page.on_btn_clear2_clicked();
     EXPECT_FALSE(page.sizing());
     EXPECT_FALSE(QDir("tmp").exists());
+}
+
+// What a save cut short leaves behind: question folders without a row.
+// 清理缓存 removes those of the user, whatever grade, term or subject the
+// rows belong to, and says how many; nothing else is touched.
+TEST_F(Summary, CacheCleanUpRemovesTheUsersRowlessQuestionFolders)
+{
+    const QString kept[] = {QStringLiteral("0f1e2d3c-4b5a-6978-8a9b-acbdcedfe0f1"),
+                            QStringLiteral("1f1e2d3c-4b5a-6978-8a9b-acbdcedfe0f1"),
+                            QStringLiteral("2F1E2D3C-4B5A-6978-8A9B-ACBDCEDFE0F1")};
+    const int otherSubject = context->subjects.at(1).id;
+    question(current.first, current.second, kept[0].toStdString());
+    question(oldGrade, oldTerm, kept[1].toStdString(), otherSubject);
+    insert(Row().state(1).times(3).path(kept[2].toStdString()));
+    writeFile(userFolder + "/" + kept[2] + "/original.jpg", 10);
+
+    const QString gone[] = {QStringLiteral("3a3a3a3a-0000-4000-8000-000000000001"),
+                            QStringLiteral("3a3a3a3a-0000-4000-8000-000000000002")};
+    for (const QString& name : gone)
+        writeFile(userFolder + "/" + name + "/original.jpg", 100);
+    // Not question folders: another name, a file, a link to a folder
+    // elsewhere, another user's folder.
+    writeFile(userFolder + "/notes/a.txt", 10);
+    writeFile(userFolder + "/4b4b4b4b-0000-4000-8000-000000000003", 10);
+    writeFile("elsewhere/keep.txt", 10);
+    ASSERT_TRUE(QFile::link(QDir::current().absoluteFilePath("elsewhere"),
+                            userFolder + "/5c5c5c5c-0000-4000-8000-000000000004"));
+    writeFile(QStringLiteral("item/%1/6d6d6d6d-0000-4000-8000-000000000005/original.jpg").arg(user.id + 1), 10);
+    QDir("tmp").removeRecursively();  // without a cache the folders still go
+
+    statisticsSummary page;
+    ASSERT_TRUE(waitFor([&] { return !page.sizing(); }));
+    ModalRecorder boxes;
+    page.on_btn_clear2_clicked();
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().title, QStringLiteral("提示"));
+    EXPECT_EQ(boxes.last().text, QStringLiteral("已删除2个没有记录的题目文件夹"));
+    for (const QString& name : gone)
+        EXPECT_FALSE(QFileInfo::exists(userFolder + "/" + name)) << name.toStdString();
+    for (const QString& name : kept)
+        EXPECT_TRUE(QFileInfo::exists(userFolder + "/" + name + "/original.jpg")) << name.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(userFolder + "/notes/a.txt"));
+    EXPECT_TRUE(QFileInfo::exists(userFolder + "/4b4b4b4b-0000-4000-8000-000000000003"));
+    EXPECT_TRUE(QFileInfo(userFolder + "/5c5c5c5c-0000-4000-8000-000000000004").isSymLink());
+    EXPECT_TRUE(QFileInfo::exists("elsewhere/keep.txt"));
+    EXPECT_TRUE(QFileInfo::exists(QStringLiteral("item/%1/6d6d6d6d-0000-4000-8000-000000000005").arg(user.id + 1)));
+    EXPECT_EQ(count("1"), 3);
+    ASSERT_TRUE(waitFor([&] { return !page.sizing(); }));
+
+    // Nothing left to remove: nothing said.
+    boxes.clear();
+    page.on_btn_clear2_clicked();
+    EXPECT_EQ(boxes.count(), 0);
+}
+
+// A row that the per-bucket reads cannot reach means the rows were not all
+// seen: then no folder is removed and the pupil is told.
+TEST_F(Summary, CacheCleanUpRemovesNoFolderWhenTheRowsCannotAllBeRead)
+{
+    const QString unreached = QStringLiteral("7e7e7e7e-0000-4000-8000-000000000006");
+    insert(Row().path(unreached.toStdString()));
+    exec("UPDATE detail SET grade = 'x'");  // no grade the reads can name
+    writeFile(userFolder + "/" + unreached + "/original.jpg", 10);
+    writeFile(userFolder + "/8f8f8f8f-0000-4000-8000-000000000007/original.jpg", 10);
+
+    statisticsSummary page;
+    ModalRecorder boxes;
+    page.on_btn_clear2_clicked();
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("题目记录读取不完整，未清理题目文件夹"));
+    EXPECT_TRUE(QFileInfo::exists(userFolder + "/" + unreached));
+    EXPECT_TRUE(QFileInfo::exists(userFolder + "/8f8f8f8f-0000-4000-8000-000000000007"));
 }
 
 TEST_F(Summary, ClearQuestionsRunsTheDialogAndRecountsOnlyWhenAccepted)

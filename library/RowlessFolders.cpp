@@ -1,0 +1,106 @@
+#include "library/RowlessFolders.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <tuple>
+#include <vector>
+
+#include "core/IDatabase.h"
+#include "core/Records.h"
+#include "library/ClearDetail.h"
+
+namespace rowless {
+
+namespace {
+
+const char* const kIncompleteText = "题目记录读取不完整，未清理题目文件夹";
+
+// A question folder's name: a UUID without braces (8-4-4-4-12 hexadecimal
+// digits). Anything else in the user's folder was not made by a save and is
+// never touched.
+bool looksLikeQuestionFolder(const QString& name)
+{
+    static const QRegularExpression uuid(
+        QStringLiteral("^[0-9a-fA-F]{8}-[0-9a-fA-F]{4}-[0-9a-fA-F]{4}-[0-9a-fA-F]{4}-[0-9a-fA-F]{12}$"));
+    return uuid.match(name).hasMatch();
+}
+
+// The rows of one grade, term and subject, every state, no paging.
+int bucketPaths(IDatabase& db, int userId, int grade, int term, int subject, std::set<std::string>& paths, int& rows,
+                std::string& err)
+{
+    query_data query;
+    query.user_id = userId;
+    query.grade = grade;
+    query.term = term;
+    query.subject = subject;
+    query.state = -1;
+    query.times = -1;
+    query.order = 2;  // no ordering needed
+    std::vector<_detail_t> list;
+    if (db.queryPointDetails(query, list, err) != 0)
+        return -1;
+    rows = static_cast<int>(list.size());
+    for (const _detail_t& d : list)
+        paths.insert(d.detail_path);
+    return 0;
+}
+
+}  // namespace
+
+int storedPaths(IDatabase& db, int userId, std::set<std::string>& paths, std::string& err)
+{
+    std::vector<std::tuple<int, int, int>> gradeTerms;
+    if (db.getGradeTermCounts(userId, gradeTerms, err) != 0)
+        return -1;
+    std::set<std::string> found;
+    for (const auto& [grade, term, expected] : gradeTerms) {
+        std::vector<std::tuple<int, int, int>> subjects;
+        if (db.getSubjectCounts(userId, grade, term, false, subjects, err) != 0)
+            return -1;
+        int read = 0;
+        for (const auto& [subject, order, count] : subjects) {
+            (void)order;
+            int rows = 0;
+            if (bucketPaths(db, userId, grade, term, subject, found, rows, err) != 0)
+                return -1;
+            if (rows != count) {
+                err = kIncompleteText;
+                return -1;
+            }
+            read += rows;
+        }
+        if (read != expected) {
+            err = kIncompleteText;
+            return -1;
+        }
+    }
+    paths = std::move(found);
+    return 0;
+}
+
+int removeRowlessFolders(IDatabase& db, int userId, int& removed, std::string& err)
+{
+    removed = 0;
+    std::set<std::string> paths;
+    if (storedPaths(db, userId, paths, err) != 0)
+        return -1;
+    const std::string userFolder = std::to_string(userId);
+    const QDir dir(QStringLiteral("item/%1").arg(userId));
+    const QFileInfoList entries = dir.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QFileInfo& entry : entries) {
+        if (entry.isSymLink() || !entry.isDir() || !looksLikeQuestionFolder(entry.fileName()))
+            continue;
+        const std::string name = entry.fileName().toStdString();
+        if (paths.count(name))
+            continue;
+        ClearDetail::removeQuestionFolder(userFolder, name);
+        if (!QFileInfo::exists(entry.filePath()))
+            ++removed;
+    }
+    return 0;
+}
+
+}  // namespace rowless

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <set>
+#include <string>
+
+class IDatabase;
+
+// Question folders without a question row. A question's folder is written
+// before its row, so a save cut short (the program killed, the power gone)
+// leaves a folder that no list shows and no clean-up finds. The summary
+// page's 清理缓存 removes them.
+//
+// Both functions block on the database and the disk: run them as an awaited
+// task.
+namespace rowless {
+
+// The detail_path of every question row of the user, whatever its grade,
+// term, subject or state. The rows are read grade, term and subject at a
+// time and checked against the grouped counts; when they do not add up (a
+// row the filters cannot reach) the result is -1 with err set, so that a
+// partial read never passes for the whole.
+int storedPaths(IDatabase& db, int userId, std::set<std::string>& paths, std::string& err);
+
+// Removes every question folder directly inside item/<userId>/ (relative to
+// the working directory, the data folder) whose name no row of the user
+// holds, with everything in it, and counts in `removed` the folders that are
+// gone. Only folders named as a save names them (a UUID without braces) are
+// taken; files, links and other folders there are left alone. When the rows cannot be read
+// completely, nothing is removed and the result is -1 with err set.
+int removeRowlessFolders(IDatabase& db, int userId, int& removed, std::string& err);
+
+}  // namespace rowless
