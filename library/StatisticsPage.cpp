@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QPixmap>
 
+#include "library/ChartLabel.h"
 #include "ui/AwaitTask.h"
 #include "ui/QMessageBoxBase.h"
 
@@ -26,7 +27,7 @@ bool fetchFigures(QWidget* page, const std::function<int(std::string& err)>& fet
 
 QLabel* newChartLabel(QWidget* parent)
 {
-    auto* label = new QLabel(parent);
+    auto* label = new ChartLabel(parent);
     label->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return label;

@@ -28,7 +28,9 @@ Selection currentSelection();
 // True on success.
 bool fetchFigures(QWidget* page, const std::function<int(std::string& err)>& fetch);
 
-// A chart label: expanding both ways, the picture in its top-left corner.
+// A chart label (ChartLabel): expanding both ways, the picture in its
+// top-left corner, scaled down to the room it gets; its size never follows
+// the picture.
 QLabel* newChartLabel(QWidget* parent);
 // Shows chart image bytes in a chart label (an image Qt cannot read leaves
 // an empty picture).

@@ -1,4 +1,5 @@
 #include <QAction>
+#include <QButtonGroup>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -7,6 +8,7 @@
 
 #include "MainWindowFixture.h"
 #include "app/Navigation.h"
+#include "library/dataStatistics.h"
 
 namespace {
 
@@ -251,6 +253,36 @@ TEST_F(MainWindowTest, EscapeDoesNotCloseTheMainWindow)
     waitForWorker();
     window->close();
     EXPECT_FALSE(window->isVisible());
+}
+
+// The left column (the 科目 / 掌握情况 tabs over the subject list) keeps its
+// width whatever the main tabs and the statistics pages show.
+TEST_F(MainWindowTest, TheLeftColumnKeepsItsWidthOnEveryTab)
+{
+    setIniValue(QStringLiteral("first_run"), 6);
+    fixture::clearQuestions();
+    fixture::addQuestions(3, {0, 1, "", "", "", 0});
+    start();
+    QTest::qWait(50);
+    const int windowWidth = window->width();
+    const int width = window->subjectList()->width();
+    const int tabsWidth = window->tabBar()->width();
+    auto* statistics = qobject_cast<dataStatistics*>(window->mainTabs()->widget(1));
+    ASSERT_NE(statistics, nullptr);
+    QButtonGroup* pages = statistics->buttons();
+
+    window->mainTabs()->setCurrentIndex(1);
+    for (int page = 0; page < 5; ++page) {
+        pages->button(page)->click();
+        QTest::qWait(50);
+        EXPECT_EQ(window->subjectList()->width(), width) << "statistics page " << page;
+        EXPECT_EQ(window->tabBar()->width(), tabsWidth) << "statistics page " << page;
+        EXPECT_EQ(window->width(), windowWidth) << "statistics page " << page;
+    }
+    window->mainTabs()->setCurrentIndex(0);
+    QTest::qWait(50);
+    EXPECT_EQ(window->subjectList()->width(), width);
+    waitForWorker();
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include "ChartProbe.h"
 #include "StatsFixture.h"
+#include "library/ChartLabel.h"
 #include "library/DetailcListWidget_statisticsPoint.h"
 #include "library/StatisticsChart.h"
 #include "library/StatisticsData.h"
@@ -205,4 +206,33 @@ TEST_F(StatisticsPages, ExamPointsRankByWeightAndTheHeaviestIsLoaded)
     EXPECT_TRUE(questions->hotPoints.empty());
     for (int row = 0; row < questions->table()->rowCount(); ++row)
         EXPECT_EQ(questions->table()->item(row, 1), nullptr) << row;
+}
+
+// A chart is drawn whole in whatever room its label gets, scaled down with
+// its proportions, never enlarged; the picture itself stays as made and the
+// label's sizes do not follow it.
+TEST(ChartLabel, DrawsTheWholeChartInTheRoomItGets)
+{
+    ChartLabel label;
+    QPixmap chart(800, 400);
+    chart.fill(Qt::red);
+    label.setPixmap(chart);
+    EXPECT_LT(label.minimumSizeHint().width(), 800);
+    EXPECT_LT(label.sizeHint().width(), 800);
+
+    struct Case {
+        QSize room;
+        QRect drawn;
+    };
+    const Case cases[] = {{QSize(400, 300), QRect(0, 0, 400, 200)},
+                          {QSize(1000, 300), QRect(0, 0, 600, 300)},
+                          {QSize(1000, 600), QRect(0, 0, 800, 400)}};
+    for (const Case& c : cases) {
+        label.resize(c.room);
+        EXPECT_EQ(label.chartRect(), c.drawn) << c.room.width() << "x" << c.room.height();
+        const QImage image = label.grab().toImage();
+        const QPoint corner = c.drawn.bottomRight() - QPoint(1, 1);
+        EXPECT_EQ(image.pixelColor(corner), QColor(Qt::red));
+        EXPECT_EQ(label.pixmap(Qt::ReturnByValue).size(), QSize(800, 400));
+    }
 }
