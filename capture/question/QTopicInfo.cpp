@@ -264,7 +264,11 @@ void QTopicInfo::getData(_detail_t& detail)
     idAt(ctx->classifications, boxClassification_->currentIndex(), detail_.classification);
     idAt(ctx->causes, boxCause_->currentIndex(), detail_.cause);
     idAt(ctx->questiontypes, boxQuestiontype_->currentIndex(), detail_.questiontype);
-    detail_.score = spinScore_->value();
+    // A stored score outside the box's range shows clamped; left as shown,
+    // it is kept as stored.
+    const int shownScore = std::clamp(detail_.score, spinScore_->minimum(), spinScore_->maximum());
+    if (spinScore_->value() != shownScore)
+        detail_.score = spinScore_->value();
     detail_.point = lineValue(linePoint_, detail_.point);
     detail_.source = lineValue(lineSource_, detail_.source);
     detail_.remark = lineValue(lineRemark_, detail_.remark);

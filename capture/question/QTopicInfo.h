@@ -46,7 +46,8 @@ class StateChangeWidget;
 // Typing is held to 20 / 100 / 100 characters (TextLimits.h); a stored text
 // that is longer is shown whole, and while a line still shows its stored
 // text getData keeps that text byte for byte, so neither a save nor
-// isModified ever sees a cut copy.
+// isModified ever sees a cut copy. A stored score outside 0 to 100 is kept
+// the same way while the score box shows it clamped.
 //
 // Choosing a subject in the box (the user's choice only, not setData) calls
 // IObserver::notify(index) on every observer, in registration order; the

@@ -371,7 +371,7 @@ TEST_F(Viewer, LongStoredTextsAreKeptWhole)
     ASSERT_EQ(database().setDetailsSource({details[0].id}, source, err), 0) << err;
     ASSERT_EQ(database().setDetailsRemark({details[0].id}, remark, err), 0) << err;
     ASSERT_EQ(database().updateDetail(details[0].id, 0, 1, details[0].classification, details[0].cause,
-                                      details[0].questiontype, point, 0, source, remark, err),
+                                      details[0].questiontype, point, 150, source, remark, err),
               0)
         << err;
     details = storedQuestions();
@@ -389,15 +389,16 @@ TEST_F(Viewer, LongStoredTextsAreKeptWhole)
     EXPECT_EQ(modals.count(), 0);
     EXPECT_EQ(form->remarkLine()->text().size(), 150);
 
-    // Saving the score keeps the long texts whole.
-    form->scoreBox()->setValue(4);
+    // Saving the test point keeps the long texts (and the score beyond the
+    // box's range) as stored.
+    form->pointLine()->setText(QString::fromStdString(point).left(89));
     viewer->buttonClicked(2);
     ASSERT_EQ(changed->count(), 1);
     for (const _detail_t& d : storedQuestions()) {
         if (d.id != details[0].id)
             continue;
-        EXPECT_EQ(d.score, 4);
-        EXPECT_EQ(d.point, point);
+        EXPECT_EQ(d.score, 150);
+        EXPECT_EQ(d.point, point.substr(0, 89));
         EXPECT_EQ(d.source, source);
         EXPECT_EQ(d.remark, remark);
     }
