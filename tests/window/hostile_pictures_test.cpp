@@ -6,7 +6,10 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QTextDocument>
+#include <QTextEdit>
 #include <QToolButton>
+#include <QUrl>
 
 #include <sys/resource.h>
 
@@ -17,7 +20,9 @@
 #include "capture/cutter/imageCut.h"
 #include "capture/editor/ImageViewer.h"
 #include "capture/question/AnswerPicture.h"
+#include "capture/question/AnswerTextArea.h"
 #include "capture/question/QTopicEdit.h"
+#include "capture/question/TextEdit.h"
 #include "capture/window/QImportTopic.h"
 #include "core/Settings.h"
 #include "core/Utils.h"
@@ -230,6 +235,16 @@ TEST_F(HostilePictures, ReadersRefuseOversizedDeclarations)
         {"answer picture",
          [this](const QString& p) {
              return answerpicture::storeFile(p, userFolder + QStringLiteral("/q/") + QFileInfo(p).fileName());
+         },
+         false},
+        {"answer text",
+         [](const QString& p) {
+             TextEdit edit(nullptr);
+             edit.textEdit()->setHtml(QStringLiteral("<p>答案</p><img src=\"%1\">").arg(p));
+             edit.resize(400, 300);
+             edit.textEdit()->grab();  // lays out and paints the picture
+             const QVariant shown = edit.textEdit()->document()->resource(QTextDocument::ImageResource, QUrl(p));
+             return qvariant_cast<QImage>(shown).size() != AnswerTextArea::placeholder().size();
          },
          false},
         {"thumbnail",
