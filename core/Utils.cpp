@@ -14,6 +14,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "platform/PictureFile.h"
 #include "platform/System.h"
 
 GbkToUtf8::GbkToUtf8(const char* text)
@@ -128,7 +129,7 @@ void compressImage(const QImage& in, QImage& out, int maxWidth, int maxKB)
 
 void compressImageFile(const QString& srcPath, const QString& dstPath, int maxWidth, int maxKB)
 {
-    QImage in(srcPath);
+    const QImage in = platform::readPicture(srcPath);
     QImage out;
     compressImage(in, out, maxWidth, maxKB);
     if (!out.isNull())

@@ -36,6 +36,8 @@ std::string getComputerName();
 // 100, 90 and 80 until the encoding fits maxKB kilobytes (the quality-80
 // encoding is kept whatever its size); out is that encoding decoded again.
 void compressImage(const QImage& in, QImage& out, int maxWidth, int maxKB);
+// The same from a file read through platform::readPicture: a picture that
+// cannot be read or declares too many pixels writes nothing.
 void compressImageFile(const QString& srcPath, const QString& dstPath, int maxWidth, int maxKB);
 
 // Copies the files and folders of srcDir (not hidden ones) into dstDir.

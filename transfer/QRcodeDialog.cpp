@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "core/Settings.h"
+#include "platform/PictureFile.h"
 #include "transfer/QRcodeImage.h"
 #include "ui/Modal.h"
 
@@ -50,7 +51,7 @@ void QRcodeDialog::setAddress(const char* host, int port)
     address_ = std::string("http://") + (host ? host : "") + ":" + std::to_string(port);
     std::string path;
     if (updateQRcode(path) == 0)
-        picture_->setPixmap(QPixmap(QString::fromStdString(path)));
+        picture_->setPixmap(QPixmap::fromImage(platform::readPicture(QString::fromStdString(path))));
     else
         picture_->clear();
 }

@@ -9,6 +9,7 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
+#include "platform/PictureFile.h"
 #include "transfer/QRcodeDialog.h"
 #include "transfer/QRcodeImage.h"
 #include "transfer/TransferEndpoint.h"
@@ -73,6 +74,6 @@ void QRcodeWidget::updateQRcode()
         QMessageBoxBase::information(this, QStringLiteral("提示"), QStringLiteral("生成二维码失败"));
         return;
     }
-    picture_->setPixmap(QPixmap(QString::fromUtf8(path)));
+    picture_->setPixmap(QPixmap::fromImage(platform::readPicture(QString::fromUtf8(path))));
     text_->setText(QStringLiteral("请使用手机扫码"));
 }

@@ -2,7 +2,6 @@
 
 #include <QContextMenuEvent>
 #include <QFile>
-#include <QImageReader>
 #include <QListWidget>
 #include <QMenu>
 #include <QPainter>
@@ -13,6 +12,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "platform/PictureFile.h"
 #include "ui/QMessageBoxBase.h"
 
 QThumbnail::QThumbnail(QWidget* parent) : QWidget(parent)
@@ -62,26 +62,7 @@ QImage QThumbnail::makeThumbnail(const QString& path, int side)
 {
     QImage canvas(side, side, QImage::Format_RGB32);
     canvas.fill(Qt::white);
-    QImageReader reader(path);
-    const QSize source = reader.size();
-    QImage picture;
-    if (source.isValid() && source.width() > 0 && source.height() > 0) {
-        // Wider than high: fit the width; otherwise fit the height.
-        QSize fitted;
-        if (source.width() > source.height())
-            fitted = QSize(side, static_cast<int>(static_cast<qint64>(source.height()) * side / source.width()));
-        else
-            fitted = QSize(static_cast<int>(static_cast<qint64>(source.width()) * side / source.height()), side);
-        fitted = fitted.expandedTo(QSize(1, 1));
-        reader.setScaledSize(fitted);
-        picture = reader.read();
-        if (!picture.isNull() && picture.size() != fitted)
-            picture = picture.scaled(fitted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    } else {
-        picture = reader.read();
-        if (!picture.isNull())
-            picture = picture.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    }
+    const QImage picture = platform::readPictureScaled(path, QSize(side, side));
     if (picture.isNull())
         return canvas;
     QPainter painter(&canvas);

@@ -54,7 +54,9 @@ public:
     QMenu* createContextMenu();
 
     // The thumbnail of a file: the picture scaled to fit side x side, centred
-    // on white (RGB32). Large pictures are decoded at reduced size.
+    // on white (RGB32). Large pictures are decoded at reduced size; one that
+    // declares more pixels than the program decodes is not decoded at all
+    // (a white square, like a file that cannot be read).
     static QImage makeThumbnail(const QString& path, int side);
 
 signals:

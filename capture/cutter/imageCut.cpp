@@ -1,7 +1,6 @@
 #include "capture/cutter/imageCut.h"
 
 #include <QButtonGroup>
-#include <QImageReader>
 #include <QPainter>
 #include <QPixmap>
 #include <QShortcut>
@@ -12,6 +11,8 @@
 #include "capture/cutter/imageCutBar.h"
 #include "capture/cutter/showRectWidget.h"
 #include "core/Settings.h"
+#include "platform/PictureFile.h"
+#include "ui/QMessageBoxBase.h"
 
 using namespace state_names;
 
@@ -138,16 +139,18 @@ void imageCut::setupShortcuts()
 bool imageCut::loadImage(QString path)
 {
     filePath_ = path;
-    QImageReader reader(path);
     // A phone photo is stored sideways with an orientation tag: show it
     // upright, so that it reads normally and straightening measures its lines.
-    reader.setAutoTransform(true);
-    pipeline_.setPage(onWhite(reader.read()));
+    // A page that declares too many pixels is not decoded; the user is told.
+    QString refusal;
+    pipeline_.setPage(onWhite(platform::readPicture(path, &refusal, true)));
     displayImage_ = pipeline_.page();
     processImage();
     fitImage(false);
     dropSelection();
     repaint();
+    if (!refusal.isEmpty())
+        QMessageBoxBase::information(this, QStringLiteral("提示"), refusal);
     return !displayImage_.isNull();
 }
 

@@ -36,7 +36,9 @@ class showRectWidget;
 //    keeps it as loaded, derives the display image from it with the options
 //    in force, fits it to the width and drops the selection. It returns false
 //    when the file cannot be read; the cutter is then empty (grey) and
-//    ignores the mouse. A pending upper half survives a new page.
+//    ignores the mouse. A page that declares more pixels than the program
+//    decodes (platform/PictureFile.h) is not decoded and a message box
+//    "提示" names it. A pending upper half survives a new page.
 //  - clear() empties the cutter: no page, no result, no pending upper half,
 //    no selection, the action bar hidden and reset; first_half_hide is
 //    emitted so the host hides the upper-half band.

@@ -11,6 +11,8 @@
 
 #include "capture/common/ImageOps.h"
 #include "capture/common/SpaceBarSwitch.h"
+#include "platform/PictureFile.h"
+#include "ui/QMessageBoxBase.h"
 
 namespace {
 
@@ -50,7 +52,7 @@ ImageViewer::ImageViewer(QWidget* parent, QString fileName, int tool) : QWidget(
     setFocusPolicy(Qt::ClickFocus);
     setupShortcuts();
     if (!fileName.isNull())
-        history_.reset(fileName.isEmpty() ? QImage() : imageops::toRgb888(QImage(fileName)));
+        history_.reset(fileName.isEmpty() ? QImage() : imageops::toRgb888(readTold(fileName)));
     setupToolMachine();
     tools_.set(tool);
 }
@@ -84,11 +86,20 @@ void ImageViewer::setupToolMachine()
     }
 }
 
+QImage ImageViewer::readTold(const QString& path)
+{
+    QString refusal;
+    const QImage picture = platform::readPicture(path, &refusal);
+    if (!refusal.isEmpty())
+        QMessageBoxBase::information(this, QStringLiteral("提示"), refusal);
+    return picture;
+}
+
 // ------------------------------------------------------------ owners' calls
 
 void ImageViewer::loadImage(QString path)
 {
-    setImage(QImage(path));
+    setImage(readTold(path));
 }
 
 void ImageViewer::setImage(const QImage& image)

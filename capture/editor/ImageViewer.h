@@ -52,6 +52,9 @@ public:
     // `fileName` null: no picture (the history is empty). Otherwise the file
     // is read and becomes the only entry, a null image when it cannot be read
     // (the editor then shows its grey background). Starts with `tool`.
+    // A picture that declares more pixels than the program decodes
+    // (platform/PictureFile.h) is not decoded; a message box "提示" names it
+    // (here and in loadImage).
     ImageViewer(QWidget* parent, QString fileName, int tool);
     ~ImageViewer() override;
 
@@ -131,6 +134,9 @@ private:
     QToolButton* addToolButton(QLayout* layout, int number, const QString& text);
     void setupShortcuts();
     void setupToolMachine();
+    // The picture of `path` through the program's size guard; a refused one
+    // is named in a message box.
+    QImage readTold(const QString& path);
 
     // The picture exists and is not null: there is something to edit.
     bool hasPicture() const;

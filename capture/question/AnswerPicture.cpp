@@ -6,6 +6,7 @@
 
 #include "core/Format.h"
 #include "core/Utils.h"
+#include "platform/PictureFile.h"
 
 namespace answerpicture {
 
@@ -52,7 +53,7 @@ bool store(const QImage& image, const QString& name)
 
 bool storeFile(const QString& sourcePath, const QString& name)
 {
-    return store(QImage(sourcePath), name);
+    return store(platform::readPicture(sourcePath), name);
 }
 
 }  // namespace answerpicture

@@ -32,7 +32,8 @@ QString freeName(const QString& user, const QString& folder, const QString& suff
 bool store(const QImage& image, const QString& name);
 
 // The same from a picture file (a screen capture): false also when the file
-// cannot be read.
+// cannot be read or declares more pixels than the program decodes
+// (platform::readPicture).
 bool storeFile(const QString& sourcePath, const QString& name);
 
 }  // namespace answerpicture

@@ -10,6 +10,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "capture/question/AnswerTextArea.h"
 #include "core/Settings.h"
 
 namespace {
@@ -144,7 +145,7 @@ void TextEdit::createFormatBoxes()
 
 void TextEdit::createTextArea()
 {
-    textEdit_ = new QTextEdit(this);
+    textEdit_ = new AnswerTextArea(this);
     connect(textEdit_, &QTextEdit::currentCharFormatChanged, this, &TextEdit::currentCharFormatChanged);
     connect(textEdit_, &QTextEdit::selectionChanged, this, &TextEdit::selectionChanged);
     connect(textEdit_->document(), &QTextDocument::modificationChanged, this, &TextEdit::setWindowModified);

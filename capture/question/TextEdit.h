@@ -145,8 +145,10 @@ public slots:
     void zoomOutImage();
     void zoomAutoImage();
     void selectionChanged();
-    // The screen-capture helper reported: a saved capture is stored and
-    // inserted, any other report ends the capture without a picture.
+    // The screen-capture helper reported: a saved capture that
+    // readScreenShot accepts is stored and inserted (a refused one is named
+    // in a message "提示"), any other report ends the capture without a
+    // picture.
     void screenCaptured(const ScreenReport& report);
 
 private:

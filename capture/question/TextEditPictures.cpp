@@ -20,6 +20,7 @@
 #include "capture/sources/ScreenReportReceiver.h"
 #include "core/AppContext.h"
 #include "core/Settings.h"
+#include "platform/PictureFile.h"
 #include "platform/WindowSystem.h"
 #include "ui/Modal.h"
 #include "ui/QMessageBoxBase.h"
@@ -92,6 +93,12 @@ void TextEdit::textImage2()
                                              QStringLiteral("Images(*.png *.jpg *.jpeg *.bmp)"));
     if (file.isEmpty())
         return;
+    // A picture too large to decode opens no dialog.
+    const platform::PictureHeader header = platform::inspectPicture(file);
+    if (header.verdict == platform::PictureVerdict::TooLarge) {
+        QMessageBoxBase::information(this, QStringLiteral("提示"), platform::pictureTooLargeMessage(file, header.size));
+        return;
+    }
     importImage dialog(nullptr, file);
     if (!editPicture(dialog))
         return;
@@ -144,8 +151,13 @@ void TextEdit::screenCaptured(const ScreenReport& report)
 {
     if (!report.hasImage())
         return;
+    const ScreenShot shot = readScreenShot(report.path);
+    if (!shot.accepted()) {
+        QMessageBoxBase::information(this, QStringLiteral("提示"), shot.refusal);
+        return;
+    }
     const QString name = newPictureName(QFileInfo(report.path).suffix());
-    insertStored(answerpicture::storeFile(report.path, name), name);
+    insertStored(answerpicture::store(shot.image, name), name);
 }
 
 void TextEdit::insertImage(const QString& fileName)

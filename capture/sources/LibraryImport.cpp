@@ -10,6 +10,7 @@
 
 #include "capture/sources/FileProgress.h"
 #include "core/Settings.h"
+#include "platform/PictureFile.h"
 
 namespace libraryimport {
 
@@ -49,7 +50,42 @@ QString targetName(int number, const QString& source)
     return suffix.isEmpty() ? QString::number(number) : QStringLiteral("%1.%2").arg(number).arg(suffix);
 }
 
+// The suffixes the library lists, lower case.
+bool listedSuffix(const QString& file)
+{
+    static const QSet<QString> listed{QStringLiteral("bmp"), QStringLiteral("png"), QStringLiteral("jpeg"),
+                                      QStringLiteral("jpg")};
+    return listed.contains(QFileInfo(file).suffix().toLower());
+}
+
+bool listedFormat(const QByteArray& format)
+{
+    return format == "png" || format == "jpeg" || format == "bmp";
+}
+
 }  // namespace
+
+QString refusalReason(const QString& file)
+{
+    if (!QFileInfo(file).isFile())
+        return QStringLiteral("不是文件");
+    if (!listedSuffix(file))
+        return QStringLiteral("不是支持的图片类型");
+    platform::PictureHeader header;
+    const platform::PictureVerdict verdict = platform::verifyPicture(file, &header);
+    if (verdict == platform::PictureVerdict::TooLarge)
+        return QStringLiteral("图片尺寸过大（%1×%2 像素）").arg(header.size.width()).arg(header.size.height());
+    if (verdict != platform::PictureVerdict::Ok || !listedFormat(header.format))
+        return QStringLiteral("不是图片或已损坏");
+    return QString();
+}
+
+QString refusedMessage(const QStringList& refused)
+{
+    if (refused.isEmpty())
+        return QString();
+    return QStringLiteral("以下文件不是可导入的图片，未导入：\n") + refused.join(QLatin1Char('\n'));
+}
 
 QString libraryFolder()
 {
@@ -61,7 +97,7 @@ int pageNumberOf(const QString& fileName)
     return numberOf(fileName, nullptr);
 }
 
-QStringList copyIntoLibrary(const QStringList& files, const QString& folder)
+QStringList copyIntoLibrary(const QStringList& files, const QString& folder, QStringList* refused)
 {
     QStringList copied;
     if (files.isEmpty())
@@ -78,8 +114,13 @@ QStringList copyIntoLibrary(const QStringList& files, const QString& folder)
         const QString target = folder + QLatin1Char('/') + targetName(number, files.at(i));
         taken.insert(number);
         ++number;
-        if (QFile::copy(files.at(i), target))
+        const QString reason = refusalReason(files.at(i));
+        if (!reason.isEmpty()) {
+            if (refused)
+                refused->append(QStringLiteral("%1（%2）").arg(QFileInfo(files.at(i)).fileName(), reason));
+        } else if (QFile::copy(files.at(i), target)) {
             copied.append(target);
+        }
         progress->setValue(i + 1);
     }
     setIniValue(QString::fromLatin1(kIndexKey), number);

@@ -19,13 +19,28 @@ QString libraryFolder();
 //    a page of that number is already in the folder (under any suffix) it
 //    takes the next free number instead, so an import never hides behind an
 //    older page;
-//  - the number then grows by one, whether or not the copy succeeded (a file
-//    that cannot be read is skipped);
+//  - only a picture enters the library: a regular file whose suffix is one
+//    the library lists (bmp, png, jpeg, jpg, any case) and whose content
+//    decodes whole as a PNG, JPEG or BMP picture within the program's size
+//    limits (platform::verifyPicture); any other file is not copied, and
+//    `refused` (when given) receives one line for it, its file name and the
+//    reason;
+//  - the number then grows by one, whether or not the copy succeeded (a
+//    refused file and a failed copy consume their numbers too);
 //  - "import_index" is stored after the copies (only when `files` is not
 //    empty).
 // Returns the library paths ("documents/7.JPG") of the files copied, in
 // order. GUI thread.
-QStringList copyIntoLibrary(const QStringList& files, const QString& folder = libraryFolder());
+QStringList copyIntoLibrary(const QStringList& files, const QString& folder = libraryFolder(),
+                            QStringList* refused = nullptr);
+
+// The one message that names the refused files of an import (the lines
+// copyIntoLibrary gave); empty when there are none.
+QString refusedMessage(const QStringList& refused);
+
+// Why `file` may not enter the library (empty when it may): "不是文件",
+// "不是支持的图片类型", "图片尺寸过大（W×H 像素）", "不是图片或已损坏".
+QString refusalReason(const QString& file);
 
 // The pictures of `folder` (files matching *.bmp, *.png, *.jpeg, *.jpg in
 // any case) as "<folder>/<name>", in ascending order of the number before

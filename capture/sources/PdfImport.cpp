@@ -60,6 +60,26 @@ QString freshStamp(const QString& folder)
     return QString::number(stamp);
 }
 
+// The names of the pages of conversion `stamp` in `folder`.
+QStringList pageNames(const QString& stamp, const QString& folder)
+{
+    const QRegularExpression pattern(QStringLiteral("^%1_\\d+\\.png$").arg(QRegularExpression::escape(stamp)));
+    QStringList names;
+    const QStringList candidates = QDir(folder).entryList({QStringLiteral("*.png")}, QDir::Files);
+    for (const QString& name : candidates) {
+        if (pattern.match(name).hasMatch())
+            names.append(name);
+    }
+    return names;
+}
+
+void removePages(const QString& stamp, const QString& folder)
+{
+    QDir dir(folder);
+    for (const QString& name : pageNames(stamp, folder))
+        dir.remove(name);
+}
+
 }  // namespace
 
 QString converterName()
@@ -89,13 +109,19 @@ QString timedOutMessage()
     return QStringLiteral("PDF转换超时，请稍后重试或换一个文件");
 }
 
+QString failedMessage(int exitCode)
+{
+    return QStringLiteral("PDF转换失败（mutool 退出码：%1），文件可能已损坏或加密").arg(exitCode);
+}
+
 QString noPagesMessage()
 {
     return QStringLiteral("未能从PDF文件中读出页面，文件可能已损坏或加密");
 }
 
-int runConverter(const QString& program, const QStringList& arguments, int timeoutMs, std::string& err)
+int runConverter(const QString& program, const QStringList& arguments, int timeoutMs, std::string& err, int& exitCode)
 {
+    exitCode = 0;
     const int notRunnable = startErrorCode(program);
     if (notRunnable == ENOENT || notRunnable == EACCES) {
         err = QStringLiteral("%1: %2").arg(program, QString::fromLocal8Bit(std::strerror(notRunnable))).toStdString();
@@ -121,6 +147,11 @@ int runConverter(const QString& program, const QStringList& arguments, int timeo
         process.waitForFinished(5000);
         return kTimedOut;
     }
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+        exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        err = "the converter ended with an error";
+        return kFailed;
+    }
     return 0;
 }
 
@@ -139,13 +170,7 @@ bool pageLess(const QString& a, const QString& b)
 
 QStringList collectPages(const QString& stamp, const QString& folder)
 {
-    const QRegularExpression pattern(QStringLiteral("^%1_\\d+\\.png$").arg(QRegularExpression::escape(stamp)));
-    QStringList names;
-    const QStringList candidates = QDir(folder).entryList({QStringLiteral("*.png")}, QDir::Files);
-    for (const QString& name : candidates) {
-        if (pattern.match(name).hasMatch())
-            names.append(name);
-    }
+    QStringList names = pageNames(stamp, folder);
     std::sort(names.begin(), names.end(), pageLess);
 
     QStringList pages;
@@ -173,7 +198,15 @@ Conversion convert(const QString& pdfPath, int timeoutMs)
                                 QFileInfo(pdfPath).absoluteFilePath()};
 
     std::string err;
-    const int rc = awaitTask([&] { return runConverter(program, arguments, timeoutMs, err); }, err);
+    int exitCode = 0;
+    const int rc = awaitTask([&] { return runConverter(program, arguments, timeoutMs, err, exitCode); }, err);
+    if (rc == kFailed) {
+        // What a failing converter left is not a page to import.
+        removePages(result.stamp, folder);
+        result.code = rc;
+        result.message = failedMessage(exitCode);
+        return result;
+    }
     if (rc == kTimedOut) {
         result.code = rc;
         result.message = timedOutMessage();

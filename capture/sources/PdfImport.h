@@ -21,7 +21,9 @@ struct Conversion {
     // 0: `pages` holds the converted pages. Otherwise `message` says why not,
     // for a message box under "提示": "错误码：<n>" when the converter cannot
     // be started (2: not found), or a text of its own for a conversion that
-    // timed out or gave no page (a damaged or encrypted file).
+    // timed out, failed (the converter ended with an error: the pages it
+    // left are removed, none is imported) or gave no page (a damaged or
+    // encrypted file).
     int code = 0;
     QString message;
     QStringList pages;  // "tmp/<T>_<page>.png", in page order
@@ -39,12 +41,14 @@ QString converterPath();
 void setConverter(const QString& path);
 
 // Worker side: runs `program` with `arguments` in the working directory with
-// output discarded, waits at most `timeoutMs`. 0 when it ran to its end
-// (whatever its exit code); kTimedOut after killing it; else a system error
-// code for a start that failed (2 not found, 13 not executable, 8 otherwise),
-// with `err` describing it.
+// output discarded, waits at most `timeoutMs`. 0 when it ran to its end with
+// exit code 0; kFailed when it crashed or ended with another exit code (in
+// `exitCode`, -1 for a crash); kTimedOut after killing it; else a system
+// error code for a start that failed (2 not found, 13 not executable, 8
+// otherwise), with `err` describing it.
 constexpr int kTimedOut = -2;
-int runConverter(const QString& program, const QStringList& arguments, int timeoutMs, std::string& err);
+constexpr int kFailed = -3;
+int runConverter(const QString& program, const QStringList& arguments, int timeoutMs, std::string& err, int& exitCode);
 
 // The pages of conversion `stamp` found in `folder`: the files named
 // <stamp>_<number>.png, as "<folder>/<name>" sorted by pageLess, with the
@@ -59,6 +63,7 @@ bool pageLess(const QString& a, const QString& b);
 // Message texts.
 QString startFailedMessage(int code);
 QString timedOutMessage();
+QString failedMessage(int exitCode);
 QString noPagesMessage();
 
 }  // namespace pdfimport

@@ -1,10 +1,44 @@
 #include "capture/sources/ScreenReport.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QTextCodec>
+
+#include "platform/PictureFile.h"
+#include "platform/System.h"
 
 namespace {
 
 constexpr int kHeaderSize = 4;
+
+QString refused(const QString& path, const QString& reason)
+{
+    return QStringLiteral("截屏图片无效，未使用：%1（%2）").arg(path, reason);
+}
+
+// Whether `path` (canonical) lies inside `folder` (canonical).
+bool inside(const QString& path, const QString& folder)
+{
+    return !folder.isEmpty() && path.startsWith(folder + QLatin1Char('/'));
+}
+
+// The checks that need no reading; an empty text when they pass.
+QString placeRefusal(const QString& path, const QFileInfo& info, const QString& tmpFolder)
+{
+    if (info.isSymLink())
+        return refused(path, QStringLiteral("是链接"));
+    if (!info.exists())
+        return QStringLiteral("找不到图片文件 ") + path;
+    const QString tmp = QFileInfo(tmpFolder).canonicalFilePath();
+    if (!inside(info.canonicalFilePath(), tmp))
+        return refused(path, QStringLiteral("不在截屏临时目录中"));
+    if (!info.isFile())
+        return refused(path, QStringLiteral("不是文件"));
+    if (info.size() > kMaxScreenShotBytes)
+        return refused(path, QStringLiteral("文件过大"));
+    return QString();
+}
 
 // The path bytes as text: null when they are not valid UTF-8.
 bool decodeUtf8(const QByteArray& bytes, QString& text)
@@ -57,4 +91,42 @@ ScreenReport parseScreenReport(const QByteArray& buffer)
     report.kind = ScreenReport::Kind::Saved;
     report.path = text;
     return report;
+}
+
+ScreenShot readScreenShot(const QString& reportedPath, const QString& tmpFolder)
+{
+    ScreenShot shot;
+    const QString folder = tmpFolder.isEmpty() ? QString::fromStdString(platform::dataFolder()) + QStringLiteral("/tmp")
+                                               : tmpFolder;
+    const QFileInfo info(reportedPath);
+    shot.refusal = placeRefusal(reportedPath, info, folder);
+    if (!shot.refusal.isEmpty())
+        return shot;
+
+    QFile file(info.absoluteFilePath());
+    if (!file.open(QIODevice::ReadOnly)) {
+        shot.refusal = refused(reportedPath, file.errorString());
+        return shot;
+    }
+    // Read once, at most one byte over the limit: a file that grew after the
+    // check is refused all the same.
+    QByteArray bytes = file.read(kMaxScreenShotBytes + 1);
+    if (bytes.size() > kMaxScreenShotBytes) {
+        shot.refusal = refused(reportedPath, QStringLiteral("文件过大"));
+        return shot;
+    }
+    platform::PictureHeader header;
+    QImage image;
+    const platform::PictureVerdict verdict = platform::verifyPictureData(bytes, &header, &image);
+    if (verdict == platform::PictureVerdict::TooLarge) {
+        shot.refusal = platform::pictureTooLargeMessage(reportedPath, header.size);
+        return shot;
+    }
+    if (verdict != platform::PictureVerdict::Ok) {
+        shot.refusal = refused(reportedPath, QStringLiteral("不是图片或已损坏"));
+        return shot;
+    }
+    shot.bytes = std::move(bytes);
+    shot.image = std::move(image);
+    return shot;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QImage>
 #include <QMetaType>
 #include <QString>
 
@@ -40,3 +41,28 @@ constexpr quint16 kScreenReportPort = 10001;
 //    that only end the path (a C-style terminator, padding) are dropped;
 //  - any other beginning is Malformed.
 ScreenReport parseScreenReport(const QByteArray& buffer);
+
+// The file a report names, as the program takes it. The report is only a
+// datagram that anything on this machine could send, so the file is checked
+// before it becomes a question or an answer picture:
+//  - it is a regular file (no link, no folder, no device) whose real path
+//    lies inside the data folder's tmp/ (where the capture helper saves),
+//    relative paths counting from the working directory;
+//  - it holds at most kMaxScreenShotBytes;
+//  - its bytes, read once, decode whole as a picture no larger than the
+//    program decodes (platform/PictureFile.h).
+// Accepted: `bytes` are what was read (a question keeps them byte for byte)
+// and `image` their decoding, `refusal` is empty. Refused: nothing is kept,
+// and `refusal` is the message for the user, naming the file.
+struct ScreenShot {
+    QByteArray bytes;
+    QImage image;
+    QString refusal;
+
+    bool accepted() const { return refusal.isEmpty(); }
+};
+
+constexpr qint64 kMaxScreenShotBytes = 64LL * 1024 * 1024;
+
+// `tmpFolder` empty: the data folder's tmp/ (platform::dataFolder()).
+ScreenShot readScreenShot(const QString& reportedPath, const QString& tmpFolder = QString());

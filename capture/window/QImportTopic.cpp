@@ -261,7 +261,10 @@ void QImportTopic::importFiles(const QStringList& files)
 {
     if (files.isEmpty())
         return;
-    const QStringList copied = libraryimport::copyIntoLibrary(files);
+    QStringList refused;
+    const QStringList copied = libraryimport::copyIntoLibrary(files, libraryimport::libraryFolder(), &refused);
+    if (!refused.isEmpty())
+        tell(libraryimport::refusedMessage(refused));
     QStringList pages;
     if (!listImages(libraryimport::libraryFolder(), pages))
         return;

@@ -97,7 +97,9 @@ public slots:
 
     // Makes a question folder from `image` (a cut) or, without one, from the
     // file `filePath` (a screen capture), and opens the wizard on it
-    // (QImportTopicCreate.cpp).
+    // (QImportTopicCreate.cpp). The file is taken only as readScreenShot
+    // (ScreenReport.h) accepts it; otherwise a message "提示" names it and
+    // nothing is made.
     void createItem(QImage* image, QString filePath = QString());
 
     void on_btnDelete_clicked();
@@ -119,7 +121,8 @@ private:
     QLayout* createListColumn();
     void connectCutter();
 
-    // Copies `files` into the library and shows the first of them.
+    // Copies `files` into the library and shows the first of them; the
+    // files refused as no picture are named in one message.
     void importFiles(const QStringList& files);
     void setLibraryLabel(int position, int count);
     void tell(const QString& text);

@@ -6,6 +6,7 @@
 #include <QTabWidget>
 
 #include "capture/question/QTopicEdit.h"
+#include "capture/sources/ScreenReport.h"
 #include "capture/window/QImportTopic.h"
 #include "capture/window/QuestionFolder.h"
 #include "core/AppContext.h"
@@ -19,9 +20,9 @@ constexpr int kMaxKB = 120;
 constexpr int kWizardTab = 1;
 
 // Writes the folder's "original.jpg" from the image (reduced, JPEG) or, with
-// no image, as a byte copy of `source`. An empty text on success, else the
-// message for the user.
-QString writeOriginal(const QImage* image, const QString& source, const QString& target)
+// no image, as a byte copy of the checked screen capture `shot`. An empty
+// text on success, else the message for the user.
+QString writeOriginal(const QImage* image, const ScreenShot& shot, const QString& target)
 {
     if (image) {
         QImage reduced;
@@ -30,9 +31,8 @@ QString writeOriginal(const QImage* image, const QString& source, const QString&
             return QStringLiteral("保存图片失败") + target;
         return QString();
     }
-    if (!QFileInfo(source).isFile())
-        return QStringLiteral("找不到图片文件 ") + source;
-    if (!QFile::copy(source, target))
+    QFile file(target);
+    if (!file.open(QIODevice::WriteOnly) || file.write(shot.bytes) != shot.bytes.size())
         return QStringLiteral("保存图片失败") + target;
     return QString();
 }
@@ -48,6 +48,17 @@ void QImportTopic::createItem(QImage* image, QString filePath)
         return;
     }
 
+    // A reported file is checked (place, size, picture) and read before
+    // anything is made: a refused one leaves no trace.
+    ScreenShot shot;
+    if (!picture) {
+        shot = readScreenShot(filePath);
+        if (!shot.accepted()) {
+            tell(shot.refusal);
+            return;
+        }
+    }
+
     const AppContext* ctx = AppContext::instance();
     const QString name = questionfolder::newName();
     const QString folder = questionfolder::folder(ctx->user_folder, name.toStdString());
@@ -56,7 +67,7 @@ void QImportTopic::createItem(QImage* image, QString filePath)
         return;
     }
     const QString target = questionfolder::file(ctx->user_folder, name.toStdString(), questionfolder::kOriginal);
-    const QString failure = writeOriginal(picture, filePath, target);
+    const QString failure = writeOriginal(picture, shot, target);
     if (!failure.isEmpty()) {
         // A question without its picture cannot be completed: leave nothing.
         QDir(folder).removeRecursively();

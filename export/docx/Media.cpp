@@ -3,13 +3,13 @@
 #include <QBuffer>
 #include <QFileInfo>
 #include <QImage>
-#include <QImageReader>
 
 #include <tinyxml2.h>
 
 #include <cstring>
 
 #include "export/docx/Package.h"
+#include "platform/PictureFile.h"
 
 using tinyxml2::XMLElement;
 
@@ -55,24 +55,22 @@ bool MediaSet::add(const QString& path, std::string& rId, QSize& pixels)
         return false;
 
     Entry entry;
-    QImageReader reader(path);
-    reader.setDecideFormatFromContent(true);
-    const QByteArray format = reader.format().toLower();
-    entry.pixels = reader.size();
-    if (!QFileInfo(path).isFile() || format.isEmpty()) {
+    // The header only; a picture that declares more pixels than the program
+    // decodes is left out like an unreadable one (a reader of the document
+    // would have to decode it).
+    const platform::PictureHeader header = platform::inspectPicture(path);
+    if (header.verdict != platform::PictureVerdict::Ok) {
         unreadable_[key] = true;
         return false;
     }
+    const QByteArray& format = header.format;
+    entry.pixels = header.size;
     if (format == "jpeg" || format == "jpg" || format == "png" || format == "gif" || format == "bmp") {
-        if (!entry.pixels.isValid()) {
-            const QImage image = reader.read();
-            entry.pixels = image.size();
-        }
         entry.ext = format == "jpg" ? "jpeg" : format.toStdString();
         entry.file = path;
     } else {
         // Word does not show this kind: stored as PNG.
-        const QImage image = reader.read();
+        const QImage image = platform::readPicture(path);
         if (image.isNull()) {
             unreadable_[key] = true;
             return false;

@@ -1,11 +1,12 @@
 #include "platform/camera/FileFeed.h"
 
 #include <QDir>
-#include <QImageReader>
 
 #include <algorithm>
 #include <chrono>
 #include <sstream>
+
+#include "platform/PictureFile.h"
 
 namespace camera {
 
@@ -115,8 +116,7 @@ std::vector<QImage> loadFolder(const std::string& folder)
     const QDir dir(QString::fromStdString(folder));
     const QStringList names = dir.entryList(QDir::Files, QDir::Name);
     for (const QString& name : names) {
-        QImageReader reader(dir.filePath(name));
-        const QImage image = reader.read();
+        const QImage image = platform::readPicture(dir.filePath(name));
         if (!image.isNull())
             frames.push_back(image.convertToFormat(QImage::Format_RGB888));
     }

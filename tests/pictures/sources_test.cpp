@@ -23,6 +23,7 @@
 #include "pictures/PictureFixture.h"
 #include "platform/WindowSystem.h"
 #include "platform/camera/FileFeed.h"
+#include "support/HostilePictures.h"
 #include "support/SyntheticPictures.h"
 #include "ui/ModalRecorder.h"
 
@@ -148,6 +149,20 @@ TEST_F(PictureSources, CancelledOrUnreadableFilesInsertNothing)
         ASSERT_EQ(modals.count(), 1);
         EXPECT_EQ(modals.last().title, QStringLiteral("错误提示"));
         EXPECT_EQ(modals.last().text, QStringLiteral("图片保存失败!"));
+    }
+    {
+        // A picture that declares 12000 x 12000 pixels in a few bytes: named,
+        // and no dialog opens on it.
+        const QString bomb = QDir::current().absoluteFilePath(QStringLiteral("import/bomb.png"));
+        ASSERT_TRUE(hostile::write(bomb, hostile::pngDeclaring(12000, 12000)));
+        ModalRecorder modals;
+        modals.setPaths({bomb});
+        acceptPictureDialog(modals);
+        edit->toolButton(TextEdit::ImageFromFile)->click();
+        EXPECT_EQ(modals.count(modal::Kind::Dialog), 0);
+        ASSERT_EQ(modals.count(), 1);
+        EXPECT_EQ(modals.last().title, QStringLiteral("提示"));
+        EXPECT_TRUE(modals.last().text.contains(bomb)) << modals.last().text.toStdString();
     }
     EXPECT_TRUE(picturesOf(edit->textEdit()->toHtml()).empty());
     EXPECT_TRUE(pictureFiles().isEmpty());
@@ -327,15 +342,28 @@ TEST_F(ScreenSource, ACaptureWithoutPictureInsertsNothing)
     ScreenCapture::setProgram(QStringLiteral("/bin/true"));
     ModalRecorder modals;
     auto edit = editor();
-    // Cancelled by the user; then a report naming a file that is not there.
-    for (const QByteArray& datagram : {QByteArray("\x7E\x00\x02\x00", 4), report("tmp/none.png")}) {
+    // Cancelled by the user; then reports naming a file that is not there
+    // and files that are no capture of the helper (outside tmp/, no picture).
+    ASSERT_TRUE(QDir().mkpath(QStringLiteral("tmp")));
+    QFile notes(QStringLiteral("tmp/notes.png"));
+    ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
+    notes.write("not a picture\n");
+    notes.close();
+    const QStringList refused{"tmp/none.png", "/etc/passwd", "tmp/notes.png"};
+    QList<QByteArray> datagrams{QByteArray("\x7E\x00\x02\x00", 4)};
+    for (const QString& path : refused)
+        datagrams.append(report(path.toUtf8()));
+    for (const QByteArray& datagram : datagrams) {
         edit->toolButton(TextEdit::ImageFromScreen)->click();
         ASSERT_FALSE(portFree());
         send(datagram);
         ASSERT_TRUE(waitFor([&] { return portFree(); }));
     }
-    ASSERT_EQ(modals.count(), 1);
-    EXPECT_EQ(modals.last().text, QStringLiteral("图片保存失败!"));
+    ASSERT_EQ(modals.count(), refused.size());
+    for (int i = 0; i < refused.size(); ++i) {
+        EXPECT_EQ(modals.boxes().at(static_cast<size_t>(i)).title, QStringLiteral("提示"));
+        EXPECT_TRUE(modals.boxes().at(static_cast<size_t>(i)).text.contains(refused.at(i)));
+    }
     EXPECT_TRUE(picturesOf(edit->textEdit()->toHtml()).empty());
     EXPECT_TRUE(pictureFiles().isEmpty());
 }

@@ -168,8 +168,9 @@ TEST_F(PdfImport, DamagedPdfGivesAMessage)
     file.write("%PDF-1.4\nthis is not a pdf at all\n");
     file.close();
     const auto result = pdfimport::convert(pdf);
-    EXPECT_NE(result.code, 0);
-    EXPECT_EQ(result.message, pdfimport::noPagesMessage());
+    // mutool reports the damage by its exit status.
+    EXPECT_EQ(result.code, pdfimport::kFailed);
+    EXPECT_EQ(result.message, pdfimport::failedMessage(1));
     EXPECT_TRUE(result.pages.isEmpty());
 }
 
@@ -204,4 +205,44 @@ TEST_F(PdfImport, ArgumentsReachTheConverterUnchanged)
     EXPECT_EQ(QDir(lines.at(0)).canonicalPath(), QDir::current().canonicalPath());
     EXPECT_EQ(lines.mid(1), (QStringList{"convert", "-o", QStringLiteral("tmp/%1_%d.png").arg(result.stamp), "-O",
                                          "width=1024", pdf}));
+}
+
+// A converter that fails is reported, and what it left is no page to import;
+// a converter that succeeds with a broken page gets that page through here
+// (the library import refuses it).
+TEST_F(PdfImport, FailingConverterIsReported)
+{
+    // $3 is the output pattern tmp/<T>_%d.png: each stand-in writes page 1
+    // as an empty file, then ends as given.
+    struct Case {
+        const char* name;
+        const char* end;
+        int code;
+        QString message;
+    };
+    const Case cases[] = {
+        {"exit 1", "exit 1", pdfimport::kFailed, pdfimport::failedMessage(1)},
+        {"exit 3", "exit 3", pdfimport::kFailed, pdfimport::failedMessage(3)},
+        {"crash", "kill -SEGV $$", pdfimport::kFailed, pdfimport::failedMessage(-1)},
+        {"success", "exit 0", 0, QString()},
+    };
+    const QString pdf = testenv::appDataRoot() + QStringLiteral("/f.pdf");
+    ASSERT_TRUE(testpdf::write(pdf, 1));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QDir(QStringLiteral("tmp")).removeRecursively();
+        QDir().mkpath(QStringLiteral("tmp"));
+        pdfimport::setConverter(
+            script(QStringLiteral("failing-converter"),
+                   QByteArray("#!/bin/sh\n: > \"$(echo \"$3\" | sed 's/%d/1/')\"\n") + c.end + "\n"));
+        const auto result = pdfimport::convert(pdf);
+        EXPECT_EQ(result.code, c.code);
+        EXPECT_EQ(result.message, c.message);
+        if (c.code != 0) {
+            EXPECT_TRUE(result.pages.isEmpty());
+            EXPECT_TRUE(QDir(QStringLiteral("tmp")).entryList(QDir::Files).isEmpty());
+        } else {
+            EXPECT_EQ(result.pages, QStringList{QStringLiteral("tmp/%1_1.png").arg(result.stamp)});
+        }
+    }
 }
