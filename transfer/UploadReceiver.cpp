@@ -1,10 +1,18 @@
 #include "transfer/UploadReceiver.h"
 
+#include <QBuffer>
+#include <QByteArray>
 #include <QDir>
-#include <QSaveFile>
+#include <QFile>
+#include <QImageReader>
+#include <QStringList>
 
 #include <json/json.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -31,14 +39,103 @@ bool parseObject(const char* body, size_t length, Json::Value& root)
     return root.isObject();
 }
 
-UploadReceiver::Result failure(const std::string& why)
+const int kMostNumbers = 10000;
+
+UploadReceiver::Result failure(int status, const std::string& why)
 {
     std::printf("%s\n", why.c_str());
     std::fflush(stdout);
     UploadReceiver::Result result;
     result.kind = UploadReceiver::Kind::Error;
     result.error = why;
+    result.status = status;
     return result;
+}
+
+struct Picture {
+    int status = 200;
+    std::string error;
+    QByteArray format;  // "jpeg", "png" or "bmp"
+};
+
+// The picture formats the library takes, by their content, with the
+// suffixes it lists them under (the first is the one added to a name).
+QStringList suffixesOf(const QByteArray& format)
+{
+    if (format == "jpeg")
+        return {QStringLiteral("jpg"), QStringLiteral("jpeg")};
+    if (format == "png")
+        return {QStringLiteral("png")};
+    if (format == "bmp")
+        return {QStringLiteral("bmp")};
+    return {};
+}
+
+// Whether bytes hold a whole picture of a format the library takes. The
+// declared size is read first: a picture too large to decode safely is
+// refused without being decoded.
+Picture checkPicture(const std::string& bytes)
+{
+    Picture picture;
+    QByteArray data = QByteArray::fromRawData(bytes.data(), static_cast<int>(bytes.size()));
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    const QByteArray format = reader.format();
+    const QSize size = reader.size();
+    if (bytes.empty() || suffixesOf(format).isEmpty() || !size.isValid() || size.isEmpty()) {
+        picture.status = 415;
+        picture.error = "not a picture";
+        return picture;
+    }
+    if (size.width() > UploadReceiver::maxSide() || size.height() > UploadReceiver::maxSide() ||
+        static_cast<qint64>(size.width()) * size.height() > UploadReceiver::maxPixels()) {
+        picture.status = 413;
+        picture.error = "picture too large";
+        return picture;
+    }
+    if (reader.read().isNull()) {
+        picture.status = 415;
+        picture.error = "not a picture";
+        return picture;
+    }
+    picture.format = format;
+    return picture;
+}
+
+// name when its suffix fits format, else name with the format's suffix added.
+QString nameFor(const QString& name, const QByteArray& format)
+{
+    const QStringList suffixes = suffixesOf(format);
+    const int dot = name.lastIndexOf(QLatin1Char('.'));
+    if (dot > 0 && suffixes.contains(name.mid(dot + 1), Qt::CaseInsensitive))
+        return name;
+    return name + QLatin1Char('.') + suffixes.first();
+}
+
+// The n-th name tried for name: itself, then "a_2.jpg", "a_3.jpg", ...
+QString numbered(const QString& name, int n)
+{
+    if (n == 1)
+        return name;
+    const int dot = name.lastIndexOf(QLatin1Char('.'));
+    const QString stem = dot > 0 ? name.left(dot) : name;
+    const QString suffix = dot > 0 ? name.mid(dot) : QString();
+    return stem + QLatin1Char('_') + QString::number(n) + suffix;
+}
+
+bool writeAll(int fd, const std::string& bytes)
+{
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
 }
 
 }  // namespace
@@ -58,10 +155,10 @@ UploadReceiver::Result UploadReceiver::receiveCount(const char* body, size_t len
 {
     Json::Value root;
     if (!parseObject(body, length, root))
-        return failure(kParseError);
+        return failure(400, kParseError);
     const Json::Value& total = root["total_number"];
     if (!total.isInt() || total.asInt() < 0)
-        return failure(kParseError);
+        return failure(400, kParseError);
     Result result;
     result.kind = Kind::Count;
     result.count = total.asInt();
@@ -79,20 +176,6 @@ std::string UploadReceiver::safeName(const std::string& name)
     return last;
 }
 
-QString UploadReceiver::freeName(const QString& name) const
-{
-    if (!received_.contains(name))
-        return name;
-    const int dot = name.lastIndexOf(QLatin1Char('.'));
-    const QString stem = dot > 0 ? name.left(dot) : name;
-    const QString suffix = dot > 0 ? name.mid(dot) : QString();
-    for (int n = 2;; ++n) {
-        const QString candidate = stem + QLatin1Char('_') + QString::number(n) + suffix;
-        if (!received_.contains(candidate))
-            return candidate;
-    }
-}
-
 UploadReceiver::Result UploadReceiver::receiveFile(const char* body, size_t length)
 {
     std::string name;
@@ -100,15 +183,15 @@ UploadReceiver::Result UploadReceiver::receiveFile(const char* body, size_t leng
     {
         Json::Value root;
         if (!parseObject(body, length, root))
-            return failure(kParseError);
+            return failure(400, kParseError);
         const Json::Value& code = root["returnCode"];
         const Json::Value& filename = root["filename"];
         const Json::Value& img = root["img"];
         if (!(code.isNull() || code.isInt()) || !filename.isString() || !img.isString())
-            return failure(kParseError);
+            return failure(400, kParseError);
         name = safeName(filename.asString());
         if (name.empty())
-            return failure("bad file name");
+            return failure(400, "bad file name");
         const char* begin = nullptr;
         const char* end = nullptr;
         img.getString(&begin, &end);
@@ -120,18 +203,39 @@ UploadReceiver::Result UploadReceiver::receiveFile(const char* body, size_t leng
         }
         bytes = base64Decode(begin, static_cast<size_t>(end - begin));
     }
-    const QString fileName = freeName(QString::fromUtf8(name.data(), static_cast<int>(name.size())));
-    if (fileName.toUtf8().size() > 255)
-        return failure("bad file name");
-    const QString path = QDir(folder_).filePath(fileName);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size()) ||
-        !file.commit())
-        return failure("write failed");
-    received_.insert(fileName);
-    Result result;
-    result.kind = Kind::File;
-    result.path = path;
-    return result;
+    const Picture picture = checkPicture(bytes);
+    if (picture.status != 200)
+        return failure(picture.status, picture.error);
+    return keep(nameFor(QString::fromUtf8(name.data(), static_cast<int>(name.size())), picture.format), bytes);
+}
+
+UploadReceiver::Result UploadReceiver::keep(const QString& name, const std::string& bytes)
+{
+    const QDir folder(folder_);
+    for (int n = 1; n <= kMostNumbers; ++n) {
+        const QString candidate = numbered(name, n);
+        if (received_.contains(candidate))
+            continue;
+        if (candidate.toUtf8().size() > 255)
+            return failure(400, "bad file name");
+        const QString path = folder.filePath(candidate);
+        const QByteArray local = QFile::encodeName(path);
+        const int fd = ::open(local.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            if (errno == EEXIST)
+                continue;  // someone's file, or a link: never replaced
+            return failure(500, "write failed");
+        }
+        const bool written = writeAll(fd, bytes);
+        if (::close(fd) != 0 || !written) {
+            ::unlink(local.constData());
+            return failure(500, "write failed");
+        }
+        received_.insert(candidate);
+        Result result;
+        result.kind = Kind::File;
+        result.path = path;
+        return result;
+    }
+    return failure(500, "no free file name");
 }

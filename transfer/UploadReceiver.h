@@ -3,6 +3,7 @@
 #include <QMetaType>
 #include <QSet>
 #include <QString>
+#include <QtGlobal>
 
 #include <cstddef>
 #include <string>
@@ -13,13 +14,25 @@
 //   POST /uploadfile        {"returnCode": 0, "filename": "a.jpg", "img": "<Base64>"}
 //
 // A body that is not a JSON object, or a member of the wrong type, is an
-// error ("parse json error"), never an exception. The file name is reduced
-// to its last component ("/" and "\" both separate); "", ".", "..", names
-// with ":" or NUL and names over 255 bytes are refused. A data-URL prefix
-// ("data:image/jpeg;base64,") before the Base64 text is skipped. The file is
-// written completely (to a temporary name, then renamed) into the folder
-// before it is reported; a name already received by this receiver gets a
-// number ("a_2.jpg") instead of overwriting the earlier picture.
+// error ("parse json error", status 400), never an exception. The file name
+// is reduced to its last component ("/" and "\" both separate); "", ".",
+// "..", names with ":" or NUL and names over 255 bytes are refused (400). A
+// data-URL prefix ("data:image/jpeg;base64,") before the Base64 text is
+// skipped.
+//
+// Only pictures are kept: the bytes must be a JPEG, PNG or BMP picture (by
+// their content, whatever the name says) that decodes whole; anything else
+// is refused with 415. A picture declaring more than maxPixels() or a side
+// over maxSide() is refused with 413 before it is decoded. A name whose
+// suffix does not fit the content gets the content's suffix added
+// ("photo.heic" holding a JPEG is written as "photo.heic.jpg"): the library
+// lists pictures by their suffix.
+//
+// The file is created new (O_EXCL) and written completely before it is
+// reported; a write that fails removes the file again (500). It never
+// replaces a file: a name that is taken, by this receiver's earlier picture
+// or by anything else in the folder (a link included), gets a number instead
+// ("a_2.jpg").
 //
 // Not thread-safe: one receiver serves one thread at a time.
 class UploadReceiver {
@@ -35,6 +48,7 @@ public:
         int count = 0;
         QString path;
         std::string error;
+        int status = 200;  // the HTTP status the request is answered with
     };
 
     // folder: where pictures are written (the data folder's tmp).
@@ -45,12 +59,16 @@ public:
     // The last component of a received name; empty when the name is refused.
     static std::string safeName(const std::string& name);
 
+    // The declared size above which a picture is refused undecoded.
+    static constexpr qint64 maxPixels() { return 100000000; }
+    static constexpr int maxSide() { return 30000; }
+
     const QString& folder() const { return folder_; }
 
 private:
     Result receiveCount(const char* body, size_t length);
     Result receiveFile(const char* body, size_t length);
-    QString freeName(const QString& name) const;
+    Result keep(const QString& name, const std::string& bytes);
 
     QString folder_;
     QSet<QString> received_;

@@ -15,6 +15,8 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <string>
+#include <vector>
 
 #include "core/Settings.h"
 #include "transfer/PhoneLink.h"
@@ -122,6 +124,12 @@ void httpDownLoadDialog::offerFiles()
     for (const QFileInfo& info : files_)
         list_->addItem(info.baseName());
 
+    // Only the offered documents and the page: nothing else of the folder
+    // (other files, sub-folders) is served.
+    std::vector<std::string> names;
+    for (const QFileInfo& info : files_)
+        names.push_back(info.fileName().toStdString());
+    serveOnly(names);
     const transfer::Endpoint where = transfer::endpoint();
     setBindAddress(where.bindAddress);
     setIndexFile(pageFileName().toStdString());

@@ -19,8 +19,9 @@ class QRcodeDialog;
 // export folder ("export_topic_path" + "/岚溪错题本导出": *.docx, *.doc,
 // *.pdf, oldest first), writes the page with their links into that folder as
 // the hidden file ".index.html" (answered for "/" and "/index.html"), serves
-// the folder, shows the QR-code dialog once the server is up, and marks each
-// fetched file with an eye. "完成" closes it.
+// the offered files and the page (nothing else of the folder), shows the
+// QR-code dialog once the server is up, and marks each fetched file with an
+// eye. "完成" closes it.
 //
 //     httpDownLoadDialog dialog(nullptr);
 //     modal::exec(dialog);

@@ -90,6 +90,8 @@ void httpUploadDialog::on_request(const char* uri, const char* body, int length)
 {
     const std::string target = uri;
     UploadReceiver::Result result = receiver_.receive(target, body, static_cast<size_t>(std::max(length, 0)));
+    // The phone learns of a refused or unsaved picture from the status.
+    setRequestStatus(result.status);
     emit sgn_request(QString::fromUtf8(uri), result);
 }
 

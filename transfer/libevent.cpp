@@ -2,6 +2,7 @@
 
 #include <event2/event.h>
 #include <event2/http.h>
+#include <event2/listener.h>
 #include <event2/thread.h>
 #include <event2/util.h>
 
@@ -13,10 +14,14 @@
 #include <ifaddrs.h>
 #include <net/if.h>
 #include <netinet/in.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
+
+#include "transfer/ConnectionGuard.h"
 
 void documentHandler(evhttp_request* req, void* arg);
 void requestHandler(evhttp_request* req, void* arg);
@@ -187,10 +192,64 @@ void libevent::serve(event_base* base, int port)
     } else if (listenAddress(handle) != 0) {
         on_failed("display_listen_sock error");
     } else {
-        on_success();
-        event_base_dispatch(base);
+        dispatch(base, http, handle);
+        return;
     }
     evhttp_free(http);
+}
+
+void libevent::dispatch(event_base* base, evhttp* http, evhttp_bound_socket* handle)
+{
+    ConnectionGuard::Limits limits;
+    limits.connections = connectionLimit_ > 0 ? connectionLimit_ : defaultConnectionLimit();
+    limits.headerDeadline = headerDeadline_;
+    std::unique_ptr<ConnectionGuard> guard;
+    try {
+        guard = std::make_unique<ConnectionGuard>(base, http, evhttp_bound_socket_get_listener(handle), limits,
+                                                  openConnections_);
+    } catch (const std::exception&) {
+        on_failed("not enough memory");
+        evhttp_free(http);
+        return;
+    }
+    guard_ = guard.get();
+    on_success();
+    event_base_dispatch(base);
+    guard_ = nullptr;
+    // evhttp_free frees the listener, then closes every connection, which the
+    // guard hears of: it goes after them and before the base.
+    guard->releaseListener();
+    evhttp_free(http);
+    guard.reset();
+}
+
+int libevent::defaultConnectionLimit()
+{
+    constexpr int kMost = 64;
+    rlimit limit;
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+        return kMost;
+    const rlim_t quarter = limit.rlim_cur / 4;
+    return static_cast<int>(std::max<rlim_t>(1, std::min<rlim_t>(kMost, quarter)));
+}
+
+void libevent::serveOnly(const std::vector<std::string>& names)
+{
+    servedOnly_ = true;
+    servedNames_.clear();
+    for (const std::string& name : names)
+        servedNames_.insert("/" + name);
+}
+
+bool libevent::offered(const std::string& path) const
+{
+    return !servedOnly_ || servedNames_.count(path) > 0;
+}
+
+void libevent::requestArrived(evhttp_request* req)
+{
+    if (guard_)
+        guard_->requestArrived(evhttp_request_get_connection(req));
 }
 
 int libevent::listenAddress(evhttp_bound_socket* handle)

@@ -1,12 +1,16 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
 
+class ConnectionGuard;
 struct event_base;
+struct evhttp;
 struct evhttp_bound_socket;
 struct evhttp_request;
 
@@ -27,9 +31,14 @@ struct evhttp_request;
 // destructor here stops it once more for owners that did not.
 //
 // Limits: request bodies up to maxBodySize() (more gives 413), headers up to
-// 32 KiB, connections idle for 30 s are closed. Paths containing ".." (raw or
-// percent-encoded), paths that leave the root through a link, and anything
-// that is neither a regular file nor a folder give 404.
+// 32 KiB, connections idle for 30 s are closed. At most connectionLimit()
+// connections are open at once (one beyond is closed at once); a request's
+// header block must arrive within the header deadline (20 s) of its first
+// byte; a failing accept() (no descriptor left) pauses new connections for a
+// second instead of being retried at once (see ConnectionGuard). Paths
+// containing ".." (raw or percent-encoded), paths that leave the root through
+// a link, and anything that is neither a regular file nor a folder give 404;
+// so does every name outside serveOnly()'s list once one is given.
 class libevent {
 public:
     libevent();
@@ -41,7 +50,8 @@ public:
     virtual void on_document(const char* path);
     // A request other than GET (or any request to "/dump"): uri as received,
     // body the whole request body (NUL bytes kept, one NUL behind it), length
-    // its size in bytes.
+    // its size in bytes. It is answered 200 "OK" unless the override calls
+    // setRequestStatus.
     virtual void on_request(const char* uri, const char* body, int length);
     // Bound and about to serve.
     virtual void on_success();
@@ -74,6 +84,22 @@ public:
     void setBindAddress(const std::string& address) { bindAddress_ = address; }
     // File answered for "/" and "/index.html" (default "index.html").
     void setIndexFile(const std::string& name) { indexFile_ = name; }
+    // Before start(): only these names (UTF-8, plain file names in the root)
+    // and the page are served; every other path, folders included, gives 404.
+    void serveOnly(const std::vector<std::string>& names);
+    // Called from on_request on the server thread: the status its request is
+    // answered with (a status other than 200 goes out as an error reply).
+    void setRequestStatus(int status) { requestStatus_ = status; }
+
+    // Before start(): the most connections open at once (0: the default,
+    // defaultConnectionLimit()) and the time a request's header block may take.
+    void setConnectionLimit(int limit) { connectionLimit_ = limit; }
+    void setHeaderDeadline(std::chrono::milliseconds deadline) { headerDeadline_ = deadline; }
+    // 64, or a quarter of the process's descriptor limit when that is less:
+    // the program's own files always keep the larger share.
+    static int defaultConnectionLimit();
+    // The connections open now (any thread).
+    int openConnections() const { return openConnections_.load(); }
     // The bound port once the server is up, else 0.
     int port() const { return boundPort_.load(); }
     // "http://<address>:<port>" of the bound socket, once the server is up.
@@ -82,6 +108,7 @@ public:
     static constexpr size_t maxBodySize() { return 32u * 1024u * 1024u; }
 
     // The server's side of one request; public for the library's C callbacks.
+    void requestArrived(evhttp_request* req);
     void handleDocument(evhttp_request* req);
     void handleRequest(evhttp_request* req);
 
@@ -92,6 +119,8 @@ private:
     bool setBase(event_base* base);
     void clearBase();
     void serve(event_base* base, int port);
+    void dispatch(event_base* base, evhttp* http, evhttp_bound_socket* handle);
+    bool offered(const std::string& path) const;
 
     std::mutex baseMutex_;
     event_base* base_ = nullptr;  // guarded by baseMutex_
@@ -104,6 +133,13 @@ private:
     std::string canonicalRoot_;  // the root with its links resolved
     std::string bindAddress_ = "0.0.0.0";
     std::string indexFile_ = "index.html";
+    bool servedOnly_ = false;
+    std::set<std::string> servedNames_;  // "/" + name, when servedOnly_
+    int requestStatus_ = 200;            // server thread only
+    int connectionLimit_ = 0;
+    std::chrono::milliseconds headerDeadline_{20000};
+    std::atomic<int> openConnections_{0};
+    ConnectionGuard* guard_ = nullptr;  // server thread only, while it serves
 };
 
 // The Content-Type for a file name: by the text after its last dot ("jpg" ->

@@ -47,6 +47,19 @@ void notFound(evhttp_request* req)
     evhttp_send_error(req, HTTP_NOTFOUND, kNotFound);
 }
 
+// The reason phrase of the error statuses an owner may answer with.
+const char* reasonOf(int status)
+{
+    switch (status) {
+    case 400: return "Bad Request";
+    case 413: return "Payload Too Large";
+    case 415: return "Unsupported Media Type";
+    case 500: return "Internal Server Error";
+    case 503: return "Service Unavailable";
+    default: return nullptr;  // the library's own
+    }
+}
+
 std::string htmlEscaped(const std::string& text)
 {
     std::string out;
@@ -113,12 +126,14 @@ void guarded(evhttp_request* req, F&& body)
 void documentHandler(evhttp_request* req, void* arg)
 {
     auto* server = static_cast<libevent*>(arg);
+    server->requestArrived(req);
     guarded(req, [&] { server->handleDocument(req); });
 }
 
 void requestHandler(evhttp_request* req, void* arg)
 {
     auto* server = static_cast<libevent*>(arg);
+    server->requestArrived(req);
     guarded(req, [&] { server->handleRequest(req); });
 }
 
@@ -182,9 +197,13 @@ void libevent::handleRequest(evhttp_request* req)
     const bool large = body.size() >= (1u << 20);
     if (large)
         ::malloc_trim(0);
+    requestStatus_ = HTTP_OK;
     on_request(uri ? uri : "", body.c_str(), static_cast<int>(body.size()));
     std::string().swap(body);
-    evhttp_send_reply(req, HTTP_OK, "OK", nullptr);
+    if (requestStatus_ == HTTP_OK)
+        evhttp_send_reply(req, HTTP_OK, "OK", nullptr);
+    else
+        evhttp_send_error(req, requestStatus_, reasonOf(requestStatus_));
     if (large)
         ::malloc_trim(0);
 }
@@ -215,6 +234,8 @@ void libevent::handleDocument(evhttp_request* req)
 
     // The page of the root answers "/" and "/index.html".
     const bool isPage = path == "/" || path == "/index.html";
+    if (!isPage && !offered(path))
+        return notFound(req);
     const std::string reported = isPage ? "/index.html" : path;
     const std::string relative = isPage ? "/" + indexFile_ : path;
 

@@ -122,6 +122,27 @@ TEST_F(BrowserTest, PhoneUploadsTwoPicturesThroughThePage)
     EXPECT_FALSE(dialog.statusLabel()->text().isEmpty());
 }
 
+// A file that is no picture is refused: the page marks it failed, says so in
+// its status, and still sends the picture after it.
+TEST_F(BrowserTest, PhonePageSaysWhichUploadFailed)
+{
+    writeFile(dir.path() + "/notes.jpg", "a text file that only looks like a picture by its name");
+    const std::string good = photo(dir.path() + "/good.jpg", 300, 200, Qt::darkGreen);
+    httpUploadDialog dialog(nullptr);
+    ASSERT_TRUE(waitUntil([&] { return dialog.port() != 0; }));
+    const QString url = QStringLiteral("http://127.0.0.1:%1/").arg(dialog.port());
+
+    const QString result = runPhone(
+        {"upload", url, screenshot("phone-upload-failed.png"), dir.path() + "/notes.jpg", dir.path() + "/good.jpg"});
+    ASSERT_TRUE(result.startsWith("OK")) << result.toStdString();
+    EXPECT_TRUE(result.contains(QStringLiteral("status error | 上传失败：1 张图片没有上传（不是图片）")))
+        << result.toStdString();
+    EXPECT_TRUE(result.endsWith(QStringLiteral("failed:✗ 失败：不是图片 , done:✓ 已上传"))) << result.toStdString();
+    ASSERT_TRUE(waitUntil([&] { return dialog.getFiles().size() == 1; }));
+    EXPECT_TRUE(readFile(dialog.getFiles().at(0)) == good);
+    EXPECT_EQ(dialog.statusLabel()->text(), QStringLiteral("有一张图片未能接收，请重新发送"));
+}
+
 TEST_F(BrowserTest, PhoneFollowsALinkOfTheDownloadPage)
 {
     setIniValue(QStringLiteral("export_topic_path"), dir.path());

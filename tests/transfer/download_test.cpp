@@ -164,3 +164,49 @@ TEST_F(DownloadDialogTest, EachOpeningRewritesThePage)
     EXPECT_NE(rewritten, written);
     EXPECT_NE(rewritten.find("共有2个文件"), std::string::npos);
 }
+
+// The phone reaches the page and the offered documents, nothing else of the
+// export folder: other files, sub-folders and their files, the page by its
+// own name, and whatever lies beside the folder.
+TEST_F(DownloadDialogTest, ServesOnlyTheOfferedDocumentsAndThePage)
+{
+    writeFile(folder + "/a.pdf", "offered pdf");
+    writeFile(folder + "/b.docx", "offered word");
+    writeFile(folder + "/notes.txt", "private notes");
+    writeFile(folder + "/a.pdf.bak", "backup");
+    QDir().mkpath(folder + "/sub");
+    writeFile(folder + "/sub/inner.pdf", "inner");
+    writeFile(dir.path() + "/secret.pdf", "secret");
+    httpDownLoadDialog dialog(nullptr);
+    ASSERT_TRUE(waitUntil([&] { return dialog.port() != 0 && modals.count(modal::Kind::Dialog) == 1; }));
+    const int port = dialog.port();
+    const std::pair<const char*, const char*> cases[] = {
+        {"/", nullptr},
+        {"/index.html", nullptr},
+        {"/a.pdf", "offered pdf"},
+        {"/b.docx", "offered word"},
+        {"/notes.txt", ""},
+        {"/a.pdf.bak", ""},
+        {"/A.PDF", ""},
+        {"/sub", ""},
+        {"/sub/", ""},
+        {"/sub/inner.pdf", ""},
+        {"/.index.html", ""},
+        {"/%2E%2E/secret.pdf", ""},
+        {"/../secret.pdf", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.first);
+        const Reply reply = get(port, c.first);
+        if (!c.second) {
+            EXPECT_EQ(reply.status, 200);
+            EXPECT_NE(reply.body.find("共有2个文件"), std::string::npos);
+        } else if (*c.second) {
+            EXPECT_EQ(reply.status, 200);
+            EXPECT_EQ(reply.body, c.second);
+        } else {
+            EXPECT_EQ(reply.status, 404);
+            EXPECT_EQ(reply.body.find("private"), std::string::npos);
+        }
+    }
+}

@@ -1,5 +1,7 @@
+#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
+#include <QImage>
 #include <QLabel>
 #include <QTemporaryDir>
 
@@ -26,6 +28,18 @@ std::string fileBody(const std::string& name, const std::string& bytes)
 {
     return "{\"returnCode\":0,\"filename\":\"" + name + "\",\"img\":\"" +
            QByteArray::fromStdString(bytes).toBase64().toStdString() + "\"}";
+}
+
+// A small PNG of one colour.
+std::string png(QColor color)
+{
+    QImage image(6, 4, QImage::Format_RGB32);
+    image.fill(color);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes.toStdString();
 }
 
 }  // namespace
@@ -125,15 +139,17 @@ TEST(HttpDialog, ShowsTheReceivingPageAndReadsUploadsDefensively)
         ASSERT_TRUE(waitUntil([&] { return dialog.currentIndex() == 1; }));
 
         EXPECT_EQ(post(port, "/uploadTotalCount", "{\"total_number\":2}").status, 200);
-        EXPECT_EQ(post(port, "/uploadfile", fileBody("../p.jpg", "one")).status, 200);
-        EXPECT_EQ(post(port, "/uploadfile", fileBody("p.jpg", "two")).status, 200);
+        const std::string one = png(Qt::red);
+        const std::string two = png(Qt::blue);
+        EXPECT_EQ(post(port, "/uploadfile", fileBody("../p.png", one)).status, 200);
+        EXPECT_EQ(post(port, "/uploadfile", fileBody("p.png", two)).status, 200);
         EXPECT_EQ(post(port, "/uploadfile", "{\"filename\":\"\",\"img\":\"AAAA\"}").status, 200);
         FileReceiveWidget* receive = dialog.receiveWidget();
         ASSERT_TRUE(waitUntil([&] { return receive->received() == 2; }));
         EXPECT_EQ(receive->label()->text(), QStringLiteral("接收完成"));
-        EXPECT_EQ(readFile("tmp/p.jpg"), "one");
-        EXPECT_EQ(readFile("tmp/p_2.jpg"), "two");
-        EXPECT_FALSE(QFileInfo::exists("p.jpg"));
+        EXPECT_EQ(readFile("tmp/p.png"), one);
+        EXPECT_EQ(readFile("tmp/p_2.png"), two);
+        EXPECT_FALSE(QFileInfo::exists("p.png"));
         EXPECT_EQ(receive->thumbnail()->count(), 2);
     }
     // The destructor stopped the server and joined its thread.

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,6 +12,7 @@
 #include <chrono>
 #include <future>
 #include <thread>
+#include <vector>
 
 #include "TransferTestUtil.h"
 #include "transfer/libevent.h"
@@ -288,4 +290,151 @@ TEST(ServerHelpers, Utf8ToAnsiNeverWritesPastItsBuffer)
     char name[64];
     EXPECT_TRUE(utf8ToAnsi("笔记.pdf", name, sizeof name));
     EXPECT_STREQ(name, "笔记.pdf");
+}
+
+namespace {
+
+// A server with small limits: 4 connections, 600 ms for a header block.
+class GuardedServerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        writeFile(dir.path() + QStringLiteral("/index.html"), "<html>page</html>");
+        server.setConnectionLimit(4);
+        server.setHeaderDeadline(std::chrono::milliseconds(600));
+        port = server.startLoopback(dir.path().toStdString());
+        ASSERT_NE(port, 0);
+    }
+    void TearDown() override
+    {
+        for (int fd : idle)
+            ::close(fd);
+    }
+
+    QTemporaryDir dir;
+    ProbeServer server;
+    int port = 0;
+    std::vector<int> idle;
+};
+
+// One connection's bytes, each piece followed by a pause.
+struct Piece {
+    std::string bytes;
+    int pauseMs;
+};
+
+struct ScriptCase {
+    const char* what;
+    std::vector<Piece> pieces;
+    int replies;  // "HTTP/1.1 200" replies before the server closes
+};
+
+struct Outcome {
+    int replies = 0;
+    bool closed = false;  // by the server, within 3 s of the last piece
+};
+
+// Plays the pieces (stopping when the server has closed) and reads until the
+// server closes or 3 s pass.
+Outcome play(int port, const std::vector<Piece>& pieces)
+{
+    Outcome outcome;
+    const int fd = connectLoopback(port);
+    if (fd < 0)
+        return outcome;
+    for (const Piece& piece : pieces) {
+        if (!sendAll(fd, piece.bytes))
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(piece.pauseMs));
+    }
+    timeval limit{3, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+    std::string data;
+    char buffer[4096];
+    for (;;) {
+        const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+        if (n <= 0) {
+            outcome.closed = n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK);
+            break;
+        }
+        data.append(buffer, static_cast<size_t>(n));
+    }
+    ::close(fd);
+    for (size_t at = data.find("HTTP/1.1 200"); at != std::string::npos; at = data.find("HTTP/1.1 200", at + 1))
+        ++outcome.replies;
+    return outcome;
+}
+
+std::vector<Piece> trickle(const std::string& bytes, int pauseMs)
+{
+    std::vector<Piece> pieces;
+    for (char c : bytes)
+        pieces.push_back({std::string(1, c), pauseMs});
+    return pieces;
+}
+
+}  // namespace
+
+TEST_F(GuardedServerTest, HeaderBlocksMustArriveInTimeBodiesAndIdleTimeAreNotCounted)
+{
+    const std::string get = "GET / HTTP/1.1\r\nHost: a\r\n\r\n";
+    const std::string last = "GET / HTTP/1.1\r\nHost: a\r\nConnection: close\r\n\r\n";
+    const std::string postHead = "POST /dump HTTP/1.1\r\nHost: a\r\nConnection: close\r\nContent-Length: 8\r\n\r\n";
+    std::vector<Piece> slowBody{{postHead, 0}};
+    for (const Piece& p : trickle("12345678", 120))
+        slowBody.push_back(p);
+    std::vector<Piece> slowSecond{{get, 100}};
+    for (const Piece& p : trickle("GET / HTTP/1.1\r\nX-Slow: 123456789\r\n", 60))
+        slowSecond.push_back(p);
+    const ScriptCase cases[] = {
+        {"whole request at once", {{last, 0}}, 1},
+        {"header block in three pieces within the deadline",
+         {{"GET / HT", 150}, {"TP/1.1\r\nHost: a\r\n", 150}, {"Connection: close\r\n\r\n", 0}},
+         1},
+        {"header bytes trickled past the deadline", trickle("GET / HTTP/1.1\r\nX-Slow: 123456789012345\r\n", 60), 0},
+        {"nothing sent", {{"", 1200}}, 0},
+        {"body trickled past the deadline", slowBody, 1},
+        {"idle keep-alive pause longer than the deadline", {{get, 1200}, {last, 0}}, 2},
+        {"second header block trickled past the deadline", slowSecond, 1},
+    };
+    for (const ScriptCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Outcome outcome = play(port, c.pieces);
+        EXPECT_EQ(outcome.replies, c.replies);
+        EXPECT_TRUE(outcome.closed);
+    }
+    // Every connection was counted out again.
+    EXPECT_TRUE(waitUntil([&] { return server.openConnections() == 0; })) << server.openConnections();
+}
+
+TEST_F(GuardedServerTest, ConnectionBeyondTheLimitIsClosedAtOnceAndTheServerGoesOn)
+{
+    for (int i = 0; i < 4; ++i) {
+        const int fd = connectLoopback(port);
+        ASSERT_GE(fd, 0);
+        idle.push_back(fd);
+    }
+    ASSERT_TRUE(waitUntil([&] { return server.openConnections() == 4; }));
+    const Reply refused = get(port, "/");
+    EXPECT_EQ(refused.status, 0);
+    EXPECT_TRUE(waitUntil([&] { return server.openConnections() == 4; }));
+
+    ::close(idle.back());
+    idle.pop_back();
+    ASSERT_TRUE(waitUntil([&] { return server.openConnections() == 3; }));
+    EXPECT_EQ(get(port, "/").status, 200);
+    for (int fd : idle)
+        ::close(fd);
+    idle.clear();
+    EXPECT_TRUE(waitUntil([&] { return server.openConnections() == 0; }));
+}
+
+TEST(ServerLimits, DefaultConnectionLimitLeavesMostDescriptorsToTheProgram)
+{
+    rlimit limit{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &limit), 0);
+    const int expected = limit.rlim_cur == RLIM_INFINITY ? 64
+                                                         : static_cast<int>(std::min<rlim_t>(64, limit.rlim_cur / 4));
+    EXPECT_EQ(libevent::defaultConnectionLimit(), expected);
 }

@@ -60,77 +60,151 @@ QStringList filesBelow(const QString& folder)
     return out;
 }
 
+std::string encoded(const QImage& image, const char* format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes.toStdString();
+}
+
+QImage sample(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    image.setPixel(1, 1, qRgb(200, 10, 10));
+    return image;
+}
+
+// A real JPEG whose frame header declares width x height instead.
+std::string jpegDeclaring(int width, int height)
+{
+    std::string bytes = encoded(sample(16, 16), "JPG");
+    const size_t frame = bytes.find("\xFF\xC0");
+    if (frame == std::string::npos)
+        return std::string();
+    bytes[frame + 5] = static_cast<char>(height >> 8);
+    bytes[frame + 6] = static_cast<char>(height & 0xFF);
+    bytes[frame + 7] = static_cast<char>(width >> 8);
+    bytes[frame + 8] = static_cast<char>(width & 0xFF);
+    return bytes;
+}
+
+// A 1 x 1 GIF: a picture, but of no type the library takes.
+const char kGifBytes[] = "GIF89a\x01\x00\x01\x00\x00\x00\x00,\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00;";
+const std::string kGif(kGifBytes, sizeof kGifBytes - 1);
+
 struct BodyCase {
     const char* uri;
     std::string body;
     UploadReceiver::Kind kind;
+    int status;
     int count;            // Kind::Count
     const char* written;  // Kind::File: the name written inside the folder
 };
 
 }  // namespace
 
-TEST(UploadReceiver, ReadsEveryBodyDefensivelyAndWritesOnlyInsideItsFolder)
+// Every body a phone (or anything else on the network) may send: only
+// pictures of the library's types are written, always under a new name,
+// never outside the folder and never over a file that was there; everything
+// else is answered with its error status.
+TEST(UploadReceiver, KeepsOnlyPicturesUnderNewNamesAndAnswersEveryRefusal)
 {
     QTemporaryDir dir;
     const QString folder = dir.path() + QStringLiteral("/data/tmp");
+    const QString outside = dir.path() + QStringLiteral("/outside");
     QDir().mkpath(folder);
+    QDir().mkpath(outside);
+    // What tmp/ already holds: the QR code, a PDF page, a link to a file
+    // outside and one to nothing (outside).
+    writeFile(folder + "/qrcode.png", "qr");
+    writeFile(folder + "/1_1.png", "page");
+    writeFile(outside + "/keep.jpg", "keep");
+    QFile::link(outside + "/keep.jpg", folder + "/ln.jpg");
+    QFile::link(outside + "/evil.png", folder + "/link.png");
+
     UploadReceiver receiver(folder);
-    const std::string picture = std::string("\x89PNG\0\x01\x02", 7) + "rest";
+    const std::string png = encoded(sample(40, 30), "PNG");
+    const std::string jpeg = encoded(sample(30, 40), "JPG");
+    const std::string bmp = encoded(sample(8, 8), "BMP");
+    using K = UploadReceiver::Kind;
     const BodyCase cases[] = {
-        {"/uploadfile", "not json", UploadReceiver::Kind::Error, 0, nullptr},
-        {"/uploadfile", "[]", UploadReceiver::Kind::Error, 0, nullptr},
-        {"/uploadfile", "{\"filename\":3,\"img\":\"AAAA\"}", UploadReceiver::Kind::Error, 0, nullptr},
-        {"/uploadfile", "{\"filename\":\"a.jpg\",\"img\":[1]}", UploadReceiver::Kind::Error, 0, nullptr},
-        {"/uploadfile", "{\"returnCode\":\"0\",\"filename\":\"a.jpg\",\"img\":\"AAAA\"}", UploadReceiver::Kind::Error,
-         0, nullptr},
-        {"/uploadTotalCount", "not json", UploadReceiver::Kind::Error, 0, nullptr},
-        {"/uploadTotalCount", "[]", UploadReceiver::Kind::Error, 0, nullptr},
-        {"/uploadTotalCount", "{\"total_number\":\"3\"}", UploadReceiver::Kind::Error, 0, nullptr},
-        {"/uploadTotalCount", "{\"total_number\":-1}", UploadReceiver::Kind::Error, 0, nullptr},
-        {"/uploadTotalCount", "{\"total_number\":3}", UploadReceiver::Kind::Count, 3, nullptr},
-        {"/uploadTotalCount", "{\"total_number\":0}", UploadReceiver::Kind::Count, 0, nullptr},
-        {"/uploadTotalCount?x=1", "{\"total_number\":3}", UploadReceiver::Kind::None, 0, nullptr},
-        {"/other", "{}", UploadReceiver::Kind::None, 0, nullptr},
-        {"/uploadfile", fileBody("../x.jpg", picture), UploadReceiver::Kind::File, 0, "x.jpg"},
-        {"/uploadfile", fileBody("a/b.jpg", picture), UploadReceiver::Kind::File, 0, "b.jpg"},
-        {"/uploadfile", fileBody("..\\\\c.jpg", picture), UploadReceiver::Kind::File, 0, "c.jpg"},
-        {"/uploadfile", fileBody("", picture), UploadReceiver::Kind::Error, 0, nullptr},
-        {"/uploadfile", fileBody("..", picture), UploadReceiver::Kind::Error, 0, nullptr},
-        {"/uploadfile", fileBody("sub/.", picture), UploadReceiver::Kind::Error, 0, nullptr},
-        {"/uploadfile", fileBody("c:x.jpg", picture), UploadReceiver::Kind::Error, 0, nullptr},
-        {"/uploadfile", fileBody("a\\u0000b.jpg", picture), UploadReceiver::Kind::Error, 0, nullptr},
-        {"/uploadfile", fileBody(std::string(256, 'n'), picture), UploadReceiver::Kind::Error, 0, nullptr},
-        {"/uploadfile", fileBody("url.png", picture, "data:image/png;base64,"), UploadReceiver::Kind::File, 0,
-         "url.png"},
-        {"/uploadfile", fileBody("中文.jpg", picture), UploadReceiver::Kind::File, 0, "中文.jpg"},
-        // The same name again keeps the first picture.
-        {"/uploadfile", fileBody("x.jpg", picture), UploadReceiver::Kind::File, 0, "x_2.jpg"},
-        {"/uploadfile", fileBody("x.jpg", picture), UploadReceiver::Kind::File, 0, "x_3.jpg"},
+        {"/uploadfile", "not json", K::Error, 400, 0, nullptr},
+        {"/uploadfile", "[]", K::Error, 400, 0, nullptr},
+        {"/uploadfile", "{\"filename\":3,\"img\":\"AAAA\"}", K::Error, 400, 0, nullptr},
+        {"/uploadfile", "{\"filename\":\"a.jpg\",\"img\":[1]}", K::Error, 400, 0, nullptr},
+        {"/uploadfile", "{\"returnCode\":\"0\",\"filename\":\"a.jpg\",\"img\":\"AAAA\"}", K::Error, 400, 0, nullptr},
+        {"/uploadTotalCount", "not json", K::Error, 400, 0, nullptr},
+        {"/uploadTotalCount", "[]", K::Error, 400, 0, nullptr},
+        {"/uploadTotalCount", "{\"total_number\":\"3\"}", K::Error, 400, 0, nullptr},
+        {"/uploadTotalCount", "{\"total_number\":-1}", K::Error, 400, 0, nullptr},
+        {"/uploadTotalCount", "{\"total_number\":3}", K::Count, 200, 3, nullptr},
+        {"/uploadTotalCount", "{\"total_number\":0}", K::Count, 200, 0, nullptr},
+        {"/uploadTotalCount?x=1", "{\"total_number\":3}", K::None, 200, 0, nullptr},
+        {"/other", "{}", K::None, 200, 0, nullptr},
+        // Names: the last component only, hostile ones refused.
+        {"/uploadfile", fileBody("../x.png", png), K::File, 200, 0, "x.png"},
+        {"/uploadfile", fileBody("a/b.png", png), K::File, 200, 0, "b.png"},
+        {"/uploadfile", fileBody("..\\\\c.png", png), K::File, 200, 0, "c.png"},
+        {"/uploadfile", fileBody("", png), K::Error, 400, 0, nullptr},
+        {"/uploadfile", fileBody("..", png), K::Error, 400, 0, nullptr},
+        {"/uploadfile", fileBody("sub/.", png), K::Error, 400, 0, nullptr},
+        {"/uploadfile", fileBody("c:x.png", png), K::Error, 400, 0, nullptr},
+        {"/uploadfile", fileBody("a\\u0000b.png", png), K::Error, 400, 0, nullptr},
+        {"/uploadfile", fileBody(std::string(256, 'n'), png), K::Error, 400, 0, nullptr},
+        {"/uploadfile", fileBody("url.png", png, "data:image/png;base64,"), K::File, 200, 0, "url.png"},
+        {"/uploadfile", fileBody("中文.jpg", jpeg), K::File, 200, 0, "中文.jpg"},
+        {"/uploadfile", fileBody("b.BMP", bmp), K::File, 200, 0, "b.BMP"},
+        // Contents: pictures of the library's types only.
+        {"/uploadfile", fileBody("empty.jpg", ""), K::Error, 415, 0, nullptr},
+        {"/uploadfile", fileBody("text.jpg", "just some text, not a picture"), K::Error, 415, 0, nullptr},
+        {"/uploadfile", fileBody("cut.png", png.substr(0, 60)), K::Error, 415, 0, nullptr},
+        {"/uploadfile", fileBody("anim.gif", kGif), K::Error, 415, 0, nullptr},
+        {"/uploadfile", fileBody("bomb.jpg", jpegDeclaring(30000, 30000)), K::Error, 413, 0, nullptr},
+        {"/uploadfile", fileBody("wide.jpg", jpegDeclaring(30001, 8)), K::Error, 413, 0, nullptr},
+        {"/uploadfile", fileBody("photo.heic", jpeg), K::File, 200, 0, "photo.heic.jpg"},
+        {"/uploadfile", fileBody("noext", png), K::File, 200, 0, "noext.png"},
+        // Taken names: this receiver's own pictures and everything else alike.
+        {"/uploadfile", fileBody("x.png", png), K::File, 200, 0, "x_2.png"},
+        {"/uploadfile", fileBody("x.png", png), K::File, 200, 0, "x_3.png"},
+        {"/uploadfile", fileBody("qrcode.png", png), K::File, 200, 0, "qrcode_2.png"},
+        {"/uploadfile", fileBody("1_1.png", png), K::File, 200, 0, "1_1_2.png"},
+        {"/uploadfile", fileBody("ln.jpg", jpeg), K::File, 200, 0, "ln_2.jpg"},
+        {"/uploadfile", fileBody("link.png", png), K::File, 200, 0, "link_2.png"},
     };
     for (const BodyCase& c : cases) {
         SCOPED_TRACE(c.body.substr(0, 60));
         const UploadReceiver::Result result = receiver.receive(c.uri, c.body.data(), c.body.size());
         EXPECT_EQ(static_cast<int>(result.kind), static_cast<int>(c.kind));
-        if (c.kind == UploadReceiver::Kind::Count) {
+        EXPECT_EQ(result.status, c.status);
+        if (c.kind == K::Count) {
             EXPECT_EQ(result.count, c.count);
         }
         if (c.written) {
             EXPECT_EQ(result.path, folder + QLatin1Char('/') + QString::fromUtf8(c.written));
-            EXPECT_TRUE(readFile(result.path) == picture);
+            EXPECT_FALSE(QFileInfo(result.path).isSymLink());
+            EXPECT_FALSE(readFile(result.path).empty());
         }
     }
-    EXPECT_EQ(filesBelow(dir.path()),
-              (QStringList{"data/tmp/b.jpg", "data/tmp/c.jpg", "data/tmp/url.png", "data/tmp/x.jpg", "data/tmp/x_2.jpg",
-                           "data/tmp/x_3.jpg", "data/tmp/中文.jpg"}));
+    EXPECT_EQ(readFile(folder + "/qrcode.png"), "qr");
+    EXPECT_EQ(readFile(folder + "/1_1.png"), "page");
+    EXPECT_EQ(readFile(folder + "/x.png"), png);
+    EXPECT_EQ(filesBelow(outside), QStringList{"keep.jpg"});
+    EXPECT_EQ(readFile(outside + "/keep.jpg"), "keep");
+    EXPECT_EQ(filesBelow(folder), (QStringList{"1_1.png", "1_1_2.png", "b.BMP", "b.png", "c.png", "link_2.png",
+                                               "ln.jpg", "ln_2.jpg", "noext.png", "photo.heic.jpg", "qrcode.png",
+                                               "qrcode_2.png", "url.png", "x.png", "x_2.png", "x_3.png", "中文.jpg"}));
 }
 
 TEST(UploadReceiver, UnwritableFolderIsAnErrorNotAFile)
 {
     UploadReceiver receiver(QStringLiteral("/nonexistent/tmp"));
-    const std::string body = fileBody("a.jpg", "bytes");
+    const std::string body = fileBody("a.png", encoded(sample(4, 4), "PNG"));
     const UploadReceiver::Result result = receiver.receive("/uploadfile", body.data(), body.size());
     EXPECT_EQ(result.kind, UploadReceiver::Kind::Error);
+    EXPECT_EQ(result.status, 500);
     EXPECT_TRUE(result.path.isEmpty());
 }
 
@@ -215,11 +289,14 @@ TEST_F(UploadDialogTest, CountWithoutPageConnectsAndFilesWithoutCountStillAdvanc
     EXPECT_EQ(post(port, "/uploadTotalCount", "{\"total_number\":0}").status, 200);
     ASSERT_TRUE(waitUntil([&] { return dialog->progressBar()->maximum() == 0; }));
     EXPECT_EQ(dialog->progressBar()->minimum(), 0);
-    EXPECT_EQ(post(port, "/uploadTotalCount", "[]").status, 200);
-    EXPECT_EQ(post(port, "/uploadfile", "{\"filename\":\"../../evil.jpg\",\"img\":7}").status, 200);
+    EXPECT_EQ(post(port, "/uploadTotalCount", "[]").status, 400);
+    EXPECT_EQ(post(port, "/uploadfile", "{\"filename\":\"../../evil.jpg\",\"img\":7}").status, 400);
     ASSERT_TRUE(waitUntil([&] { return !dialog->statusLabel()->text().isEmpty(); }));
+    // A body that is no picture is refused, not listed.
+    EXPECT_EQ(post(port, "/uploadfile", fileBody("notes.jpg", "plain text")).status, 415);
     EXPECT_EQ(dialog->getFiles().size(), 2);
     EXPECT_FALSE(QFileInfo::exists(QStringLiteral("../evil.jpg")));
+    EXPECT_FALSE(QFileInfo::exists(QStringLiteral("tmp/notes.jpg")));
 }
 
 TEST_F(UploadDialogTest, ImportWithoutPicturesKeepsTheDialogWithAHint)

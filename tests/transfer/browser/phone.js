@@ -4,7 +4,9 @@
 //   node phone.js upload   <page url> <screenshot.png> <picture>...
 //   node phone.js download <page url> <screenshot.png> <save as>
 //
-// Prints one line "OK ..." and exits 0 on success; anything else is a failure.
+// Prints one line "OK ..." and exits 0 when the page finished; anything else
+// is a failure. An upload ends with the page's status and each picture's mark:
+// "OK sent 2 | status ok | <text> | done:✓ 已上传 , failed:✗ 失败：不是图片".
 'use strict';
 
 const fs = require('fs');
@@ -21,9 +23,12 @@ async function upload(page, url, shot, pictures) {
   await page.goto(url);
   await page.setInputFiles('#files', pictures);
   await page.click('#send');
-  await page.waitForSelector('#status.ok', { timeout: 30000 });
+  await page.waitForSelector('#status.ok, #status.error', { timeout: 30000 });
   await page.screenshot({ path: shot, fullPage: true });
-  return 'sent ' + pictures.length;
+  const status = await page.$eval('#status', (e) => e.className + ' | ' + e.textContent);
+  const marks = await page.$$eval('#list li', (items) =>
+    items.map((item) => item.className + ':' + item.lastChild.textContent));
+  return 'sent ' + pictures.length + ' | ' + status + ' | ' + marks.join(' , ');
 }
 
 async function download(page, url, shot, target) {

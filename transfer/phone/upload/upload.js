@@ -1,7 +1,10 @@
 // Sends the chosen pictures to the program: first the count
 // (POST /uploadTotalCount {"total_number": n}), then each picture in turn
 // (POST /uploadfile {"returnCode": 0, "filename": name, "img": bare Base64}),
-// waiting for each reply before the next.
+// waiting for each reply before the next. Only a 200 reply counts as received:
+// the program refuses what is not a picture (415), a picture too large (413)
+// and a picture it could not save (500). A refused picture is marked failed
+// and the others are still sent; the status then says how many failed.
 (function () {
   'use strict';
 
@@ -23,9 +26,14 @@
       headers: { 'Content-Type': 'application/json' },
       body: JSON.stringify(body)
     }).then(function (reply) {
-      if (reply.status === 413) throw new Error('图片太大');
-      if (!reply.ok) throw new Error('电脑没有收下 (' + reply.status + ')');
+      if (!reply.ok) throw new Error(refusal(reply.status));
     });
+  }
+
+  function refusal(status) {
+    if (status === 413) return '图片太大';
+    if (status === 415) return '不是图片';
+    return '电脑没有收下 (' + status + ')';
   }
 
   // The file's bytes as bare Base64 (without the "data:...;base64," prefix).
@@ -75,24 +83,29 @@
     input.disabled = true;
     setStatus('正在上传…');
     var sent = 0;
+    var failed = [];
     var chain = post('/uploadTotalCount', { total_number: files.length });
     files.forEach(function (file, index) {
       chain = chain.then(function () {
         mark(index, '', '上传中…');
-        return readBase64(file);
-      }).then(function (img) {
-        return post('/uploadfile', { returnCode: 0, filename: file.name, img: img });
-      }).then(function () {
-        sent += 1;
-        mark(index, 'done', '✓ 已上传');
-        progress.style.width = (sent * 100 / files.length) + '%';
-      }, function (error) {
-        mark(index, 'failed', '✗ 失败');
-        throw error;
+        return readBase64(file).then(function (img) {
+          return post('/uploadfile', { returnCode: 0, filename: file.name, img: img });
+        }).then(function () {
+          sent += 1;
+          mark(index, 'done', '✓ 已上传');
+        }, function (error) {
+          failed.push(error.message);
+          mark(index, 'failed', '✗ 失败：' + error.message);
+        }).then(function () {
+          progress.style.width = ((sent + failed.length) * 100 / files.length) + '%';
+        });
       });
     });
     chain.then(function () {
-      setStatus('上传完成，请在电脑上点击“导入图片”', 'ok');
+      if (failed.length === 0)
+        setStatus('上传完成，请在电脑上点击“导入图片”', 'ok');
+      else
+        setStatus('上传失败：' + failed.length + ' 张图片没有上传（' + failed[0] + '），请重新选择后再试', 'error');
     }, function (error) {
       setStatus('上传失败：' + error.message + '，请重新选择后再试', 'error');
     }).then(function () {
