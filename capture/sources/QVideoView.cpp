@@ -11,7 +11,6 @@
 #include <QParallelAnimationGroup>
 #include <QPropertyAnimation>
 #include <QPushButton>
-#include <QSoundEffect>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -161,6 +160,10 @@ int QVideoView::effectiveRotation() const
 
 void QVideoView::timer_initDevice()
 {
+    // Loaded now rather than at the first shot, which should not wait for
+    // it. Without the plugin the file-fed camera still works.
+    std::string pluginError;
+    camera::plugin(pluginError);
     backend_ = camera::createBackend();
     if (backend_) {
         backend_->setDeviceCallback([this](camera::DeviceEvent event, const camera::DeviceInfo& info) {
@@ -391,13 +394,15 @@ void QVideoView::shotSaved(const QString& path)
 
 void QVideoView::playCaptureSound()
 {
-    // Silent where there is no audio output: the effect then simply does
-    // not play.
+    // Silent where there is no audio output (the effect then simply does
+    // not play) or no camera plugin.
     if (!sound_) {
-        sound_ = new QSoundEffect(this);
-        sound_->setSource(QUrl(QStringLiteral("qrc:/Lorvane/Resources/capture.wav")));
+        std::string err;
+        if (camera::Plugin* plugin = camera::plugin(err))
+            sound_ = plugin->createSound(QStringLiteral("qrc:/Lorvane/Resources/capture.wav"));
     }
-    sound_->play();
+    if (sound_)
+        sound_->play();
 }
 
 void QVideoView::startShotAnimations()
