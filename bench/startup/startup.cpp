@@ -127,7 +127,6 @@ int main(int argc, char** argv)
         std::printf("  %-36s %7.1f %6.1f %6.1f\n", p->label, quantile(p->samples, 0.5), quantile(p->samples, 0.1),
                     quantile(p->samples, 0.9));
     }
-    std::printf("ratio Lorvane / bare (medians): %.2f\n",
-                quantile(lorvane.samples, 0.5) / quantile(bare.samples, 0.5));
+    std::printf("ratio Lorvane / bare (medians): %.2f\n", quantile(lorvane.samples, 0.5) / quantile(bare.samples, 0.5));
     return 0;
 }
