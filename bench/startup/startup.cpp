@@ -3,7 +3,10 @@
 // (both quit once their main window is shown and the event loop has run), and
 // the medians and their ratio are printed.
 //
-//     bench_startup [runs]      (default 21 runs of each)
+//     bench_startup [runs] [program]
+//
+// runs: of each program (default 21); program: the Lorvane to time (default
+// the one beside this benchmark; another build gives a before/after).
 //
 // Both run with the calling environment, on the offscreen platform unless a
 // platform or a display is given; the program gets a data folder of its own,
@@ -102,7 +105,8 @@ int main(int argc, char** argv)
     env.push_back("APPDATA=" + data.path().toStdString());
     env.emplace_back("LORVANE_QUIT_AFTER_STARTUP=1");
     env.push_back("LORVANE_MESSAGE_LOG=" + data.path().toStdString() + "/messages.log");
-    Program lorvane{"Lorvane", (bin + QStringLiteral("/Lorvane")).toStdString(), env, {}};
+    const std::string lorvanePath = argc > 2 ? argv[2] : (bin + QStringLiteral("/Lorvane")).toStdString();
+    Program lorvane{"Lorvane", lorvanePath, env, {}};
 
     // Untimed: the first start creates the database; one more of each warms
     // the file cache.

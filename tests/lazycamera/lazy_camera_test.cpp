@@ -39,20 +39,13 @@ bool waitFor(const std::function<bool()>& condition, int ms = 5000)
     return condition();
 }
 
-// The camera-only libraries among the files mapped by a process.
-QStringList cameraLibraries(const QString& mapsFile)
+// The libraries among the files mapped by a process whose names start with
+// one of `names`.
+QStringList mappedLibraries(const QString& mapsFile, const QStringList& names)
 {
     QFile maps(mapsFile);
     if (!maps.open(QIODevice::ReadOnly))
         return {QStringLiteral("<cannot read %1>").arg(mapsFile)};
-    const QStringList names{camera::pluginFileName(),
-                            QStringLiteral("libQt5Multimedia"),
-                            QStringLiteral("libopencv_videoio"),
-                            QStringLiteral("libopencv_imgcodecs"),
-                            QStringLiteral("libgstreamer"),
-                            QStringLiteral("libavcodec"),
-                            QStringLiteral("libpulse"),
-                            QStringLiteral("libgdal")};
     QStringList found;
     for (const QString& line : QString::fromUtf8(maps.readAll()).split(QLatin1Char('\n'))) {
         const QString file = QFileInfo(line.section(QLatin1Char(' '), -1)).fileName();
@@ -64,6 +57,15 @@ QStringList cameraLibraries(const QString& mapsFile)
     return found;
 }
 
+// The camera-only libraries mapped by a process.
+QStringList cameraLibraries(const QString& mapsFile)
+{
+    return mappedLibraries(mapsFile, {camera::pluginFileName(), QStringLiteral("libQt5Multimedia"),
+                                      QStringLiteral("libopencv_videoio"), QStringLiteral("libopencv_imgcodecs"),
+                                      QStringLiteral("libgstreamer"), QStringLiteral("libavcodec"),
+                                      QStringLiteral("libpulse"), QStringLiteral("libgdal")});
+}
+
 bool mapped(const QStringList& libraries, const QString& prefix)
 {
     return std::any_of(libraries.begin(), libraries.end(), [&](const QString& l) { return l.startsWith(prefix); });
@@ -71,7 +73,7 @@ bool mapped(const QStringList& libraries, const QString& prefix)
 
 }  // namespace
 
-TEST(LazyCamera, StartedProgramMapsNoCameraLibrary)
+TEST(LazyCamera, StartedProgramMapsNoCameraLibraryNorLibcurl)
 {
     QTemporaryDir appData;
     const QString report = appData.filePath(QStringLiteral("started.txt"));
@@ -89,10 +91,14 @@ TEST(LazyCamera, StartedProgramMapsNoCameraLibrary)
     while (QFile(report).size() == 0 && program.state() == QProcess::Running && clock.elapsed() < 60000)
         QThread::msleep(20);
     ASSERT_GT(QFile(report).size(), 0) << "the program did not finish start-up";
-    const QStringList found = cameraLibraries(QStringLiteral("/proc/%1/maps").arg(program.processId()));
+    const QString maps = QStringLiteral("/proc/%1/maps").arg(program.processId());
+    const QStringList found = cameraLibraries(maps);
+    // libcurl too waits for the first web-service request.
+    const QStringList curl = mappedLibraries(maps, {QStringLiteral("libcurl")});
     program.kill();
     program.waitForFinished(10000);
     EXPECT_TRUE(found.isEmpty()) << found.join(QLatin1Char(' ')).toStdString();
+    EXPECT_TRUE(curl.isEmpty()) << curl.join(QLatin1Char(' ')).toStdString();
 }
 
 TEST(LazyCamera, MissingOrBrokenPluginIsRefusedWithAReason)
