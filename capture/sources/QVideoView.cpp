@@ -6,12 +6,12 @@
 #include <QDir>
 #include <QFile>
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QLabel>
 #include <QMutexLocker>
 #include <QParallelAnimationGroup>
 #include <QPropertyAnimation>
 #include <QPushButton>
-#include <QSoundEffect>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -33,6 +33,20 @@ constexpr int kEventRemoved = 2;
 QString title(const char* text)
 {
     return QString::fromUtf8(text);
+}
+
+// One of the tool bar's picture buttons (drawn by
+// resources/art/make_camera_pictures.sh), 64 x 64 like the cutter's.
+QToolButton* makeButton(QWidget* parent, const char* objectName, int picture, const char* tip)
+{
+    auto* button = new QToolButton(parent);
+    button->setObjectName(QString::fromLatin1(objectName));
+    button->setIcon(
+        QIcon(QStringLiteral(":/Lorvane/Resources/camera/camera_%1.png").arg(picture, 2, 10, QLatin1Char('0'))));
+    button->setIconSize(QSize(48, 48));
+    button->setToolTip(QString::fromUtf8(tip));
+    button->setFixedSize(64, 64);
+    return button;
 }
 
 }  // namespace
@@ -75,15 +89,10 @@ void QVideoView::setupWidgets()
     count_->setObjectName(QStringLiteral("video_thumb"));
     count_->setFixedSize(64, 64);
     count_->setAlignment(Qt::AlignCenter);
-    left_ = new QToolButton(toolBar_);
-    left_->setObjectName(QStringLiteral("toolLeft"));
-    capture_ = new QToolButton(toolBar_);
-    capture_->setObjectName(QStringLiteral("toolScan"));
+    left_ = makeButton(toolBar_, "toolLeft", 1, "左转");
+    capture_ = makeButton(toolBar_, "toolScan", 2, "拍照");
     capture_->setEnabled(false);
-    right_ = new QToolButton(toolBar_);
-    right_->setObjectName(QStringLiteral("toolRight"));
-    for (QToolButton* button : {left_, capture_, right_})
-        button->setFixedSize(64, 64);
+    right_ = makeButton(toolBar_, "toolRight", 3, "右转");
     desk_ = new QCheckBox(QStringLiteral("纠偏"), toolBar_);
     desk_->setObjectName(QStringLiteral("scan_boxDesk"));
     const int deskState = getIniValue<int>(QStringLiteral("scan_boxDesk"), 2);
@@ -161,6 +170,10 @@ int QVideoView::effectiveRotation() const
 
 void QVideoView::timer_initDevice()
 {
+    // Loaded now rather than at the first shot, which should not wait for
+    // it. Without the plugin the file-fed camera still works.
+    std::string pluginError;
+    camera::plugin(pluginError);
     backend_ = camera::createBackend();
     if (backend_) {
         backend_->setDeviceCallback([this](camera::DeviceEvent event, const camera::DeviceInfo& info) {
@@ -391,13 +404,15 @@ void QVideoView::shotSaved(const QString& path)
 
 void QVideoView::playCaptureSound()
 {
-    // Silent where there is no audio output: the effect then simply does
-    // not play.
+    // Silent where there is no audio output (the effect then simply does
+    // not play) or no camera plugin.
     if (!sound_) {
-        sound_ = new QSoundEffect(this);
-        sound_->setSource(QUrl(QStringLiteral("qrc:/Lorvane/Resources/capture.wav")));
+        std::string err;
+        if (camera::Plugin* plugin = camera::plugin(err))
+            sound_ = plugin->createSound(QStringLiteral("qrc:/Lorvane/Resources/capture.wav"));
     }
-    sound_->play();
+    if (sound_)
+        sound_->play();
 }
 
 void QVideoView::startShotAnimations()

@@ -13,11 +13,11 @@
 
 #include "platform/camera/Camera.h"
 #include "platform/camera/PageOutline.h"
+#include "platform/camera/Plugin.h"
 
 class QCheckBox;
 class QLabel;
 class QPushButton;
-class QSoundEffect;
 class QThumbnail;
 class QToolButton;
 class imageWidget;
@@ -33,7 +33,9 @@ class imageWidget;
 //     modal::exec(view);
 //     const QStringList shots = view.getFiles();   // in the order taken
 //
-// The camera layer calls back on its own threads: frames are handed over
+// The window loads the camera plugin (real cameras, the shutter sound) when
+// it opens; without the plugin a real camera gives "未连接设备！" and shots
+// are silent. The camera layer calls back on its own threads: frames are handed over
 // under the preview mutex (at most one preview waits for the GUI thread, so
 // nothing queues up), shots under the capture mutex, device arrival and
 // removal as a queued signal. The device itself is opened, stopped and
@@ -137,5 +139,5 @@ private:
     QColor color_;
     int alpha_ = 0;
     int rotation_ = 0;
-    QSoundEffect* sound_ = nullptr;
+    std::unique_ptr<camera::Sound> sound_;  // made at the first shot
 };

@@ -1,11 +1,8 @@
 #include "platform/camera/V4l2.h"
 
-#include <opencv2/core.hpp>
-#include <opencv2/imgproc.hpp>
-#include <opencv2/videoio.hpp>
+#include "platform/camera/Plugin.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -109,83 +106,6 @@ bool contains(const std::vector<DeviceInfo>& list, const std::string& id)
     return std::any_of(list.begin(), list.end(), [&](const DeviceInfo& d) { return d.id == id; });
 }
 
-// An opened V4L2 camera streaming on a thread of its own.
-class V4l2Device : public Device {
-public:
-    V4l2Device(DeviceInfo info, cv::VideoCapture capture, QSize size)
-        : info_(std::move(info)), capture_(std::move(capture)), size_(size)
-    {
-    }
-    ~V4l2Device() override
-    {
-        stop();
-        capture_.release();
-    }
-
-    DeviceInfo info() const override { return info_; }
-    QSize frameSize() const override { return size_; }
-
-    bool start(FrameCallback onFrame, std::string& err) override
-    {
-        stop();
-        if (!capture_.isOpened()) {
-            err = "the camera is not open";
-            return false;
-        }
-        running_ = true;
-        thread_ = std::thread([this, onFrame = std::move(onFrame)] { run(onFrame); });
-        return true;
-    }
-
-    void stop() override
-    {
-        running_ = false;
-        if (thread_.joinable())
-            thread_.join();
-    }
-
-private:
-    void run(const FrameCallback& onFrame)
-    {
-        std::uint64_t number = 0;
-        int failures = 0;
-        cv::Mat bgr;
-        while (running_) {
-            bool ok = false;
-            try {
-                ok = capture_.read(bgr) && !bgr.empty() && bgr.type() == CV_8UC3;
-            } catch (const cv::Exception&) {
-                ok = false;
-            }
-            if (!ok) {
-                // A node that went away ends the stream; the backend reports
-                // the removal.
-                struct stat st {};
-                if (::stat(info_.id.c_str(), &st) != 0 || ++failures > 100)
-                    return;
-                std::this_thread::sleep_for(std::chrono::milliseconds(20));
-                continue;
-            }
-            failures = 0;
-            QImage image(bgr.cols, bgr.rows, QImage::Format_RGB888);
-            if (image.isNull())
-                continue;
-            cv::Mat rgb(bgr.rows, bgr.cols, CV_8UC3, image.bits(), static_cast<size_t>(image.bytesPerLine()));
-            cv::cvtColor(bgr, rgb, cv::COLOR_BGR2RGB);
-            Frame frame;
-            frame.image = image;
-            frame.number = ++number;
-            onFrame(frame);
-        }
-    }
-
-    DeviceInfo info_;
-    cv::VideoCapture capture_;
-    QSize size_;
-    std::atomic<bool> running_{false};
-    std::thread thread_;
-};
-
 }  // namespace
 
 V4l2Backend::V4l2Backend(std::string deviceFolder) : folder_(std::move(deviceFolder))
@@ -244,25 +164,12 @@ std::unique_ptr<Device> V4l2Backend::open(const std::string& id, std::string& er
         err = "no such camera: " + id;
         return nullptr;
     }
-    cv::VideoCapture capture;
-    try {
-        if (!capture.open(id, cv::CAP_V4L2)) {
-            err = "the camera cannot be opened: " + id;
-            return nullptr;
-        }
-        if (size.fourcc == V4L2_PIX_FMT_MJPEG)
-            capture.set(cv::CAP_PROP_FOURCC, cv::VideoWriter::fourcc('M', 'J', 'P', 'G'));
-        capture.set(cv::CAP_PROP_FRAME_WIDTH, size.width);
-        capture.set(cv::CAP_PROP_FRAME_HEIGHT, size.height);
-    } catch (const cv::Exception& e) {
-        err = e.what();
+    // Reading frames needs OpenCV's video capture, which only the camera
+    // plugin links.
+    Plugin* capture = plugin(err);
+    if (!capture)
         return nullptr;
-    }
-    const QSize actual(static_cast<int>(capture.get(cv::CAP_PROP_FRAME_WIDTH)),
-                       static_cast<int>(capture.get(cv::CAP_PROP_FRAME_HEIGHT)));
-    info.width = actual.width();
-    info.height = actual.height();
-    return std::make_unique<V4l2Device>(info, std::move(capture), actual);
+    return capture->openV4l2(info, size.fourcc, err);
 }
 
 void V4l2Backend::watch()

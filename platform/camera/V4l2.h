@@ -11,8 +11,8 @@
 namespace camera {
 
 // Real cameras through Video4Linux2: the nodes /dev/video* that can capture
-// video, read through OpenCV's V4L2 capture at the largest frame size each
-// offers. Cameras plugged in or pulled out are noticed by looking at the
+// video, read through OpenCV's V4L2 capture (in the camera plugin) at the
+// largest frame size each offers. Cameras plugged in or pulled out are noticed by looking at the
 // nodes once a second on a thread of the backend.
 class V4l2Backend : public Backend {
 public:
@@ -22,6 +22,7 @@ public:
 
     std::vector<DeviceInfo> devices() override;
     void setDeviceCallback(DeviceCallback onEvent) override;
+    // Loads the camera plugin when needed: without it no camera opens.
     std::unique_ptr<Device> open(const std::string& id, std::string& err) override;
 
     // The capture devices among the nodes video* of `folder`, the largest

@@ -1,0 +1,139 @@
+// The curl functions the program calls, each forwarding to libcurl, which is
+// opened at the first call (see CMakeLists.txt). Without libcurl every call
+// fails the way libcurl itself reports a failure: the global init and the
+// calls on a handle with CURLE_FAILED_INIT, curl_easy_init and
+// curl_slist_append with null; the clean-ups do nothing.
+
+// The header's type-checking macros would turn curl_easy_setopt into a macro
+// here, where the function itself is defined.
+#define CURL_DISABLE_TYPECHECK
+#include <curl/curl.h>
+
+#include <cstdarg>
+#include <dlfcn.h>
+
+namespace {
+
+struct Api {
+    CURLcode (*globalInit)(long) = nullptr;
+    void (*globalCleanup)() = nullptr;
+    CURL* (*easyInit)() = nullptr;
+    CURLcode (*easySetopt)(CURL*, CURLoption, ...) = nullptr;
+    CURLcode (*easyPerform)(CURL*) = nullptr;
+    void (*easyCleanup)(CURL*) = nullptr;
+    CURLcode (*easyGetinfo)(CURL*, CURLINFO, ...) = nullptr;
+    curl_slist* (*slistAppend)(curl_slist*, const char*) = nullptr;
+    void (*slistFreeAll)(curl_slist*) = nullptr;
+    bool complete = false;
+};
+
+template <typename Function>
+bool resolve(void* library, const char* name, Function& function)
+{
+    function = reinterpret_cast<Function>(dlsym(library, name));
+    return function != nullptr;
+}
+
+Api load()
+{
+    Api api;
+    // Never closed: libcurl keeps global state until the process ends.
+    void* library = dlopen(LORVANE_CURL_SONAME, RTLD_NOW | RTLD_LOCAL);
+    if (!library)
+        return api;
+    api.complete = resolve(library, "curl_global_init", api.globalInit) &&
+                   resolve(library, "curl_global_cleanup", api.globalCleanup) &&
+                   resolve(library, "curl_easy_init", api.easyInit) &&
+                   resolve(library, "curl_easy_setopt", api.easySetopt) &&
+                   resolve(library, "curl_easy_perform", api.easyPerform) &&
+                   resolve(library, "curl_easy_cleanup", api.easyCleanup) &&
+                   resolve(library, "curl_easy_getinfo", api.easyGetinfo) &&
+                   resolve(library, "curl_slist_append", api.slistAppend) &&
+                   resolve(library, "curl_slist_free_all", api.slistFreeAll);
+    return api;
+}
+
+// Loaded once, on the first call from any thread.
+const Api& curl()
+{
+    static const Api api = load();
+    return api;
+}
+
+}  // namespace
+
+CURLcode curl_global_init(long flags)
+{
+    return curl().complete ? curl().globalInit(flags) : CURLE_FAILED_INIT;
+}
+
+void curl_global_cleanup(void)
+{
+    if (curl().complete)
+        curl().globalCleanup();
+}
+
+CURL* curl_easy_init(void)
+{
+    return curl().complete ? curl().easyInit() : nullptr;
+}
+
+// The option's number tells the type of its one argument: a long, a pointer
+// (data or a callback), or a curl_off_t. Each is read as that type and passed
+// on as it came.
+CURLcode curl_easy_setopt(CURL* handle, CURLoption option, ...)
+{
+    if (!curl().complete)
+        return CURLE_FAILED_INIT;
+    va_list args;
+    va_start(args, option);
+    CURLcode code;
+    if (option < CURLOPTTYPE_OBJECTPOINT) {
+        const long value = va_arg(args, long);
+        code = curl().easySetopt(handle, option, value);
+    } else if (option >= CURLOPTTYPE_OFF_T && option < CURLOPTTYPE_BLOB) {
+        const curl_off_t value = va_arg(args, curl_off_t);
+        code = curl().easySetopt(handle, option, value);
+    } else {
+        // Data and callbacks alike: a callback travels through the variable
+        // arguments as a pointer of the same size and passing.
+        void* const value = va_arg(args, void*);
+        code = curl().easySetopt(handle, option, value);
+    }
+    va_end(args);
+    return code;
+}
+
+CURLcode curl_easy_perform(CURL* handle)
+{
+    return curl().complete ? curl().easyPerform(handle) : CURLE_FAILED_INIT;
+}
+
+void curl_easy_cleanup(CURL* handle)
+{
+    if (curl().complete)
+        curl().easyCleanup(handle);
+}
+
+// Every piece of information is written through the one pointer given.
+CURLcode curl_easy_getinfo(CURL* handle, CURLINFO info, ...)
+{
+    if (!curl().complete)
+        return CURLE_FAILED_INIT;
+    va_list args;
+    va_start(args, info);
+    void* const target = va_arg(args, void*);
+    va_end(args);
+    return curl().easyGetinfo(handle, info, target);
+}
+
+curl_slist* curl_slist_append(curl_slist* list, const char* text)
+{
+    return curl().complete ? curl().slistAppend(list, text) : nullptr;
+}
+
+void curl_slist_free_all(curl_slist* list)
+{
+    if (curl().complete)
+        curl().slistFreeAll(list);
+}
