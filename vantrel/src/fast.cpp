@@ -158,13 +158,20 @@ void halfTurn(const cv::Mat& src, cv::Mat& dst)
     const int pairs = (rows + 1) / 2;
     forStripes(pairs, stripeCount(pairs, 8), [&](int y0, int y1, int) {
         std::vector<uint8_t> spare(same ? static_cast<size_t>(cols) * 3 : 0);
+        // A row backwards. Between the ends a pixel moves as four bytes: the
+        // fourth read is the next source pixel's first, the fourth written is
+        // overwritten by the next pixel; the ends move three bytes so that
+        // nothing past either row is touched.
         auto mirror = [cols](const uint8_t* s, uint8_t* d) {
             const uint8_t* q = s + static_cast<size_t>(cols - 1) * 3;
-            for (int x = 0; x < cols; ++x, q -= 3, d += 3) {
-                d[0] = q[0];
-                d[1] = q[1];
-                d[2] = q[2];
+            std::memcpy(d, q, 3);
+            for (int x = 1; x + 1 < cols; ++x) {
+                uint32_t pixel;
+                std::memcpy(&pixel, s + static_cast<size_t>(cols - 1 - x) * 3, 4);
+                std::memcpy(d + static_cast<size_t>(x) * 3, &pixel, 4);
             }
+            if (cols > 1)
+                std::memcpy(d + static_cast<size_t>(cols - 1) * 3, s, 3);
         };
         for (int y = y0; y < y1; ++y) {
             const int z = rows - 1 - y;
