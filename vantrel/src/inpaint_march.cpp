@@ -120,6 +120,7 @@ void Marching::load(const cv::Mat& img, const cv::Mat& mask, const MaskGroups& g
                 for (; x < stop; ++x) {
                     const int i = x + 1 - window_.x0;
                     f[i] = m[x] ? kInside : kKnown;
+                    unknown_ += m[x] != 0;
                     const uint8_t* q = p + 3 * x;
                     c[i] = Colour{static_cast<float>(q[0]), static_cast<float>(q[1]), static_cast<float>(q[2]), 1.f};
                 }

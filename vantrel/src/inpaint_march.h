@@ -71,6 +71,8 @@ public:
     // The cell of grid row y, column x (inside the window).
     int cell(int y, int x) const { return (y - window_.y0) * window_.cols + (x - window_.x0); }
     int gridRows() const { return gridRows_; }
+    // Mask pixels of the group.
+    int unknownCount() const { return unknown_; }
     int gridCols() const { return gridCols_; }
 
     const uint8_t* flags() const { return flags_.data(); }
@@ -94,6 +96,7 @@ private:
 
     Window window_;
     int gridRows_ = 0, gridCols_ = 0;
+    int unknown_ = 0;
     std::vector<uint8_t> flags_;
     std::vector<float> times_;
     std::vector<uint8_t> around_;
