@@ -170,6 +170,26 @@ TEST(Inpaint, WritesOnlyTheMaskPixelsOfAViewIntoALargerImage)
     EXPECT_TRUE(pages::same(page, outside));
 }
 
+TEST(Inpaint, OneLargeGroupGivesTheSameBytesOnOneOrManyWorkers)
+{
+    // A whole page of grown strokes is one group: with several workers its
+    // colour sums trail the marching in a second thread, with one they
+    // follow in the same thread.
+    const cv::Mat page = pages::handwritten({320, 240}, 7);
+    cv::Mat mask;
+    ref::inkMask(page, mask);
+    cv::Mat expected = page.clone();
+    cv::inpaint(expected, mask, expected, 10, cv::INPAINT_TELEA);
+    const int workers = cv::getNumThreads();
+    for (int n : {1, 4}) {
+        cv::setNumThreads(n);
+        cv::Mat actual = page.clone();
+        fast::inpaint(actual, mask, 10, cv::INPAINT_TELEA);
+        EXPECT_TRUE(pages::same(expected, actual)) << n << " workers";
+    }
+    cv::setNumThreads(workers);
+}
+
 TEST(FastPath, EraserRectIsByteExact)
 {
     const cv::Mat page = pages::handwritten({360, 270}, 3);
