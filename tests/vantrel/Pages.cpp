@@ -2,6 +2,7 @@
 
 #include <opencv2/imgproc.hpp>
 
+#include <algorithm>
 #include <cstring>
 
 namespace pages {
@@ -32,12 +33,43 @@ cv::Mat text(cv::Size size, double skew)
     const char* words[] = {"The quick brown fox jumps over the lazy dog", "Solve 3x + 7 = 25 and check",
                            "Pack my box with five dozen liquor jugs", "Area = length x width = 48 cm2"};
     const double scale = size.width / 1400.0;
+    const int lineStep = std::max(8, static_cast<int>(60 * scale));
     int i = 0;
-    for (int y = size.height / 8; y < size.height * 7 / 8; y += static_cast<int>(60 * scale), ++i) {
+    for (int y = size.height / 8; y < size.height * 7 / 8; y += lineStep, ++i) {
         cv::putText(page, words[i % 4], {size.width / 12, y}, cv::FONT_HERSHEY_SIMPLEX, 1.4 * scale,
                     cv::Scalar(20, 20, 20), std::max(1, static_cast<int>(2 * scale)), cv::LINE_AA);
     }
     return skew == 0 ? page : skewed(page, skew, paper);
+}
+
+cv::Mat handwritten(cv::Size size, unsigned seed)
+{
+    cv::Mat page = text(size, 0);
+    cv::RNG rng(seed);
+    const double scale = size.width / 1400.0;
+    const int lineStep = std::max(8, static_cast<int>(60 * scale));
+    // A line of handwriting halfway between two printed lines: words of a
+    // few dozen pen moves each, the pen wandering up and down.
+    for (int y = size.height / 8 + lineStep / 2; y < size.height * 7 / 8; y += 2 * lineStep) {
+        for (int x = size.width / 12; x < size.width * 5 / 6;) {
+            std::vector<cv::Point> pen;
+            cv::Point p(x, y + rng.uniform(-3, 4));
+            const int moves = rng.uniform(10, 30);
+            for (int i = 0; i < moves; ++i) {
+                pen.push_back(p);
+                p += cv::Point(rng.uniform(1, 5), rng.uniform(-5, 6));
+                p.y = std::min(std::max(p.y, y - lineStep / 3), y + lineStep / 3);
+            }
+            cv::polylines(page, pen, false, cv::Scalar(30, 45, 150), std::max(1, static_cast<int>(3 * scale)),
+                          cv::LINE_AA);
+            x = p.x + rng.uniform(8, 20);
+        }
+    }
+    cv::Mat grain(size, CV_16SC3);
+    rng.fill(grain, cv::RNG::UNIFORM, -8, 9);
+    cv::Mat out;
+    cv::add(page, grain, out, cv::noArray(), CV_8UC3);
+    return out;
 }
 
 cv::Mat noise(cv::Size size, unsigned seed)

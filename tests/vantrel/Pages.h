@@ -16,6 +16,9 @@ namespace pages {
 cv::Mat ruled(cv::Size size, double skew);
 // Paper with lines of printed text, turned the same way.
 cv::Mat text(cv::Size size, double skew);
+// Printed text with lines of handwriting between its lines (pen squiggles
+// in blue ink) and the grain of scanned paper, drawn from `seed`.
+cv::Mat handwritten(cv::Size size, unsigned seed = 11);
 // Random noise (fixed seed).
 cv::Mat noise(cv::Size size, unsigned seed = 7);
 // One flat colour.

@@ -132,12 +132,13 @@ TEST(FastPath, HueOfEveryColourIsOpenCVs)
     EXPECT_EQ(0, cv::countNonZero(refMask != fastMask));
 }
 
-TEST(FastPath, QuarterTurnsAreByteExact)
+TEST(FastPath, QuarterAndHalfTurnsAreByteExact)
 {
     for (const Sample& s : samples()) {
-        for (int type : {1, 3}) {
-            cv::Mat expected(s.img.cols, s.img.rows, CV_8UC3, cv::Scalar::all(9));
-            cv::Mat actual(s.img.cols, s.img.rows, CV_8UC3, cv::Scalar::all(9));
+        for (int type : {1, 2, 3}) {
+            const cv::Size size = type == 2 ? s.img.size() : cv::Size(s.img.rows, s.img.cols);
+            cv::Mat expected(size, CV_8UC3, cv::Scalar::all(9));
+            cv::Mat actual(size, CV_8UC3, cv::Scalar::all(9));
             ref::rotate(s.img, expected, type);
             fast::rotate(s.img, actual, type);
             EXPECT_TRUE(pages::same(expected, actual)) << s.name << " type " << type;

@@ -91,6 +91,22 @@ TurnLayout turnLayout(int cols, int rows, float angle)
     return l;
 }
 
+bool eraseArea(cv::Size image, _myRect rect, cv::Rect& area)
+{
+    if (rect.width < 1 || rect.height < 1)
+        return false;
+    const int x = std::max(rect.x, 0);
+    const int y = std::max(rect.y, 0);
+    int w = std::min(rect.width, image.width - 1);
+    int h = std::min(rect.height, image.height - 1);
+    w = std::min(w, image.width - x);
+    h = std::min(h, image.height - y);
+    if (w < 1 || h < 1)
+        return false;
+    area = cv::Rect(x, y, w, h);
+    return true;
+}
+
 double skewFromLines(const std::vector<cv::Vec2f>& lines)
 {
     float sum = 0.f;

@@ -35,7 +35,7 @@ VANTREL_API void EraserDot(myMat, _myRect) {}
 VANTREL_API void EraserRect(myMat img, _myRect rect)
 {
     cv::Mat m = view(img);
-    guarded([&] { ref::eraserRect(m, rect); });
+    guarded([&] { fast::eraserRect(m, rect); });
 }
 
 VANTREL_API void GetRotateAngleSize(myMat src, myMat* out, float angle)
@@ -84,12 +84,7 @@ VANTREL_API void Rotate(myMat src, myMat dst, int type)
         return;
     const cv::Mat s = view(src);
     cv::Mat d = view(dst);
-    guarded([&] {
-        if (type == 2)
-            ref::rotate(s, d, type);
-        else
-            fast::rotate(s, d, type);
-    });
+    guarded([&] { fast::rotate(s, d, type); });
 }
 
 VANTREL_API int getTextHeight(myMat img)

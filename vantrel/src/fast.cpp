@@ -146,6 +146,50 @@ inline bool isRed(int r, int g, int b, const HsvTables& t)
     return h <= 30 || h >= 140;
 }
 
+// The half turn: every row of the result is a source row read backwards,
+// written straight into dst. Rows are taken in pairs (y and its mirror row),
+// so that the turn also works when src and dst are the same pixels.
+void halfTurn(const cv::Mat& src, cv::Mat& dst)
+{
+    if (dst.size() != src.size())
+        return;  // a destination of another size is never written
+    const int rows = src.rows, cols = src.cols;
+    const bool same = src.data == dst.data && src.step == dst.step;
+    const int pairs = (rows + 1) / 2;
+    forStripes(pairs, stripeCount(pairs, 8), [&](int y0, int y1, int) {
+        std::vector<uint8_t> spare(same ? static_cast<size_t>(cols) * 3 : 0);
+        // A row backwards. Between the ends a pixel moves as four bytes: the
+        // fourth read is the next source pixel's first, the fourth written is
+        // overwritten by the next pixel; the ends move three bytes so that
+        // nothing past either row is touched.
+        auto mirror = [cols](const uint8_t* s, uint8_t* d) {
+            const uint8_t* q = s + static_cast<size_t>(cols - 1) * 3;
+            std::memcpy(d, q, 3);
+            for (int x = 1; x + 1 < cols; ++x) {
+                uint32_t pixel;
+                std::memcpy(&pixel, s + static_cast<size_t>(cols - 1 - x) * 3, 4);
+                std::memcpy(d + static_cast<size_t>(x) * 3, &pixel, 4);
+            }
+            if (cols > 1)
+                std::memcpy(d + static_cast<size_t>(cols - 1) * 3, s, 3);
+        };
+        for (int y = y0; y < y1; ++y) {
+            const int z = rows - 1 - y;
+            const uint8_t* top = src.ptr<uint8_t>(y);
+            if (same) {
+                std::memcpy(spare.data(), top, spare.size());
+                top = spare.data();
+            }
+            if (z == y) {
+                mirror(top, dst.ptr<uint8_t>(y));
+            } else {
+                mirror(src.ptr<uint8_t>(z), dst.ptr<uint8_t>(y));
+                mirror(top, dst.ptr<uint8_t>(z));
+            }
+        }
+    });
+}
+
 }  // namespace
 
 namespace fast {
@@ -270,16 +314,30 @@ int deleteRed(cv::Mat& img)
         return 0;  // inpainting under an empty mask changes nothing
     cv::dilate(mask, mask, cv::getStructuringElement(cv::MORPH_RECT, cv::Size(3, 3)), cv::Point(-1, -1), 1,
                cv::BORDER_CONSTANT, cv::morphologyDefaultBorderValue());
-    cv::inpaint(img, mask, img, 3, cv::INPAINT_NS);
+    inpaint(img, mask, 3, cv::INPAINT_NS);
     return 0;
+}
+
+void eraserRect(cv::Mat& img, _myRect rect)
+{
+    cv::Rect box;
+    if (!eraseArea(img.size(), rect, box))
+        return;
+    cv::Mat area = img(box);
+    cv::Mat mask;
+    ref::inkMask(area, mask);
+    inpaint(area, mask, 10, cv::INPAINT_TELEA);
+    cv::medianBlur(area, area, 3);
 }
 
 void rotate(const cv::Mat& src, cv::Mat& dst, int type)
 {
-    if (type == 2 || type < 1 || type > 3) {
-        ref::rotate(src, dst, type);
+    if (type == 2) {
+        halfTurn(src, dst);
         return;
     }
+    if (type < 1 || type > 3)
+        return;
     if (dst.cols != src.rows || dst.rows != src.cols)
         return;  // a destination of another size is never written
     const int rows = src.rows, cols = src.cols;

@@ -48,6 +48,11 @@ struct TurnLayout {
 };
 TurnLayout turnLayout(int cols, int rows, float angle);
 
+// The part of an image that EraserRect works on: rect with its origin moved
+// into the image and its size cut to the image's width - 1 and height - 1
+// and to the image's end. False when nothing is left.
+bool eraseArea(cv::Size image, _myRect rect, cv::Rect& area);
+
 // Skew in degrees from Hough lines: keeps the normals between pi/4 and 3pi/4,
 // averages them in single precision in the given order.
 double skewFromLines(const std::vector<cv::Vec2f>& lines);
@@ -58,6 +63,8 @@ constexpr int kHoughThresholds[3] = {300, 200, 150};
 namespace ref {
 void threshold(cv::Mat& img);
 void eraserRect(cv::Mat& img, _myRect rect);
+// EraserRect's mask of an area: 255 on the dark strokes grown by two pixels.
+void inkMask(const cv::Mat& area, cv::Mat& mask);
 int colorBalance(cv::Mat& img);
 int deleteRed(cv::Mat& img);
 void redMask(const cv::Mat& img, cv::Mat& mask);  // before dilation
@@ -71,6 +78,9 @@ int textHeight(const cv::Mat& img);
 
 namespace fast {
 void threshold(cv::Mat& img);
+void eraserRect(cv::Mat& img, _myRect rect);
+// cv::inpaint(img, mask, img, radius, method), in place, with the same bytes.
+void inpaint(cv::Mat& img, const cv::Mat& mask, double radius, int method);
 int colorBalance(cv::Mat& img);
 int deleteRed(cv::Mat& img);
 // Red mask before dilation; returns false (mask left empty) when no pixel is red.

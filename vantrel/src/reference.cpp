@@ -22,26 +22,23 @@ void threshold(cv::Mat& img)
     img.setTo(cv::Scalar(255, 255, 255), mask);
 }
 
+void inkMask(const cv::Mat& area, cv::Mat& mask)
+{
+    cv::cvtColor(area, mask, cv::COLOR_RGB2GRAY);
+    cv::erode(mask, mask, cv::getStructuringElement(cv::MORPH_RECT, cv::Size(5, 5)), cv::Point(-1, -1), 1,
+              cv::BORDER_CONSTANT, cv::morphologyDefaultBorderValue());
+    cv::threshold(mask, mask, 0, 255, cv::THRESH_BINARY | cv::THRESH_OTSU);
+    cv::bitwise_not(mask, mask);
+}
+
 void eraserRect(cv::Mat& img, _myRect rect)
 {
-    if (rect.width < 1 || rect.height < 1)
+    cv::Rect box;
+    if (!eraseArea(img.size(), rect, box))
         return;
-    const int x = std::max(rect.x, 0);
-    const int y = std::max(rect.y, 0);
-    int w = std::min(rect.width, img.cols - 1);
-    int h = std::min(rect.height, img.rows - 1);
-    w = std::min(w, img.cols - x);
-    h = std::min(h, img.rows - y);
-    if (w < 1 || h < 1)
-        return;
-
-    cv::Mat area = img(cv::Rect(x, y, w, h));
+    cv::Mat area = img(box);
     cv::Mat grey;
-    cv::cvtColor(area, grey, cv::COLOR_RGB2GRAY);
-    cv::erode(grey, grey, cv::getStructuringElement(cv::MORPH_RECT, cv::Size(5, 5)), cv::Point(-1, -1), 1,
-              cv::BORDER_CONSTANT, cv::morphologyDefaultBorderValue());
-    cv::threshold(grey, grey, 0, 255, cv::THRESH_BINARY | cv::THRESH_OTSU);
-    cv::bitwise_not(grey, grey);
+    inkMask(area, grey);
     cv::inpaint(area, grey, area, 10, cv::INPAINT_TELEA);
     cv::medianBlur(area, area, 3);
 }
