@@ -15,6 +15,14 @@ using tinyxml2::XMLElement;
 
 namespace docx {
 
+bool tooLarge(const QSize& pixels)
+{
+    if (!pixels.isValid())
+        return false;  // not declared: told by decoding, which Qt bounds
+    return pixels.width() > kMaxPictureSide || pixels.height() > kMaxPictureSide ||
+           static_cast<qint64>(pixels.width()) * pixels.height() > kMaxPicturePixels;
+}
+
 std::string pictureContentType(const std::string& ext)
 {
     if (ext == "jpeg" || ext == "jpg")
@@ -55,11 +63,18 @@ bool MediaSet::add(const QString& path, std::string& rId, QSize& pixels)
         return false;
 
     Entry entry;
+    // Only regular files are read (a named pipe would block the reader);
+    // a picture declaring more pixels than kMaxPicturePixels is not
+    // decoded, here nor by the program that opens the document.
+    if (!QFileInfo(path).isFile()) {
+        unreadable_[key] = true;
+        return false;
+    }
     QImageReader reader(path);
     reader.setDecideFormatFromContent(true);
     const QByteArray format = reader.format().toLower();
     entry.pixels = reader.size();
-    if (!QFileInfo(path).isFile() || format.isEmpty()) {
+    if (format.isEmpty() || tooLarge(entry.pixels)) {
         unreadable_[key] = true;
         return false;
     }
@@ -67,6 +82,10 @@ bool MediaSet::add(const QString& path, std::string& rId, QSize& pixels)
         if (!entry.pixels.isValid()) {
             const QImage image = reader.read();
             entry.pixels = image.size();
+        }
+        if (tooLarge(entry.pixels)) {
+            unreadable_[key] = true;
+            return false;
         }
         entry.ext = format == "jpg" ? "jpeg" : format.toStdString();
         entry.file = path;

@@ -27,7 +27,8 @@ public:
     explicit MediaSet(std::set<std::string> takenIds = {}, std::string prefix = "lv_image");
 
     // Adds the picture at path; false when it cannot be read as a picture
-    // (missing, empty, not an image). rId and pixels describe it.
+    // (missing, empty, not a regular file, not an image, too large). rId
+    // and pixels describe it.
     bool add(const QString& path, std::string& rId, QSize& pixels);
 
     // Adds the parts to the package, their relationships to the document
@@ -54,6 +55,14 @@ private:
     std::map<QString, size_t> byPath_;
     std::map<QString, bool> unreadable_;
 };
+
+// The largest picture a document takes: 100 megapixels, 30 000 pixels a
+// side. A larger one (a few hundred bytes can declare 30 000 x 30 000
+// pixels) would take gigabytes to decode, in this program and in every
+// program that opens the document.
+constexpr qint64 kMaxPicturePixels = 100000000;
+constexpr int kMaxPictureSide = 30000;
+bool tooLarge(const QSize& pixels);
 
 // Content type of a picture extension ("png" -> "image/png").
 std::string pictureContentType(const std::string& ext);
