@@ -15,9 +15,10 @@
 #include "export/docx/Media.h"
 #include "export/docx/Package.h"
 #include "export/docx/TemplateFields.h"
+#include "export/office/Session.h"
 #include "export/office/Soffice.h"
 
-MSword::MSword() = default;
+MSword::MSword(office::Session* session) : session_(session) {}
 MSword::~MSword() = default;
 
 bool MSword::open(bool)
@@ -185,13 +186,15 @@ bool MSword::saveAs(const QString& path)
     if (!saveDocx(docxPath))
         return false;
     QString err;
-    if (!office::convert({docxPath}, QStringLiteral("doc"), work.path(), err)) {
+    const bool converted = session_ ? session_->convert({docxPath}, QStringLiteral("doc"), work.path(), err)
+                                    : office::convert({docxPath}, QStringLiteral("doc"), work.path(), err);
+    if (!converted) {
         lastError_ = err;
         return false;
     }
-    const QString converted = office::convertedPath(docxPath, QStringLiteral("doc"), work.path());
+    const QString result = office::convertedPath(docxPath, QStringLiteral("doc"), work.path());
     QFile::remove(path);
-    if (!QFile::copy(converted, path) || !QFileInfo(path).isFile()) {
+    if (!QFile::copy(result, path) || !QFileInfo(path).isFile()) {
         lastError_ = QStringLiteral("无法写入文件 %1").arg(path);
         return false;
     }

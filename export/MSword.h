@@ -14,16 +14,23 @@
 //
 // The document is kept here and written as .docx, which LibreOffice
 // (soffice, headless, found beside the program or on PATH) converts to .doc
-// when it is saved. open() fails when there is no LibreOffice.
+// when it is saved. open() fails when there is no LibreOffice. Documents
+// saved through one office::Session share its LibreOffice; without one each
+// save starts LibreOffice of its own.
 //
 // Formatting follows Word's habits: a new paragraph (typeParagraph) takes
 // the paragraph format of the one before; text typed after a formatted
 // selection takes its font size. Line spacing is a minimum line height, so
 // pictures are never cut.
+namespace office {
+class Session;
+}  // namespace office
+
 class MSword : public QObject {
     Q_OBJECT
 public:
-    MSword();
+    // session: converts the saved documents; may be null; outlives this.
+    explicit MSword(office::Session* session = nullptr);
     ~MSword() override;
 
     // Starts a new empty document; false when LibreOffice is not there.
@@ -70,6 +77,7 @@ private:
     };
     Paragraph& current();
 
+    office::Session* session_ = nullptr;
     bool open_ = false;
     std::vector<Paragraph> paragraphs_;
     bool selected_ = false;

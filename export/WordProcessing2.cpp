@@ -7,6 +7,7 @@
 #include <QTextDocument>
 
 #include "export/MSword.h"
+#include "export/office/Session.h"
 
 namespace {
 
@@ -39,7 +40,7 @@ int saveAndClose(MSword& word, const std::string& path, std::string& err)
 
 }  // namespace
 
-WordProcessing2::WordProcessing2() = default;
+WordProcessing2::WordProcessing2() : office_(std::make_unique<office::Session>()) {}
 WordProcessing2::~WordProcessing2() = default;
 
 const char* WordProcessing2::noWordText()
@@ -54,7 +55,7 @@ QString WordProcessing2::heading(const char* word) const
 
 int WordProcessing2::exportTopic(std::string& err)
 {
-    MSword word;
+    MSword word(office_.get());
     if (!word.open(false)) {
         err = noWordText();
         return -1;
@@ -72,7 +73,7 @@ int WordProcessing2::exportTopic(std::string& err)
 
 int WordProcessing2::exportReappear(std::string& err)
 {
-    MSword word;
+    MSword word(office_.get());
     if (!word.open(false)) {
         err = noWordText();
         return -1;

@@ -2,14 +2,21 @@
 
 #include <QString>
 
+#include <memory>
 #include <string>
 
 #include "export/IWordExport.h"
 
+namespace office {
+class Session;
+}  // namespace office
+
 // The older exporter (旧版): the questions and re-do documents are typed
 // into a word processor (MSword) and saved as .doc; the answers are laid out
 // as an HTML page and printed to a PDF file. It prints no type headings and
-// ignores the title, the program name and the spacing.
+// ignores the title, the program name and the spacing. The .doc files of
+// one exporter (one export run) are converted by one LibreOffice, started
+// at the first and stopped with the exporter.
 class WordProcessing2 : public IWordExport {
 public:
     WordProcessing2();
@@ -29,4 +36,6 @@ public:
 private:
     // "<grade><term><subject><word>".
     QString heading(const char* word) const;
+
+    std::unique_ptr<office::Session> office_;
 };

@@ -13,8 +13,10 @@
 
 #include <tinyxml2.h>
 
+#include <algorithm>
 #include <cmath>
 
+#include "export/docx/HtmlGuard.h"
 #include "export/docx/Media.h"
 
 using tinyxml2::XMLElement;
@@ -22,10 +24,43 @@ using tinyxml2::XMLElement;
 namespace docx {
 namespace {
 
-// CSS pixels as twips (1 px = 15 twips at 96 dpi).
+// Word's largest indent and paragraph spacing, 22 inches, in twips.
+constexpr int kMaxTwips = 31680;
+// Word's font sizes run from 1 to 1638 points.
+constexpr int kMaxHalfPoints = 3276;
+// Word's widest table border, 12 points, in eighths of a point.
+constexpr int kMaxBorderEighths = 96;
+// Word's largest page side, 22 inches, in EMU: no picture is laid out
+// taller.
+constexpr long kMaxPictureHeight = 22L * 914400;
+// A picture size given in the HTML is taken up to this many pixels a side.
+constexpr double kMaxSide = platform::kMaxPictureSide;
+
+// v rounded and kept within [lo, hi]; a value that is not a number gives
+// `otherwise`.
+int bounded(double v, int lo, int hi, int otherwise)
+{
+    if (!std::isfinite(v))
+        return otherwise;
+    return static_cast<int>(std::lround(std::clamp(v, static_cast<double>(lo), static_cast<double>(hi))));
+}
+
+// CSS pixels as twips (1 px = 15 twips at 96 dpi), within Word's limits.
 int twips(qreal px)
 {
-    return static_cast<int>(std::lround(px * 15.0));
+    return bounded(px * 15.0, -kMaxTwips, kMaxTwips, 0);
+}
+
+// A paragraph spacing: -1 (unset) for none or a negative one.
+int spacing(qreal px)
+{
+    return std::isfinite(px) && px >= 0 ? bounded(px * 15.0, 0, kMaxTwips, 0) : -1;
+}
+
+// A picture side given in the HTML: 0 when not given (or not usable).
+double pictureSide(double px)
+{
+    return std::isfinite(px) && px > 0 ? std::min(px, kMaxSide) : 0;
 }
 
 QString colour(const QColor& c)
@@ -50,9 +85,9 @@ RunFormat runFormatOf(const QTextCharFormat& cf)
     if (cf.hasProperty(QTextFormat::FontFamily))
         f.font = cf.fontFamily();
     if (cf.hasProperty(QTextFormat::FontPointSize) && cf.fontPointSize() > 0)
-        f.halfPoints = static_cast<int>(std::lround(cf.fontPointSize() * 2));
+        f.halfPoints = bounded(cf.fontPointSize() * 2, 2, kMaxHalfPoints, 0);
     else if (cf.hasProperty(QTextFormat::FontPixelSize) && cf.intProperty(QTextFormat::FontPixelSize) > 0)
-        f.halfPoints = static_cast<int>(std::lround(cf.intProperty(QTextFormat::FontPixelSize) * 1.5));
+        f.halfPoints = bounded(cf.intProperty(QTextFormat::FontPixelSize) * 1.5, 2, kMaxHalfPoints, 0);
     if (cf.hasProperty(QTextFormat::FontWeight))
         f.bold = cf.fontWeight() >= QFont::DemiBold ? 1 : 0;
     if (cf.hasProperty(QTextFormat::FontItalic))
@@ -94,9 +129,9 @@ HtmlToWordML::HtmlToWordML(tinyxml2::XMLDocument& doc, MediaSet& media, RunForma
 std::vector<XMLElement*> HtmlToWordML::convert(const QString& html)
 {
     QTextDocument document;
-    document.setHtml(html);
+    document.setHtml(guardHtml(html));
     std::vector<XMLElement*> out;
-    frame(document.rootFrame(), out, maxWidth_);
+    frame(document.rootFrame(), out, maxWidth_, 0);
     if (out.empty())
         out.push_back(newParagraph(doc_, ParaFormat()));
     return out;
@@ -111,18 +146,31 @@ QString HtmlToWordML::picturePath(const QString& name) const
     return QDir(pictureDir_).filePath(name);
 }
 
-void HtmlToWordML::frame(QTextFrame* f, std::vector<XMLElement*>& out, long width)
+void HtmlToWordML::frame(QTextFrame* f, std::vector<XMLElement*>& out, long width, int depth)
 {
+    if (depth >= kMaxFrameDepth) {
+        flatten(f, out, width);
+        return;
+    }
     for (QTextFrame::iterator it = f->begin(); !it.atEnd(); ++it) {
         if (QTextFrame* child = it.currentFrame()) {
-            if (auto* t = qobject_cast<QTextTable*>(child))
-                out.push_back(table(t, width));
+            if (auto* t = qobject_cast<QTextTable*>(child); t && depth + 1 < kMaxFrameDepth)
+                out.push_back(table(t, width, depth + 1));
             else
-                frame(child, out, width);
+                frame(child, out, width, depth + 1);
         } else if (it.currentBlock().isValid()) {
             out.push_back(block(it.currentBlock(), width));
         }
     }
+}
+
+void HtmlToWordML::flatten(QTextFrame* f, std::vector<XMLElement*>& out, long width)
+{
+    // Every paragraph of the frame and of all frames within it, in document
+    // order, without recursion.
+    const int last = f->lastPosition();
+    for (QTextBlock b = f->document()->findBlock(f->firstPosition()); b.isValid() && b.position() <= last; b = b.next())
+        out.push_back(block(b, width));
 }
 
 XMLElement* HtmlToWordML::block(const QTextBlock& b, long width)
@@ -130,8 +178,8 @@ XMLElement* HtmlToWordML::block(const QTextBlock& b, long width)
     const QTextBlockFormat bf = b.blockFormat();
     ParaFormat pf;
     pf.alignment = alignmentOf(bf.alignment());
-    pf.spaceBefore = twips(bf.topMargin());
-    pf.spaceAfter = twips(bf.bottomMargin());
+    pf.spaceBefore = spacing(bf.topMargin());
+    pf.spaceAfter = spacing(bf.bottomMargin());
     pf.indentLeft = twips(bf.leftMargin() + bf.indent() * 40.0);
     if (bf.textIndent() != 0) {
         pf.firstLine = twips(bf.textIndent());
@@ -141,7 +189,7 @@ XMLElement* HtmlToWordML::block(const QTextBlock& b, long width)
 
     const RunFormat blockBase = base_.mergedWith(runFormatOf(b.charFormat()));
     if (QTextList* list = b.textList()) {
-        pf.indentLeft += twips(list->format().indent() * 20.0);
+        pf.indentLeft = std::clamp(pf.indentLeft + twips(list->format().indent() * 20.0), -kMaxTwips, kMaxTwips);
         setParagraphFormat(p, pf);
         addTextRuns(p, listMarker(list, b) + QLatin1Char(' '), blockBase);
     }
@@ -169,6 +217,8 @@ void HtmlToWordML::picture(XMLElement* p, const QString& name, double w, double 
     QSize pixels;
     if (name.isEmpty() || !media_.add(picturePath(name), rId, pixels))
         return;  // a picture that cannot be read leaves no trace
+    w = pictureSide(w);
+    h = pictureSide(h);
     double pw = pixels.width();
     double ph = pixels.height();
     if (w > 0 && h > 0) {
@@ -183,11 +233,15 @@ void HtmlToWordML::picture(XMLElement* p, const QString& name, double w, double 
     }
     long cx = 0;
     long cy = 0;
-    fitPicture(static_cast<int>(std::lround(pw)), static_cast<int>(std::lround(ph)), width, cx, cy);
+    fitPicture(bounded(pw, 1, platform::kMaxPictureSide, 1), bounded(ph, 1, platform::kMaxPictureSide, 1), width, cx, cy);
+    if (cy > kMaxPictureHeight) {
+        cx = std::max(1L, static_cast<long>(std::llround(static_cast<double>(cx) * kMaxPictureHeight / cy)));
+        cy = kMaxPictureHeight;
+    }
     addPictureRun(p, format, rId, cx, cy, QFileInfo(name).fileName());
 }
 
-XMLElement* HtmlToWordML::table(QTextTable* t, long width)
+XMLElement* HtmlToWordML::table(QTextTable* t, long width, int depth)
 {
     const int rows = t->rows();
     const int columns = std::max(t->columns(), 1);
@@ -203,7 +257,7 @@ XMLElement* HtmlToWordML::table(QTextTable* t, long width)
         addValue(tblPr, "w:jc", alignmentOf(tf.alignment()));
     if (tf.border() > 0 && tf.borderStyle() != QTextFrameFormat::BorderStyle_None) {
         XMLElement* borders = addElement(tblPr, "w:tblBorders");
-        const int eighths = std::max(2, static_cast<int>(std::lround(tf.border() * 6)));  // px -> 1/8 pt
+        const int eighths = bounded(tf.border() * 6, 2, kMaxBorderEighths, 2);  // px -> 1/8 pt
         for (const char* side : {"w:top", "w:left", "w:bottom", "w:right", "w:insideH", "w:insideV"}) {
             XMLElement* e = addElement(borders, side);
             e->SetAttribute("w:val", "single");
@@ -237,7 +291,7 @@ XMLElement* HtmlToWordML::table(QTextTable* t, long width)
                     merge->SetAttribute("w:val", "restart");
             }
             if (tcell.isValid() && !covered)
-                cell(tc, tcell, columnWidth * span);
+                cell(tc, tcell, columnWidth * span, depth);
             else
                 newParagraph(doc_, ParaFormat(), tc);  // every cell ends in a paragraph
             c += span;
@@ -246,7 +300,7 @@ XMLElement* HtmlToWordML::table(QTextTable* t, long width)
     return tbl;
 }
 
-void HtmlToWordML::cell(XMLElement* tc, const QTextTableCell& c, long width)
+void HtmlToWordML::cell(XMLElement* tc, const QTextTableCell& c, long width, int depth)
 {
     const QTextCharFormat cf = c.format();
     if (cf.hasProperty(QTextFormat::BackgroundBrush) && cf.background().style() != Qt::NoBrush) {
@@ -258,10 +312,10 @@ void HtmlToWordML::cell(XMLElement* tc, const QTextTableCell& c, long width)
     std::vector<XMLElement*> blocks;
     for (QTextFrame::iterator it = c.begin(); !it.atEnd(); ++it) {
         if (QTextFrame* child = it.currentFrame()) {
-            if (auto* t = qobject_cast<QTextTable*>(child))
-                blocks.push_back(table(t, width));
+            if (auto* t = qobject_cast<QTextTable*>(child); t && depth + 1 < kMaxFrameDepth)
+                blocks.push_back(table(t, width, depth + 1));
             else
-                frame(child, blocks, width);
+                frame(child, blocks, width, depth + 1);
         } else if (it.currentBlock().isValid()) {
             blocks.push_back(block(it.currentBlock(), width));
         }

@@ -23,8 +23,15 @@ class MediaSet;
 //
 // Relative picture names are looked up in pictureDir; a picture that cannot
 // be read leaves no trace. Pictures wider than maxWidth (EMU) are shrunk.
+//
+// The HTML passes guardHtml first (HtmlGuard.h). Sizes, indents, spacing
+// and borders are kept within what Word accepts, and tables nested more
+// than kMaxFrameDepth deep are written as their paragraphs, so the
+// document stays shallow enough for every reader.
 class HtmlToWordML {
 public:
+    static constexpr int kMaxFrameDepth = 8;
+
     HtmlToWordML(tinyxml2::XMLDocument& doc, MediaSet& media, RunFormat base, long maxWidth, QString pictureDir);
 
     // The blocks (w:p, w:tbl) of html, new elements of the document not yet
@@ -35,10 +42,11 @@ public:
     QString picturePath(const QString& name) const;
 
 private:
-    void frame(QTextFrame* frame, std::vector<tinyxml2::XMLElement*>& out, long width);
+    void frame(QTextFrame* frame, std::vector<tinyxml2::XMLElement*>& out, long width, int depth);
+    void flatten(QTextFrame* frame, std::vector<tinyxml2::XMLElement*>& out, long width);
     tinyxml2::XMLElement* block(const QTextBlock& block, long width);
-    tinyxml2::XMLElement* table(QTextTable* table, long width);
-    void cell(tinyxml2::XMLElement* tc, const QTextTableCell& cell, long width);
+    tinyxml2::XMLElement* table(QTextTable* table, long width, int depth);
+    void cell(tinyxml2::XMLElement* tc, const QTextTableCell& cell, long width, int depth);
     void picture(tinyxml2::XMLElement* p, const QString& name, double w, double h, const RunFormat& format, long width);
 
     tinyxml2::XMLDocument& doc_;

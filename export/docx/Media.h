@@ -3,6 +3,8 @@
 #include <QSize>
 #include <QString>
 
+#include "platform/PictureFile.h"
+
 #include <map>
 #include <set>
 #include <string>
@@ -27,7 +29,8 @@ public:
     explicit MediaSet(std::set<std::string> takenIds = {}, std::string prefix = "lv_image");
 
     // Adds the picture at path; false when it cannot be read as a picture
-    // (missing, empty, not an image). rId and pixels describe it.
+    // (missing, empty, not a regular file, not an image, too large). rId
+    // and pixels describe it.
     bool add(const QString& path, std::string& rId, QSize& pixels);
 
     // Adds the parts to the package, their relationships to the document

@@ -46,16 +46,18 @@ void writeToggle(XMLElement* rPr, const char* name, int value)
         e->SetAttribute("w:val", "0");
 }
 
+// Attribute values and texts as UTF-8 without what XML cannot hold (a font
+// or picture name from the HTML may carry control characters).
 std::string utf8(const QString& s)
 {
-    return s.toUtf8().toStdString();
+    return cleanXmlText(s.toUtf8().toStdString());
 }
 
 void addText(XMLElement* r, const QString& text)
 {
     if (text.isEmpty())
         return;
-    const std::string clean = cleanXmlText(utf8(text));
+    const std::string clean = utf8(text);
     if (clean.empty())
         return;
     XMLElement* t = addElement(r, "w:t");

@@ -2,40 +2,23 @@
 
 #include "platform/Programs.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QUrl>
 
 #include <csignal>
-#include <memory>
-#include <mutex>
 
-#include "export/TempFolder.h"
+#include "export/office/Profile.h"
 
 namespace office {
-namespace {
 
-std::mutex& runMutex()
+int convertTimeoutMs(int files)
 {
-    static std::mutex m;
-    return m;
+    return 180000 + 120000 * std::max(files - 1, 0);
 }
-
-// The process's private profile folder; built on first use.
-QString profileFolder()
-{
-    static std::unique_ptr<QTemporaryDir> dir;
-    if (!dir || !dir->isValid())
-        dir = std::make_unique<QTemporaryDir>(temporaryFolderPattern("lorvane-office"));
-    return dir->isValid() ? dir->path() : QString();
-}
-
-}  // namespace
 
 QString findSoffice()
 {
@@ -53,32 +36,23 @@ QString convertedPath(const QString& file, const QString& target, const QString&
     return QDir(outDir).filePath(QFileInfo(file).completeBaseName() + QLatin1Char('.') + extension);
 }
 
-bool convert(const QStringList& files, const QString& target, const QString& outDir, QString& err, int timeoutMs)
+QStringList officeArguments(const QString& profile)
 {
-    const QString soffice = findSoffice();
-    if (soffice.isEmpty()) {
-        err = QStringLiteral("找不到 LibreOffice（soffice）");
-        return false;
-    }
-    std::lock_guard<std::mutex> lock(runMutex());
-    const QString profile = profileFolder();
-    if (profile.isEmpty()) {
-        err = QStringLiteral("无法创建 LibreOffice 的临时配置文件夹");
-        return false;
-    }
+    return {QStringLiteral("-env:UserInstallation=") + QUrl::fromLocalFile(profile).toString(),
+            QStringLiteral("--headless"),
+            QStringLiteral("--invisible"),
+            QStringLiteral("--nologo"),
+            QStringLiteral("--norestore"),
+            QStringLiteral("--nolockcheck")};
+}
+
+bool runConverter(const QString& soffice, const QString& profile, const QStringList& files, const QString& target,
+                  const QString& outDir, QString& err, int timeoutMs)
+{
     for (const QString& file : files)
         QFile::remove(convertedPath(file, target, outDir));
-
-    QStringList arguments{QStringLiteral("-env:UserInstallation=") + QUrl::fromLocalFile(profile).toString(),
-                          QStringLiteral("--headless"),
-                          QStringLiteral("--invisible"),
-                          QStringLiteral("--nologo"),
-                          QStringLiteral("--norestore"),
-                          QStringLiteral("--nolockcheck"),
-                          QStringLiteral("--convert-to"),
-                          target,
-                          QStringLiteral("--outdir"),
-                          outDir};
+    QStringList arguments = officeArguments(profile);
+    arguments << QStringLiteral("--convert-to") << target << QStringLiteral("--outdir") << outDir;
     arguments += files;
 
     // soffice hands the work to a child of its own; started in a session of
@@ -117,6 +91,23 @@ bool convert(const QStringList& files, const QString& target, const QString& out
         }
     }
     return true;
+}
+
+bool convert(const QStringList& files, const QString& target, const QString& outDir, QString& err, int timeoutMs)
+{
+    const QString soffice = findSoffice();
+    if (soffice.isEmpty()) {
+        err = QStringLiteral("找不到 LibreOffice（soffice）");
+        return false;
+    }
+    std::lock_guard<std::mutex> lock(conversionMutex());
+    const QString profile = privateProfile();
+    if (profile.isEmpty()) {
+        err = QStringLiteral("无法创建 LibreOffice 的临时配置文件夹");
+        return false;
+    }
+    return runConverter(soffice, profile, files, target, outDir, err,
+                        timeoutMs < 0 ? convertTimeoutMs(static_cast<int>(files.size())) : timeoutMs);
 }
 
 }  // namespace office
