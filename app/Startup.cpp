@@ -24,6 +24,7 @@
 #include "core/Settings.h"
 #include "core/SettingsFileCheck.h"
 #include "core/Sqlite.h"
+#include "platform/SharedFiles.h"
 #include "platform/System.h"
 #include "ui/QMessageBoxBase.h"
 
@@ -63,7 +64,7 @@ void applyStyleAndTranslation()
     }
     // Lives as long as the application object.
     auto* translator = new QTranslator(qApp);
-    const QString own = QCoreApplication::applicationDirPath() + QStringLiteral("/translations");
+    const QString own = platform::findShared(QStringLiteral("translations"));
     if (!translator->load(QStringLiteral("qt_zh_CN.qm"), own))
         translator->load(QStringLiteral("qt_zh_CN.qm"), QLibraryInfo::location(QLibraryInfo::TranslationsPath));
     qApp->installTranslator(translator);

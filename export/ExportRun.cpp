@@ -1,7 +1,6 @@
 // The export run: the 导出 button of the export dialog.
 
 #include <QButtonGroup>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -18,6 +17,7 @@
 #include "export/QExportDialog.h"
 #include "export/WordProcessing.h"
 #include "export/WordProcessing2.h"
+#include "platform/SharedFiles.h"
 #include "ui/AwaitTask.h"
 #include "ui/QMessageBoxBase.h"
 
@@ -103,7 +103,7 @@ void QExportDialog::fillExporter(IWordExport& exporter, int options, const QStri
     exporter.answers.clear();
     exporter.reappears.clear();
     if (auto* templates = dynamic_cast<WordProcessing*>(&exporter)) {
-        const QString dir = QCoreApplication::applicationDirPath() + QStringLiteral("/templates");
+        const QString dir = platform::findShared(QStringLiteral("templates"));
         templates->topicTemplate = local8(dir + QStringLiteral("/templates1.dfw"));
         templates->answerTemplate = local8(dir + QStringLiteral("/templates2.dfw"));
         templates->reappearTemplate = local8(dir + QStringLiteral("/templates3.dfw"));

@@ -1,10 +1,10 @@
 #include "transfer/httpDialog.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QStackedLayout>
 #include <QVBoxLayout>
 
+#include "platform/SharedFiles.h"
 #include "transfer/FileReceiveWidget.h"
 #include "transfer/QRcodeWidget.h"
 #include "transfer/TransferEndpoint.h"
@@ -12,9 +12,7 @@
 
 httpDialog::httpDialog(const QString& root, QWidget* parent)
     : QDialogBase(parent),
-      root_((root.isEmpty() ? QCoreApplication::applicationDirPath() + QStringLiteral("/upload") : root)
-                .toUtf8()
-                .toStdString()),
+      root_((root.isEmpty() ? platform::findShared(QStringLiteral("upload")) : root).toUtf8().toStdString()),
       receiver_(QDir::current().absoluteFilePath(QStringLiteral("tmp")))
 {
     setWindowTitle(QStringLiteral("手机上传"));

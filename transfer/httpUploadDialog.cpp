@@ -1,7 +1,6 @@
 #include "transfer/httpUploadDialog.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -12,6 +11,7 @@
 
 #include <algorithm>
 
+#include "platform/SharedFiles.h"
 #include "transfer/PhoneLink.h"
 #include "transfer/QRcodeDialog.h"
 #include "transfer/QThumbnail.h"
@@ -28,7 +28,7 @@ httpUploadDialog::httpUploadDialog(QWidget* parent)
 
     const transfer::Endpoint where = transfer::endpoint();
     setBindAddress(where.bindAddress);
-    const QString root = QCoreApplication::applicationDirPath() + QStringLiteral("/upload");
+    const QString root = platform::findShared(QStringLiteral("upload"));
     start(root.toUtf8().constData(), where.port);
 }
 

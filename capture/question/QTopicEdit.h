@@ -94,6 +94,9 @@ public:
 signals:
     // A question was saved (its row stored and its id taken).
     void complete();
+    // The row of the question in `detailPath` was just inserted (its id may
+    // still be unknown): its folder now belongs to the database.
+    void rowAdded(const QString& detailPath);
 
 public slots:
     void stateChanged(int state);

@@ -130,6 +130,7 @@ int QTopicEdit::save()
             return -1;
         }
         rowStored_ = true;
+        emit rowAdded(QString::fromStdString(detail_.detail_path));
     }
     // The row is stored; from here on only its id is missing, and a failed
     // look-up is retried by the next save without inserting again.

@@ -101,7 +101,11 @@ void setConverter(const QString& path)
 
 QString startFailedMessage(int code)
 {
-    return QStringLiteral("错误码：%1").arg(code);
+    const QString message = QStringLiteral("错误码：%1").arg(code);
+    if (code != ENOENT)
+        return message;
+    // Not found: say what to install.
+    return message + QStringLiteral("\n未找到 %1，请安装 mupdf-tools").arg(converterName());
 }
 
 QString timedOutMessage()

@@ -20,10 +20,11 @@ namespace pdfimport {
 struct Conversion {
     // 0: `pages` holds the converted pages. Otherwise `message` says why not,
     // for a message box under "提示": "错误码：<n>" when the converter cannot
-    // be started (2: not found), or a text of its own for a conversion that
-    // timed out, failed (the converter ended with an error: the pages it
-    // left are removed, none is imported) or gave no page (a damaged or
-    // encrypted file).
+    // be started (2: not found, followed by the line "未找到 mutool，请安装
+    // mupdf-tools"), or a text of its own for a conversion that timed out,
+    // failed (the converter ended with an error: the pages it left are
+    // removed, none is imported) or gave no page (a damaged or encrypted
+    // file).
     int code = 0;
     QString message;
     QStringList pages;  // "tmp/<T>_<page>.png", in page order

@@ -43,7 +43,7 @@ bool QViewItem::writePicture(ImageViewer* editor, const QString& path)
 {
     QImageWriter writer(path);
     if (editor->getImage().isNull() || !writer.write(editor->getImage())) {
-        tell(QStringLiteral("保存图片失败") + path);
+        tell(QStringLiteral("保存图片失败：") + path);
         return false;
     }
     return true;

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QProgressDialog>
 #include <QScreen>
@@ -171,6 +172,7 @@ QWidget* QImportTopic::createTabs()
 
     topicEdit_ = new QTopicEdit;
     connect(topicEdit_, &QTopicEdit::complete, this, &QImportTopic::edit_complete);
+    connect(topicEdit_, &QTopicEdit::rowAdded, this, &QImportTopic::folderStored);
     tabWidget_->addTab(topicEdit_, QStringLiteral("题目编辑"));
     return tabWidget_;
 }
@@ -328,5 +330,17 @@ void QImportTopic::edit_complete()
 void QImportTopic::closeEvent(QCloseEvent* event)
 {
     setIniValue(QString::fromLatin1(kWindowKey), isMaximized());
+    // The question pending in the wizard goes with the window: nothing of it
+    // may stay behind without its row.
+    removeUnstoredFolders();
     QDialogBase::closeEvent(event);
+}
+
+void QImportTopic::keyPressEvent(QKeyEvent* event)
+{
+    if (event->matches(QKeySequence::Cancel)) {
+        event->accept();
+        return;
+    }
+    QDialogBase::keyPressEvent(event);
 }

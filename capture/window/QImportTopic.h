@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QImage>
+#include <QMap>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -43,6 +45,11 @@ class imageCut;
 //
 //     QImportTopic window;
 //     modal::exec(window);
+//
+// Escape never closes the window (a pupil pressing it to dismiss a pop-up
+// would lose the question in the wizard); the title bar's close button does.
+// On closing, the folders of questions made here whose row was never stored
+// are removed; folders with a row are never touched.
 //
 // Whether the window was maximized is kept in "importWindow". GUI thread only.
 class QImportTopic : public QDialogBase {
@@ -108,8 +115,14 @@ public slots:
     void grabbing_finished();
     void edit_complete();
 
+    // The question folders ("item/<user>/<uuid>") made by createItem whose
+    // row is not stored (yet): what closing the window removes.
+    QStringList unstoredFolders() const;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Escape does nothing here (see above); other keys as for any dialog.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     // Construction steps.
@@ -120,6 +133,9 @@ private:
     QWidget* createTabs();
     QLayout* createListColumn();
     void connectCutter();
+    void folderStored(const QString& detailPath);
+    // Removes every folder of unstoredFolders().
+    void removeUnstoredFolders();
 
     // Copies `files` into the library and shows the first of them; the
     // files refused as no picture are named in one message.
@@ -145,6 +161,10 @@ private:
     ScreenCapture* screenCapture_ = nullptr;
     IDatabase* database_ = nullptr;
     _detail_t created_;
+    // Folders made by createItem, by detail path; and the detail paths whose
+    // row was inserted.
+    QMap<QString, QString> createdFolders_;
+    QSet<QString> storedPaths_;
     // The library's thumbnails, kept for the reloads after each import.
     ThumbnailCache thumbnails_;
 };

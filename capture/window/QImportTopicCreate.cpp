@@ -28,16 +28,38 @@ QString writeOriginal(const QImage* image, const ScreenShot& shot, const QString
         QImage reduced;
         compressImage(*image, reduced, kMaxWidth, kMaxKB);
         if (reduced.isNull() || !reduced.save(target))
-            return QStringLiteral("保存图片失败") + target;
+            return QStringLiteral("保存图片失败：") + target;
         return QString();
     }
     QFile file(target);
     if (!file.open(QIODevice::WriteOnly) || file.write(shot.bytes) != shot.bytes.size())
-        return QStringLiteral("保存图片失败") + target;
+        return QStringLiteral("保存图片失败：") + target;
     return QString();
 }
 
 }  // namespace
+
+QStringList QImportTopic::unstoredFolders() const
+{
+    QStringList out;
+    for (auto it = createdFolders_.constBegin(); it != createdFolders_.constEnd(); ++it)
+        if (!storedPaths_.contains(it.key()))
+            out.append(it.value());
+    return out;
+}
+
+void QImportTopic::folderStored(const QString& detailPath)
+{
+    storedPaths_.insert(detailPath);
+}
+
+void QImportTopic::removeUnstoredFolders()
+{
+    for (const QString& folder : unstoredFolders())
+        QDir(folder).removeRecursively();
+    createdFolders_.clear();
+    storedPaths_.clear();
+}
 
 void QImportTopic::createItem(QImage* image, QString filePath)
 {
@@ -84,6 +106,7 @@ void QImportTopic::createItem(QImage* image, QString filePath)
     detail.times = 1;
     detail.detail_path = name.toStdString();
     created_ = detail;
+    createdFolders_.insert(name, folder);
     topicEdit_->setData(detail);
     tabWidget_->setCurrentIndex(kWizardTab);
 }

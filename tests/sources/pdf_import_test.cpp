@@ -143,7 +143,7 @@ TEST_F(PdfImport, MissingConverterGivesErrorCode2)
     ASSERT_TRUE(testpdf::write(pdf, 1));
     const auto result = pdfimport::convert(pdf);
     EXPECT_EQ(result.code, 2);
-    EXPECT_EQ(result.message, QStringLiteral("错误码：2"));
+    EXPECT_EQ(result.message, QStringLiteral("错误码：2\n未找到 mutool，请安装 mupdf-tools"));
     EXPECT_TRUE(result.pages.isEmpty());
 }
 

@@ -134,7 +134,7 @@ TEST_F(CreateItem, PictureThatCannotBeStoredLeavesNoFolder)
     window->createItem(nullptr, QStringLiteral("tmp/vanished.png"));
     ASSERT_EQ(modals.count(), 1);
     EXPECT_EQ(modals.last().title, QStringLiteral("提示"));
-    EXPECT_TRUE(modals.last().text.contains(QStringLiteral("tmp/vanished.png")));
+    EXPECT_EQ(modals.last().text, QStringLiteral("找不到图片文件：tmp/vanished.png"));
     EXPECT_TRUE(questionFolders().isEmpty());
     EXPECT_EQ(window->wizard()->step(), QTopicEdit::NoQuestion);
 

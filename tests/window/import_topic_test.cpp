@@ -290,6 +290,6 @@ TEST_F(ImportTopic, PdfPagesEnterTheLibraryInPageOrder)
     window->sourceButton("tool_importPdf")->click();
     pdfimport::setConverter(QString());
     ASSERT_EQ(modals.count(), 1);
-    EXPECT_EQ(modals.last().text, QStringLiteral("错误码：2"));
+    EXPECT_EQ(modals.last().text, QStringLiteral("错误码：2\n未找到 mutool，请安装 mupdf-tools"));
     EXPECT_EQ(window->libraryStrip()->count(), 3);
 }
