@@ -29,7 +29,7 @@ QString placeRefusal(const QString& path, const QFileInfo& info, const QString& 
     if (info.isSymLink())
         return refused(path, QStringLiteral("是链接"));
     if (!info.exists())
-        return QStringLiteral("找不到图片文件 ") + path;
+        return QStringLiteral("找不到图片文件：") + path;
     const QString tmp = QFileInfo(tmpFolder).canonicalFilePath();
     if (!inside(info.canonicalFilePath(), tmp))
         return refused(path, QStringLiteral("不在截屏临时目录中"));
