@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "capture/sources/FileProgress.h"
+#include "capture/sources/PictureChecks.h"
 #include "core/Settings.h"
 #include "platform/PictureFile.h"
 
@@ -107,6 +108,8 @@ QStringList copyIntoLibrary(const QStringList& files, const QString& folder, QSt
     QSet<int> taken = takenNumbers(dir);
 
     int number = std::max(1, getIniValue<int>(QString::fromLatin1(kIndexKey), 1));
+    // Each file is decoded to check it; the checks run ahead on the cores.
+    PictureChecks checks(files, refusalReason, QStringLiteral("不是图片或已损坏"));
     auto progress = makeFileProgress(QStringLiteral("导入图片"), files.size());
     for (int i = 0; i < files.size(); ++i) {
         while (taken.contains(number))
@@ -114,7 +117,7 @@ QStringList copyIntoLibrary(const QStringList& files, const QString& folder, QSt
         const QString target = folder + QLatin1Char('/') + targetName(number, files.at(i));
         taken.insert(number);
         ++number;
-        const QString reason = refusalReason(files.at(i));
+        const QString reason = checks.result(i);
         if (!reason.isEmpty()) {
             if (refused)
                 refused->append(QStringLiteral("%1（%2）").arg(QFileInfo(files.at(i)).fileName(), reason));

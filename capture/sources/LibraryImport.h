@@ -22,7 +22,8 @@ QString libraryFolder();
 //  - only a picture enters the library: a regular file whose suffix is one
 //    the library lists (bmp, png, jpeg, jpg, any case) and whose content
 //    decodes whole as a PNG, JPEG or BMP picture within the program's size
-//    limits (platform::verifyPicture); any other file is not copied, and
+//    limits (platform::verifyPicture, run ahead on worker threads: see
+//    PictureChecks.h); any other file is not copied, and
 //    `refused` (when given) receives one line for it, its file name and the
 //    reason;
 //  - the number then grows by one, whether or not the copy succeeded (a
