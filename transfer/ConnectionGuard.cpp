@@ -201,9 +201,11 @@ void ConnectionGuard::forget(Connection* c)
     --open_;
 }
 
-void ConnectionGuard::closed(evhttp_connection*, void* arg)
+void ConnectionGuard::closed(evhttp_connection* connection, void* arg)
 {
     auto* c = static_cast<Connection*>(arg);
+    // Heard of once: the record goes now.
+    evhttp_connection_set_closecb(connection, nullptr, nullptr);
     if (c->watch)
         evbuffer_remove_cb_entry(bufferevent_get_input(c->stream), c->watch);
     c->guard->forget(c);

@@ -397,6 +397,8 @@ TEST_F(GuardedServerTest, HeaderBlocksMustArriveInTimeBodiesAndIdleTimeAreNotCou
         {"body trickled past the deadline", slowBody, 1},
         {"idle keep-alive pause longer than the deadline", {{get, 1200}, {last, 0}}, 2},
         {"second header block trickled past the deadline", slowSecond, 1},
+        {"request line that is no HTTP", {{"HELLO\r\n\r\n", 0}}, 0},
+        {"header block over 32 KiB", {{"GET / HTTP/1.1\r\nX: " + std::string(40000, 'h') + "\r\n\r\n", 0}}, 0},
     };
     for (const ScriptCase& c : cases) {
         SCOPED_TRACE(c.what);
@@ -404,6 +406,12 @@ TEST_F(GuardedServerTest, HeaderBlocksMustArriveInTimeBodiesAndIdleTimeAreNotCou
         EXPECT_EQ(outcome.replies, c.replies);
         EXPECT_TRUE(outcome.closed);
     }
+    // A client that leaves in the middle of a header block.
+    const int fd = connectLoopback(port);
+    ASSERT_GE(fd, 0);
+    ASSERT_TRUE(sendAll(fd, "GET / HTTP/1.1\r\nHo"));
+    ASSERT_TRUE(waitUntil([&] { return server.openConnections() == 1; }));
+    ::close(fd);
     // Every connection was counted out again.
     EXPECT_TRUE(waitUntil([&] { return server.openConnections() == 0; })) << server.openConnections();
 }
