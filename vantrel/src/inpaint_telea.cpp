@@ -111,6 +111,21 @@ int NearFinder::find(int cell, Near* out) const
             const Colour dir = rx * vgx + ygy;
             const Colour weight = magnitude(fk * lev * choose(magnitude(dir) <= flat, tiny, dir));
             const int lanes = std::min(4, l1 - l + 1);
+            if (shift == 0 && rowEdge == 0 && l > 1 && l + lanes - 1 < lastCol) {
+                // Away from the image's edges: the neighbour's own cell.
+                const int8_t dy = static_cast<int8_t>(i - k);
+                for (int q = 0; q < lanes; ++q) {
+                    const int n = row + l + q;
+                    out[count] = Near{n,
+                                      weight[q],
+                                      static_cast<int8_t>(j - l - q),
+                                      dy,
+                                      static_cast<uint8_t>(around[n] & 3),
+                                      static_cast<uint8_t>(around[n] >> 2)};
+                    count += f[n] != kInside;
+                }
+                continue;
+            }
             for (int q = 0; q < lanes; ++q) {
                 const int n = row + l + q, col = l + q;
                 const uint8_t colEdge = col == 1 || col == lastCol ? 4 : 0;
