@@ -50,11 +50,15 @@ struct Reads {
     int mid, left, right, leftIn;  // cells of (km, lm), (km, lm - 1), (km, lp + 1), (km, lp)
 };
 
-class Fill {
+// The Navier-Stokes method: a reached pixel becomes the weighted mean of its
+// known neighbours' colours, each channel weighted by how well the offset
+// lines up with that channel's colour steps across the neighbour.
+class NavierStokesFill {
 public:
-    Fill(Marching& m, const Disk& d) : m_(m), disk_(d) {}
+    NavierStokesFill(Marching& m, const Disk& d) : m_(m), disk_(d) {}
+    void operator()(int cell) const;
 
-protected:
+private:
     // Cell index bases of the rows read for neighbour row k: the row itself
     // (km), the rows above (km - 1) and below (kp + 1), and the row kp.
     struct Rows {
@@ -75,12 +79,6 @@ protected:
 
     Marching& m_;
     const Disk& disk_;
-};
-
-class NavierStokesFill : public Fill {
-public:
-    using Fill::Fill;
-    void operator()(int cell) const;
 };
 
 void NavierStokesFill::operator()(int cell) const
