@@ -12,6 +12,7 @@
 #include <opencv2/photo.hpp>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -160,9 +161,11 @@ namespace fast {
 void inpaint(cv::Mat& img, const cv::Mat& mask, double radius, int method)
 {
     // OpenCV reads one pixel past an image of a single row or column; such
-    // images, and whatever it refuses, are left to it.
+    // images, whatever it refuses, and grids too large for the int cell
+    // numbers of the marching are left to it.
     const bool own = img.type() == CV_8UC3 && mask.type() == CV_8UC1 && img.size() == mask.size() && img.rows >= 2 &&
-                     img.cols >= 2 && (method == cv::INPAINT_TELEA || method == cv::INPAINT_NS);
+                     img.cols >= 2 && (method == cv::INPAINT_TELEA || method == cv::INPAINT_NS) &&
+                     (static_cast<int64_t>(img.rows) + 2) * (img.cols + 2) < INT_MAX / 2;
     if (!own) {
         cv::inpaint(img, mask, img, radius, method);
         return;
