@@ -12,6 +12,7 @@
 #include <opencv2/photo.hpp>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -50,11 +51,15 @@ struct Reads {
     int mid, left, right, leftIn;  // cells of (km, lm), (km, lm - 1), (km, lp + 1), (km, lp)
 };
 
-class Fill {
+// The Navier-Stokes method: a reached pixel becomes the weighted mean of its
+// known neighbours' colours, each channel weighted by how well the offset
+// lines up with that channel's colour steps across the neighbour.
+class NavierStokesFill {
 public:
-    Fill(Marching& m, const Disk& d) : m_(m), disk_(d) {}
+    NavierStokesFill(Marching& m, const Disk& d) : m_(m), disk_(d) {}
+    void operator()(int cell) const;
 
-protected:
+private:
     // Cell index bases of the rows read for neighbour row k: the row itself
     // (km), the rows above (km - 1) and below (kp + 1), and the row kp.
     struct Rows {
@@ -75,12 +80,6 @@ protected:
 
     Marching& m_;
     const Disk& disk_;
-};
-
-class NavierStokesFill : public Fill {
-public:
-    using Fill::Fill;
-    void operator()(int cell) const;
 };
 
 void NavierStokesFill::operator()(int cell) const
@@ -162,9 +161,11 @@ namespace fast {
 void inpaint(cv::Mat& img, const cv::Mat& mask, double radius, int method)
 {
     // OpenCV reads one pixel past an image of a single row or column; such
-    // images, and whatever it refuses, are left to it.
+    // images, whatever it refuses, and grids too large for the int cell
+    // numbers of the marching are left to it.
     const bool own = img.type() == CV_8UC3 && mask.type() == CV_8UC1 && img.size() == mask.size() && img.rows >= 2 &&
-                     img.cols >= 2 && (method == cv::INPAINT_TELEA || method == cv::INPAINT_NS);
+                     img.cols >= 2 && (method == cv::INPAINT_TELEA || method == cv::INPAINT_NS) &&
+                     (static_cast<int64_t>(img.rows) + 2) * (img.cols + 2) < INT_MAX / 2;
     if (!own) {
         cv::inpaint(img, mask, img, radius, method);
         return;

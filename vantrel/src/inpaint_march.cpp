@@ -2,15 +2,20 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace vantrel {
 namespace inpainting {
 
 namespace {
 
-bool later(float timeA, uint32_t orderA, float timeB, uint32_t orderB)
+// A time as an unsigned number in the same order (-0 and 0 alike).
+uint64_t ordered(float time)
 {
-    return timeA > timeB || (timeA == timeB && orderA > orderB);
+    time += 0.f;
+    uint32_t bits = 0;
+    std::memcpy(&bits, &time, sizeof bits);
+    return (bits & 0x80000000u) ? ~bits : (bits | 0x80000000u);
 }
 
 // Marks the cells within `range` rows and columns of a cell for which
@@ -37,15 +42,15 @@ void spread(int count, int step, int range, Seed&& seed, uint8_t* out)
 
 void FrontQueue::push(float time, int cell)
 {
-    // A binary heap ordered by (time, order of entry): the same sequence of
-    // cells as OpenCV's sorted list, which puts a new cell behind every cell
-    // whose time is not larger.
-    heap_.push_back(Entry{time, pushed_++, cell});
+    // A binary heap ordered by time, then by order of entry: the same
+    // sequence of cells as OpenCV's sorted list, which puts a new cell behind
+    // every cell whose time is not larger.
+    const Entry e{ordered(time) << 32 | pushed_++, cell};
+    heap_.push_back(e);
     size_t i = heap_.size() - 1;
-    const Entry e = heap_[i];
     while (i > 0) {
         const size_t up = (i - 1) / 2;
-        if (!later(heap_[up].time, heap_[up].order, e.time, e.order))
+        if (heap_[up].key < e.key)
             break;
         heap_[i] = heap_[up];
         i = up;
@@ -68,10 +73,9 @@ bool FrontQueue::pop(int& cell)
         size_t child = 2 * i + 1;
         if (child >= n)
             break;
-        if (child + 1 < n &&
-            later(heap_[child].time, heap_[child].order, heap_[child + 1].time, heap_[child + 1].order))
+        if (child + 1 < n && heap_[child + 1].key < heap_[child].key)
             ++child;
-        if (!later(e.time, e.order, heap_[child].time, heap_[child].order))
+        if (e.key < heap_[child].key)
             break;
         heap_[i] = heap_[child];
         i = child;

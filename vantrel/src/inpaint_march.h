@@ -38,8 +38,7 @@ public:
 
 private:
     struct Entry {
-        float time;
-        uint32_t order;
+        uint64_t key;  // the time's order above, the order of entry below
         int cell;
     };
     std::vector<Entry> heap_;

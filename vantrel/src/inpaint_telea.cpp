@@ -111,6 +111,21 @@ int NearFinder::find(int cell, Near* out) const
             const Colour dir = rx * vgx + ygy;
             const Colour weight = magnitude(fk * lev * choose(magnitude(dir) <= flat, tiny, dir));
             const int lanes = std::min(4, l1 - l + 1);
+            if (shift == 0 && rowEdge == 0 && l > 1 && l + lanes - 1 < lastCol) {
+                // Away from the image's edges: the neighbour's own cell.
+                const int8_t dy = static_cast<int8_t>(i - k);
+                for (int q = 0; q < lanes; ++q) {
+                    const int n = row + l + q;
+                    out[count] = Near{n,
+                                      weight[q],
+                                      static_cast<int8_t>(j - l - q),
+                                      dy,
+                                      static_cast<uint8_t>(around[n] & 3),
+                                      static_cast<uint8_t>(around[n] >> 2)};
+                    count += f[n] != kInside;
+                }
+                continue;
+            }
             for (int q = 0; q < lanes; ++q) {
                 const int n = row + l + q, col = l + q;
                 const uint8_t colEdge = col == 1 || col == lastCol ? 4 : 0;
@@ -185,21 +200,23 @@ private:
     };
     void run();
 
-    static constexpr long long kTasks = 1024;
+    static constexpr long long kTasks = 8192;
     Colour* px_;
     int stride_, room_;
     long long capacity_;
     std::vector<Near> ring_;
     std::vector<Task> tasks_;
     long long head_ = 0, reserved_ = 0;  // the marching's own
-    std::atomic<long long> handed_{0}, done_{0}, freed_{0};
+    // Written by the marching, and by the second thread, on lines of their own.
+    alignas(64) std::atomic<long long> handed_{0};
     std::atomic<bool> over_{false};
+    alignas(64) std::atomic<long long> done_{0}, freed_{0};
     std::thread thread_;
 };
 
 TrailingSums::TrailingSums(Marching& m, int room)
-    : px_(m.colours()), stride_(m.stride()), room_(room), capacity_(64LL * room), ring_(static_cast<size_t>(capacity_)),
-      tasks_(static_cast<size_t>(kTasks))
+    : px_(m.colours()), stride_(m.stride()), room_(room), capacity_(512LL * room),
+      ring_(static_cast<size_t>(capacity_)), tasks_(static_cast<size_t>(kTasks))
 {
     thread_ = std::thread(&TrailingSums::run, this);
 }
@@ -247,11 +264,15 @@ void TrailingSums::run()
             waitABit();
             continue;
         }
+        // Room is given back sixteen pixels at a time, and whenever the
+        // marching has been caught up with.
         for (; done < handed; ++done) {
             const Task& t = tasks_[static_cast<size_t>(done % kTasks)];
             px_[t.cell] = teleaColour(&ring_[static_cast<size_t>(t.first % capacity_)], t.count, px_, stride_);
-            freed_.store(t.first + t.count, std::memory_order_release);
-            done_.store(done + 1, std::memory_order_release);
+            if ((done + 1) % 16 == 0 || done + 1 == handed) {
+                freed_.store(t.first + t.count, std::memory_order_release);
+                done_.store(done + 1, std::memory_order_release);
+            }
         }
     }
 }
