@@ -35,7 +35,9 @@ class imageWidget;
 //
 // The window loads the camera plugin (real cameras, the shutter sound) when
 // it opens; without the plugin a real camera gives "未连接设备！" and shots
-// are silent. The camera layer calls back on its own threads: frames are handed over
+// are silent.
+//
+// The camera layer calls back on its own threads: frames are handed over
 // under the preview mutex (at most one preview waits for the GUI thread, so
 // nothing queues up), shots under the capture mutex, device arrival and
 // removal as a queued signal. The device itself is opened, stopped and

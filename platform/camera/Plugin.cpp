@@ -45,8 +45,7 @@ QStringList pluginFolders()
 {
     const QString own = QCoreApplication::applicationDirPath();
     QStringList folders{own};
-    for (const QString& folder : {own + QStringLiteral("/../" LORVANE_INSTALL_LIBDIR), own + QStringLiteral("/../lib"),
-                                  QStringLiteral(LORVANE_INSTALL_FULL_LIBDIR)}) {
+    for (const QString& folder : {own + QStringLiteral("/../lib"), QStringLiteral(LORVANE_INSTALL_LIBDIR)}) {
         const QString clean = QDir::cleanPath(folder);
         if (!folders.contains(clean))
             folders.append(clean);
