@@ -168,7 +168,7 @@ bool turnInto(const QImage& source, const myMat& size, bool direct, Turn turn, Q
 {
     if (size.width <= 0 || size.height <= 0)
         return false;
-    QImage destination(size.width, size.height, QImage::Format_RGB888);
+    QImage destination = newPixels(QSize(size.width, size.height), QImage::Format_RGB888);
     if (destination.isNull())
         return false;
     const myMat src = readOnlyMat(source);
@@ -192,12 +192,13 @@ bool quarterTurn(const QImage& image, int type, bool direct, QImage& out)
     myMat size = emptyMat();
     if (source.isNull() || !quarterTurnSize(source, type, size))
         return false;
-    return turnInto(source, size, direct,
-                    [type](myMat src, myMat dst) {
-                        announce("Rotate");
-                        fwd_Rotate(src, dst, type);
-                    },
-                    out);
+    return turnInto(
+        source, size, direct,
+        [type](myMat src, myMat dst) {
+            announce("Rotate");
+            fwd_Rotate(src, dst, type);
+        },
+        out);
 }
 
 }  // namespace
@@ -208,16 +209,12 @@ int turnType(int quarterTurns)
     // counter-clockwise (type 3), -3 a quarter turn clockwise (type 1).
     switch (quarterTurns % 4) {
     case 1:
-    case -3:
-        return 1;
+    case -3: return 1;
     case 2:
-    case -2:
-        return 2;
+    case -2: return 2;
     case 3:
-    case -1:
-        return 3;
-    default:
-        return 0;
+    case -1: return 3;
+    default: return 0;
     }
 }
 
@@ -233,12 +230,13 @@ bool rotateAngle(const QImage& image, float angle, QImage& out)
     } catch (...) {
         return false;
     }
-    return turnInto(source, size, false,
-                    [angle](myMat src, myMat dst) {
-                        announce("RotateAngle");
-                        fwd_RotateAngle(src, dst, angle);
-                    },
-                    out);
+    return turnInto(
+        source, size, false,
+        [angle](myMat src, myMat dst) {
+            announce("RotateAngle");
+            fwd_RotateAngle(src, dst, angle);
+        },
+        out);
 }
 
 bool rotate(const QImage& image, int type, QImage& out)

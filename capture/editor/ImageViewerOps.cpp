@@ -6,6 +6,7 @@
 #include "capture/editor/ImageViewer.h"
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QPainter>
 #include <QPen>
 
@@ -23,6 +24,9 @@ constexpr int kDefaultTextHeight = 30;
 // How far a pen piece may reach beyond its points: half the pen width plus
 // the antialiasing fringe, with room to spare.
 constexpr int kPenReach = 3;
+// How far drawn text may reach beyond its font's bounding rectangle (bold
+// and antialiasing), with room to spare.
+constexpr int kTextReach = 4;
 
 }  // namespace
 
@@ -140,21 +144,31 @@ void ImageViewer::image_process_text()
         height = kDefaultTextHeight;
     const QPoint at = imagePoint(mapFromGlobal(entry.pos()));
 
-    QImage next = history_.image().copy();
+    QFont font;
+    font.setPixelSize(height);
+    font.setWeight(QFont::Bold);
+    const QPoint baseline(at.x(), at.y() + height);
+    // Painted in place like the pen: only the tiles under the text are kept
+    // for undo, and nothing outside the area they cover is painted.
+    const QRect area = QFontMetrics(font).boundingRect(text).translated(baseline).adjusted(-kTextReach, -kTextReach,
+                                                                                           kTextReach, kTextReach);
+    history_.beginInPlace(EditHistory::kText);
+    if (!history_.isPaintingInPlace() || !history_.touch(area)) {
+        history_.dropLast();  // nothing was painted
+        return;
+    }
     {
-        QPainter painter(&next);
-        QFont font;
-        font.setPixelSize(height);
-        font.setWeight(QFont::Bold);
+        QPainter painter(&history_.paintTarget());
+        painter.setClipRect(area);
         painter.setFont(font);
         if (entry.isRed()) {
             QPen pen = painter.pen();
             pen.setColor(Qt::red);
             painter.setPen(pen);
         }
-        painter.drawText(QPoint(at.x(), at.y() + height), text);
+        painter.drawText(baseline, text);
     }
-    history_.pushChanges(EditHistory::kText, next);
+    history_.endInPlace();
     update();
 }
 

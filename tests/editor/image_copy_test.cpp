@@ -61,3 +61,45 @@ TEST(ImageCopy, AnOperationLeavesEveryCopyOfThePicturesPixelsAlone)
     imageops::testing::setBeforeCall(nullptr);
     EXPECT_EQ(failing.constBits(), start.constBits());  // untouched, still shared
 }
+
+TEST(ImageCopy, NewPixelsAreLaidOutAsQtsOwnAndLiveAsLongAsTheirLastCopy)
+{
+    struct Case {
+        QSize size;
+        QImage::Format format;
+    };
+    // Small ones come from Qt; large ones (from 8 MB) from memory of their
+    // own; an odd width pads the rows; a colour table is Qt's business.
+    const Case cases[] = {
+        {{300, 200}, QImage::Format_RGB888},       {{2001, 1500}, QImage::Format_RGB888},
+        {{4000, 3000}, QImage::Format_RGB888},     {{1800, 1500}, QImage::Format_ARGB32},
+        {{4000, 3000}, QImage::Format_Grayscale8},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.size.width());
+        QImage image = imageops::newPixels(c.size, c.format);
+        ASSERT_FALSE(image.isNull());
+        EXPECT_EQ(image.size(), c.size);
+        EXPECT_EQ(image.format(), c.format);
+        EXPECT_EQ(image.bytesPerLine(), QImage(c.size, c.format).bytesPerLine());
+        const uchar* before = image.constBits();
+        image.fill(Qt::white);
+        EXPECT_EQ(image.bits(), before) << "writing must not copy the pixels";
+        image.setPixelColor(c.size.width() - 1, c.size.height() - 1, QColor(9, 9, 9));
+
+        QImage kept = image;  // outlives the first handle
+        image = QImage();
+        EXPECT_EQ(kept.pixelColor(c.size.width() - 1, c.size.height() - 1), QColor(9, 9, 9));
+        EXPECT_EQ(kept.pixelColor(0, c.size.height() / 2), QColor(Qt::white));
+    }
+    EXPECT_TRUE(imageops::newPixels(QSize(0, 10), QImage::Format_RGB888).isNull());
+}
+
+TEST(ImageCopy, LargeCopiesAreWholeAndIndependent)
+{
+    const QImage source = pictures::gradient(4000, 3000);
+    QImage copy = imageops::copyPixels(source);
+    ASSERT_TRUE(samePixels(copy, source));
+    copy.setPixelColor(10, 10, QColor(1, 2, 3));
+    EXPECT_NE(source.pixelColor(10, 10), QColor(1, 2, 3));
+}

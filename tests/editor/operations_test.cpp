@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
+#include <QPainter>
 #include <QTest>
 
 #include <cstring>
@@ -490,4 +491,47 @@ TEST(EditorText, AFailingTextHeightCountsAsNone)
                 bottom = std::max(bottom, y);
     EXPECT_GE(bottom, 50 + 30 - 4);  // an H of 30 px stands on the baseline at 80
     EXPECT_LE(bottom, 50 + 30 + 1);
+}
+
+TEST(EditorText, TextIsPaintedWholeAndTakenBackExactlyWithoutAWholeCopy)
+{
+    for (const bool red : {false, true}) {
+        ModalRecorder modals;
+        QPoint entryAt;
+        modals.onDialog([&](QDialog& d) {
+            auto& entry = dynamic_cast<textinputDialog&>(d);
+            entry.lineEdit()->setText(QStringLiteral("Wjg 错题 Q"));
+            if (red)
+                QTest::keyClick(entry.lineEdit(), Qt::Key_Tab);
+            entryAt = entry.pos();
+            return int(QDialog::Accepted);
+        });
+        const QImage start = pictures::flat(1600, 1200, Qt::white);  // no text to measure: 30 px
+        auto editor = makeEditor(start, ImageViewer::kText);
+        clickPixel(*editor, {400, 300});
+        ASSERT_EQ(editor->historyCodes(), (std::vector<int>{0, 6}));
+
+        // The same text painted on a whole copy, without any clipping.
+        const QPoint at = editor->imagePoint(editor->mapFromGlobal(entryAt));
+        QImage expected = start.copy();
+        {
+            QPainter painter(&expected);
+            QFont font;
+            font.setPixelSize(30);
+            font.setWeight(QFont::Bold);
+            painter.setFont(font);
+            if (red)
+                painter.setPen(Qt::red);
+            painter.drawText(QPoint(at.x(), at.y() + 30), QStringLiteral("Wjg 错题 Q"));
+        }
+        const QImage written = editor->getImage().copy();
+        EXPECT_FALSE(samePixels(written, start));
+        EXPECT_TRUE(samePixels(written, expected)) << "red " << red;
+        EXPECT_LT(editor->history().keptBytes(), static_cast<std::size_t>(start.sizeInBytes() / 20));
+
+        clickButton(*editor, QStringLiteral("撤  销"));
+        EXPECT_TRUE(samePixels(editor->getImage(), start));
+        clickButton(*editor, QStringLiteral("重  做"));
+        EXPECT_TRUE(samePixels(editor->getImage(), written));
+    }
 }

@@ -113,3 +113,39 @@ TEST_F(EscapeClose, ClosingRemovesOnlyRowlessFoldersItMade)
     EXPECT_EQ(storedQuestions().size(), 2u);
     EXPECT_TRUE(window->unstoredFolders().isEmpty());
 }
+
+namespace {
+
+// The program's database whose look-up of a new row's id fails: the row is
+// stored, but the wizard cannot learn its id.
+class IdLookupFails : public sqlite {
+public:
+    IdLookupFails() : sqlite(sqlite::kDefaultPath) {}
+    int getLastInsertId(int&, std::string& err) override
+    {
+        err = "数据库已锁定";
+        return -1;
+    }
+};
+
+}  // namespace
+
+TEST_F(EscapeClose, AStoredRowKeepsItsFolderEvenWhenItsIdWasNeverLearnt)
+{
+    IdLookupFails lookupFails;
+    window->setDatabase(&lookupFails);
+    const QString folder = cut(5);
+    QTopicEdit* wizard = window->wizard();
+    wizard->nextButton()->click();
+    wizard->nextButton()->click();
+    wizard->completeButton()->click();
+    ASSERT_EQ(modals.count(), 1);
+    EXPECT_EQ(modals.last().text, QStringLiteral("数据库已锁定"));
+    EXPECT_EQ(wizard->step(), QTopicEdit::AnswerStep);
+    ASSERT_EQ(storedQuestions().size(), 1u);
+    EXPECT_TRUE(window->unstoredFolders().isEmpty());
+
+    window->close();
+    EXPECT_TRUE(exists(folder));
+    window->setDatabase(nullptr);
+}
