@@ -7,15 +7,21 @@
 // screen and runs the window checks (ScreenFitChild) in a copy of this
 // program that draws on it (DISPLAY, QT_QPA_PLATFORM=xcb, QT_SCALE_FACTOR).
 
+#include <QAbstractButton>
 #include <QAbstractScrollArea>
+#include <QAbstractSpinBox>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QLayout>
+#include <QLineEdit>
 #include <QProcess>
 #include <QScreen>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
@@ -70,6 +76,36 @@ bool insideScrolledArea(const QWidget* widget)
     return false;
 }
 
+bool inLayout(const QLayout* layout, const QWidget* widget)
+{
+    for (int i = 0; layout && i < layout->count(); ++i) {
+        QLayoutItem* item = layout->itemAt(i);
+        if (item->widget() == widget || inLayout(item->layout(), widget))
+            return true;
+    }
+    return false;
+}
+
+bool isControl(const QWidget* w)
+{
+    return qobject_cast<const QAbstractButton*>(w) || qobject_cast<const QComboBox*>(w) ||
+           qobject_cast<const QLineEdit*>(w) || qobject_cast<const QAbstractSpinBox*>(w) ||
+           qobject_cast<const QTabBar*>(w);
+}
+
+// A widget that floats over its parent (placed by hand, outside the
+// parent's layout), not one of the inner parts of a control.
+bool isFloating(const QWidget* w)
+{
+    const QWidget* parent = w->parentWidget();
+    if (!parent || !parent->layout())
+        return false;
+    for (const QWidget* p = parent; p && !p->isWindow(); p = p->parentWidget())
+        if (isControl(p))
+            return false;
+    return !inLayout(parent->layout(), w);
+}
+
 // Lets the window settle (exposed, laid out, placed by the X server).
 void settle(QWidget* window)
 {
@@ -99,6 +135,22 @@ void expectWhole(const char* name, QWidget* window)
                                         << child->objectName().toStdString() << "\" at " << r.x() << "," << r.y() << " "
                                         << r.width() << "x" << r.height() << " outside the window " << inside.width()
                                         << "x" << inside.height();
+    }
+    // Nothing placed by hand covers a control.
+    const QList<QWidget*> all = window->findChildren<QWidget*>();
+    for (QWidget* floating : all) {
+        if (floating->isWindow() || !floating->isVisible() || insideScrolledArea(floating) || !isFloating(floating))
+            continue;
+        const QRect f = rectInWindow(floating);
+        for (QWidget* control : all) {
+            if (control == floating || !control->isVisible() || !isControl(control) || control->isWindow() ||
+                floating->isAncestorOf(control) || control->isAncestorOf(floating) || insideScrolledArea(control))
+                continue;
+            EXPECT_FALSE(f.intersects(rectInWindow(control)))
+                << name << ": " << floating->metaObject()->className() << " \"" << floating->objectName().toStdString()
+                << "\" covers " << control->metaObject()->className() << " \"" << control->objectName().toStdString()
+                << "\" (" << control->property("text").toString().toStdString() << ")";
+        }
     }
     // Image editors show their fitted picture above their tool bar.
     for (ImageViewer* editor : window->findChildren<ImageViewer*>()) {
@@ -216,6 +268,12 @@ TEST_F(ScreenFitChild, EveryWindowIsWhole)
              stored.push_back(storeQuestion(1, 900, 1300));
              viewer = std::make_unique<QViewItem>(stored, 0, nullptr);
              viewer->show();
+             // The arrows to the previous and next question show while the
+             // pointer is over the window.
+             QEvent enter(QEvent::Enter);
+             QApplication::sendEvent(viewer.get(), &enter);
+             auto* next = viewer->findChild<QToolButton*>(QStringLiteral("topic_next"));
+             EXPECT_TRUE(next && next->isVisible());
              return viewer.get();
          }},
         {"export dialog",
