@@ -2,9 +2,11 @@
 
 #include <QIcon>
 #include <QPropertyAnimation>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 #include "ui/QTitleBar.h"
+#include "ui/ScreenFit.h"
 
 QDialogBase::QDialogBase(QWidget* parent) : QDialog(parent)
 {
@@ -74,6 +76,16 @@ void QDialogBase::done(int result)
 {
     QDialog::done(result);
     close();
+}
+
+// A window larger than the free area of its screen (a small laptop, a large
+// scale factor) opens clamped to that area and placed inside it; the clamped
+// size is also the size to restore to after maximizing.
+void QDialogBase::showEvent(QShowEvent* event)
+{
+    if (!event->spontaneous() && isWindow() && screenfit::fitIntoScreen(this))
+        titleBar_->setNormalSize(width(), height());
+    QDialog::showEvent(event);
 }
 
 void QDialogBase::titleBar_buttonClicked(int) {}

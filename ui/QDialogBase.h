@@ -33,6 +33,9 @@ class QLayout;
 // becomes a child widget of that parent (an embedded panel whose title-bar
 // buttons do nothing); dialogs meant as windows are built without parent.
 //
+// A window that would not fit the free area of its screen is made to fit
+// when it is shown (ui/ScreenFit.h), as far as its minimum size allows.
+//
 // done() also closes the window, so accept(), reject() and Escape pass
 // through closeEvent. The window fades in from opacity 0.3 to 1 (250 ms)
 // from the moment it is built.
@@ -66,6 +69,9 @@ public:
 
 public slots:
     void buttonClicked(int id);
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     QTitleBar* titleBar_;

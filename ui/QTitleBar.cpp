@@ -87,15 +87,17 @@ void QTitleBar::setMaximized(bool on)
     const QRect area = platform::primaryAvailableGeometry();
     const int w = area.width();
     const int h = area.height();
+    // Within the free area, which starts below or beside a panel of the
+    // desktop where there is one.
     if (on) {
         if (window) {
-            window->move(0, 0);
+            window->move(area.topLeft());
             window->resize(w, h);
         }
         maximized_ = true;
     } else {
         if (window) {
-            window->move((w - normalWidth_) / 2, (h - normalHeight_) / 2);
+            window->move(area.x() + (w - normalWidth_) / 2, area.y() + (h - normalHeight_) / 2);
             window->resize(normalWidth_, normalHeight_);
         }
         maximized_ = false;

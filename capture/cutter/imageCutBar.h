@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QWidget>
+#include "capture/common/AdaptiveToolBar.h"
 
 class QButtonGroup;
 class QToolButton;
@@ -9,8 +9,9 @@ class QToolButton;
 // "鼠  标" (group id 0) and "裁  剪" (group id 1), exclusive; the page options
 // "扶  正" and "去底色" (checkable); the quarter turns "左  转" and "右  转";
 // and the fits "水平扩展" and "垂直扩展". The cutter connects the buttons to its
-// slots; the bar itself only shows them.
-class imageCutBar : public QWidget {
+// slots; the bar itself only shows them. In a narrow cutter the icons shrink
+// (AdaptiveToolBar).
+class imageCutBar : public AdaptiveToolBar {
     Q_OBJECT
 public:
     // Indexes of button().
@@ -39,7 +40,7 @@ protected:
 
 private:
     void setupButtons();
-    void setupLayout();
+    QToolButton* makeButton(const QString& text, int picture, bool checkable);
 
     QToolButton* btnMouse_ = nullptr;
     QToolButton* btnCut_ = nullptr;

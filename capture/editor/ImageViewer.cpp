@@ -9,6 +9,7 @@
 #include <QToolButton>
 #include <QWheelEvent>
 
+#include "capture/common/AdaptiveToolBar.h"
 #include "capture/common/ImageOps.h"
 #include "capture/common/SpaceBarSwitch.h"
 #include "platform/PictureFile.h"
@@ -16,8 +17,6 @@
 
 namespace {
 
-// The room that the tool bar takes under the picture, as the fit counts it.
-constexpr int kBarRoom = 70;
 constexpr double kZoomInStep = 1.25;
 constexpr double kZoomOutStep = 0.8;
 constexpr double kMaxScale = 3.0;
@@ -151,13 +150,23 @@ QPoint ImageViewer::imagePoint(const QPoint& p) const
     return (p - shift) / view_.m11();
 }
 
+QRect ImageViewer::pictureArea() const
+{
+    return QRect(0, 0, width(), height() - bar_->heightFor(width()));
+}
+
+// The picture goes into the area above the bar as the layout sizes the bar
+// for the present width (the bar's icons shrink in a narrow editor), so the
+// bar never covers the fitted picture.
 void ImageViewer::fitToWindow()
 {
+    bar_->adaptTo(width());
     if (!hasPicture())
         return;
     const QImage& image = history_.image();
-    const int w = width();
-    const int h = height() - kBarRoom;
+    const QRect area = pictureArea();
+    const int w = area.width();
+    const int h = area.height();
     if (w <= 0 || h <= 0)
         return;  // no room above the bar yet: keep the view
     double s = std::min(static_cast<double>(w) / image.width(), static_cast<double>(h) / image.height());

@@ -11,6 +11,7 @@
 #include "capture/common/StateStack.h"
 #include "capture/editor/EditHistory.h"
 
+class AdaptiveToolBar;
 class QButtonGroup;
 class QLabel;
 class QMenu;
@@ -27,6 +28,7 @@ class QVBoxLayout;
 //     auto* editor = new ImageViewer(parent, QString(), 2);  // no picture, eraser
 //     editor->loadImage(path);          // or setImage(image)
 //     editor->fitToWindow();            // fit now (a show or resize fits too)
+//                                       // into pictureArea(), above the bar
 //     ...
 //     if (editor->canUndo())            // the picture was edited
 //         save(editor->getImage());     // a copy of the current picture
@@ -89,6 +91,10 @@ public:
     // The context menu (实际大小, 适应窗口, 放大, 缩小), without parent; the
     // caller deletes it.
     QMenu* createContextMenu();
+    // The area above the tool bar, in widget pixels, at the present size:
+    // where a fit places the picture.
+    QRect pictureArea() const;
+    AdaptiveToolBar* toolBar() const { return bar_; }
 
 public slots:
     void zoomIn();
@@ -131,7 +137,7 @@ protected:
 private:
     // Construction (ImageViewer.cpp, ImageViewerBar.cpp).
     void setupToolBar();
-    QToolButton* addToolButton(QLayout* layout, int number, const QString& text);
+    QToolButton* addToolButton(int number, const QString& text);
     void setupShortcuts();
     void setupToolMachine();
     // The picture of `path` through the program's size guard; a refused one
@@ -163,6 +169,7 @@ private:
     bool stroking_ = false;
 
     QLabel* imageArea_ = nullptr;
+    AdaptiveToolBar* bar_ = nullptr;
     QToolButton* mouseButton_ = nullptr;
     QToolButton* cutButton_ = nullptr;
     QToolButton* rotateButton_ = nullptr;

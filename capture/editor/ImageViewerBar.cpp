@@ -1,9 +1,10 @@
 // The editor's tool bar, its context menu and the slots of its buttons.
 #include "capture/editor/ImageViewer.h"
 
+#include "capture/common/AdaptiveToolBar.h"
+
 #include <QButtonGroup>
 #include <QContextMenuEvent>
-#include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
 #include <QMenu>
@@ -19,15 +20,9 @@ QString iconPath(int number)
 
 }  // namespace
 
-QToolButton* ImageViewer::addToolButton(QLayout* layout, int number, const QString& text)
+QToolButton* ImageViewer::addToolButton(int number, const QString& text)
 {
-    auto* button = new QToolButton;  // the layout gives it to the bar
-    button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    button->setIconSize(QSize(64, 64));
-    button->setIcon(QIcon(iconPath(number)));
-    button->setText(text);
-    layout->addWidget(button);
-    return button;
+    return bar_->addButton(QIcon(iconPath(number)), text);
 }
 
 void ImageViewer::setupToolBar()
@@ -40,26 +35,22 @@ void ImageViewer::setupToolBar()
     imageArea_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
     mainLayout_->addWidget(imageArea_);
 
-    auto* bar = new QWidget(this);
-    bar->setObjectName(QStringLiteral("ImageViewer_bar"));
-    bar->setCursor(Qt::ArrowCursor);
-    bar->setMinimumHeight(64);
-    auto* row = new QHBoxLayout(bar);
-    row->setSpacing(10);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->addStretch();
-    mouseButton_ = addToolButton(row, 1, QStringLiteral("鼠  标"));
-    cutButton_ = addToolButton(row, 2, QStringLiteral("裁  剪"));
-    eraseButton_ = addToolButton(row, 3, QStringLiteral("擦  除"));
-    whitenButton_ = addToolButton(row, 4, QStringLiteral("去底色"));
-    removeRedButton_ = addToolButton(row, 5, QStringLiteral("去红批"));
-    textButton_ = addToolButton(row, 6, QStringLiteral("文  字"));
-    penButton_ = addToolButton(row, 7, QStringLiteral("画  笔"));
-    rotateButton_ = addToolButton(row, 8, QStringLiteral("右  转"));
-    undoButton_ = addToolButton(row, 9, QStringLiteral("撤  销"));
-    redoButton_ = addToolButton(row, 10, QStringLiteral("重  做"));
-    row->addStretch();
-    mainLayout_->addWidget(bar);
+    bar_ = new AdaptiveToolBar(this);
+    bar_->setObjectName(QStringLiteral("ImageViewer_bar"));
+    bar_->setCursor(Qt::ArrowCursor);
+    bar_->setMinimumHeight(64);
+    mouseButton_ = addToolButton(1, QStringLiteral("鼠  标"));
+    cutButton_ = addToolButton(2, QStringLiteral("裁  剪"));
+    eraseButton_ = addToolButton(3, QStringLiteral("擦  除"));
+    whitenButton_ = addToolButton(4, QStringLiteral("去底色"));
+    removeRedButton_ = addToolButton(5, QStringLiteral("去红批"));
+    textButton_ = addToolButton(6, QStringLiteral("文  字"));
+    penButton_ = addToolButton(7, QStringLiteral("画  笔"));
+    rotateButton_ = addToolButton(8, QStringLiteral("右  转"));
+    undoButton_ = addToolButton(9, QStringLiteral("撤  销"));
+    redoButton_ = addToolButton(10, QStringLiteral("重  做"));
+    bar_->finish();
+    mainLayout_->addWidget(bar_);
 
     mouseButton_->setToolTip(QStringLiteral("长按空格进入鼠标模式"));
     undoButton_->setToolTip(QStringLiteral("Ctrl + Z"));

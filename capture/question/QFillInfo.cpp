@@ -5,13 +5,21 @@
 #include "capture/editor/ImageViewer.h"
 #include "capture/question/QTopicInfo.h"
 
+namespace {
+
+constexpr QSize kEditorMinimum(300, 140);
+
+}  // namespace
+
 QFillInfo::QFillInfo(QWidget* parent) : QWidget(parent)
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     editor_ = new ImageViewer(nullptr, QString(), 2);
-    editor_->setMinimumSize(300, 200);
+    // Low enough for the capture window at three quarters of a 1280 x 720
+    // screen; the editor takes every pixel the window has beyond that.
+    editor_->setMinimumSize(kEditorMinimum);
     editor_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     layout->addWidget(editor_);
     form_ = new QTopicInfo(this, QTopicInfo::WizardMode);

@@ -4,18 +4,21 @@
 #include <QComboBox>
 #include <QFontComboBox>
 #include <QFontDatabase>
-#include <QHBoxLayout>
 #include <QIcon>
 #include <QTextEdit>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 #include "capture/question/AnswerTextArea.h"
+#include "capture/question/WrapLayout.h"
 #include "core/Settings.h"
 
 namespace {
 
 constexpr int kIconSize = 28;
+// Characters the font and size boxes show.
+constexpr int kFontBoxLength = 8;
+constexpr int kSizeBoxLength = 3;
 
 QString iconPath(const char* name)
 {
@@ -63,11 +66,13 @@ QToolButton* TextEdit::addButton(const char* icon, const QString& toolTip, bool 
     return button;
 }
 
-// Fifteen buttons, then the list-style, font and size boxes and a stretch.
+// Fifteen buttons, then the list-style, font and size boxes, left-aligned in
+// a row that wraps onto a second line where the editor is too narrow for it
+// (the wizard of the capture window on a 1280 x 720 screen).
 void TextEdit::createToolBar()
 {
     toolBar_ = new QWidget(this);
-    auto* bar = new QHBoxLayout(toolBar_);
+    auto* bar = new WrapLayout(toolBar_);
     bar->setContentsMargins(1, 1, 1, 1);
     bar->setSpacing(5);
 
@@ -113,7 +118,6 @@ void TextEdit::createToolBar()
     connect(addButton(nullptr, QString(), false), &QToolButton::clicked, this, &TextEdit::textColor);
 
     createFormatBoxes();
-    bar->addStretch();
 }
 
 void TextEdit::createFormatBoxes()
@@ -130,13 +134,20 @@ void TextEdit::createFormatBoxes()
     connect(comboStyle_, QOverload<int>::of(&QComboBox::activated), this, &TextEdit::textStyle);
     bar->addWidget(comboStyle_);
 
+    // The font and size boxes are as wide as a short name or number; the
+    // lists they open are as wide as their longest entry.
     comboFont_ = new QFontComboBox(toolBar_);
+    comboFont_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    comboFont_->setMinimumContentsLength(kFontBoxLength);
+    comboFont_->setMaximumWidth(comboFont_->minimumSizeHint().width());
     connect(comboFont_, &QComboBox::textActivated, this, &TextEdit::textFamily);
     bar->addWidget(comboFont_);
 
     comboSize_ = new QComboBox(toolBar_);
     comboSize_->setObjectName(QStringLiteral("comboSize"));
     comboSize_->setEditable(true);
+    comboSize_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    comboSize_->setMinimumContentsLength(kSizeBoxLength);
     for (int size : QFontDatabase::standardSizes())
         comboSize_->addItem(QString::number(size));
     connect(comboSize_, &QComboBox::textActivated, this, &TextEdit::textSize);

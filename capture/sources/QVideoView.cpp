@@ -23,6 +23,7 @@
 #include "core/Settings.h"
 #include "transfer/QThumbnail.h"
 #include "ui/QMessageBoxBase.h"
+#include "ui/ScreenFit.h"
 
 namespace {
 
@@ -57,6 +58,11 @@ QVideoView::QVideoView(QWidget* parent) : QDialog(parent)
     setupWidgets();
     setupLayout();
     setupConnections();
+    // Shown full screen; where no window manager honours that, it still
+    // covers the free area of the screen.
+    const QRect area = screenfit::availableArea(this);
+    if (!area.isEmpty())
+        setGeometry(area);
     QTimer::singleShot(0, this, &QVideoView::timer_initDevice);
 }
 

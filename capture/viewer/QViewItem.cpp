@@ -16,6 +16,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "capture/editor/ImageViewer.h"
 #include "capture/question/QTopicInfo.h"
 #include "capture/question/TextEdit.h"
@@ -180,6 +182,7 @@ void QViewItem::connectParts()
 {
     connect(tabGroup_, &QButtonGroup::idClicked, stack_, &QStackedWidget::setCurrentIndex);
     connect(stack_, &QStackedWidget::currentChanged, this, &QViewItem::currentChanged);
+    connect(stack_, &QStackedWidget::currentChanged, this, &QViewItem::placeArrowButtons);
     connect(bottomGroup_, &QButtonGroup::idClicked, this, &QViewItem::buttonClicked);
     auto* shortcut = new QShortcut(QKeySequence(Qt::CTRL + Qt::Key_F1), this);
     shortcut->setAutoRepeat(false);
@@ -305,7 +308,13 @@ void QViewItem::setArrowsVisible(bool visible)
 
 void QViewItem::placeArrowButtons()
 {
-    const int y = height() / 2 - kArrowSide / 2;
+    int y = height() / 2 - kArrowSide / 2;
+    // Never over a picture editor's tool bar: in a low window the arrows
+    // rise to sit just above it.
+    if (const auto* editor = qobject_cast<const ImageViewer*>(stack_->currentWidget())) {
+        const int barTop = editor->mapTo(this, QPoint(0, editor->pictureArea().bottom() + 1)).y();
+        y = std::min(y, barTop - kArrowSide);
+    }
     if (btnLast_->isVisible())
         btnLast_->move(0, y);
     if (btnNext_->isVisible())

@@ -11,12 +11,19 @@
 
 namespace editortest {
 
-// An editor of 800 x 470 (an area of 800 x 400 above the tool bar) holding
-// `image`, fitted; not shown, so nothing waits for a window manager.
+// Sizes `editor` so that the area above its tool bar is `area`.
+inline void resizeArea(ImageViewer& editor, const QSize& area)
+{
+    editor.resize(area);
+    editor.resize(area.width(), area.height() + area.height() - editor.pictureArea().height());
+}
+
+// An editor with an area of 800 x 400 above the tool bar holding `image`,
+// fitted; not shown, so nothing waits for a window manager.
 inline std::unique_ptr<ImageViewer> makeEditor(const QImage& image, int tool = ImageViewer::kMouse)
 {
     auto editor = std::make_unique<ImageViewer>(nullptr, QString(), tool);
-    editor->resize(800, 470);
+    resizeArea(*editor, QSize(800, 400));
     editor->setImage(image);
     editor->fitToWindow();
     return editor;

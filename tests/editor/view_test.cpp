@@ -9,6 +9,7 @@
 #include <QWheelEvent>
 
 #include "EditorHarness.h"
+#include "capture/common/AdaptiveToolBar.h"
 #include "capture/common/SpaceBarSwitch.h"
 #include "support/SyntheticPictures.h"
 
@@ -261,7 +262,9 @@ TEST(EditorView, ToolBarAndContextMenu)
         QToolButton* b = editortest::toolButton(*editor, QString::fromUtf8(text));
         ASSERT_NE(b, nullptr) << text;
         EXPECT_FALSE(b->icon().isNull()) << text;
-        EXPECT_EQ(b->iconSize(), QSize(64, 64));
+        // 64 pixels where the row of them fits the editor's width, else 32.
+        const int side = editor->toolBar()->iconSide();
+        EXPECT_EQ(b->iconSize(), QSize(side, side));
         EXPECT_EQ(b->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
         EXPECT_EQ(b->parentWidget()->objectName(), QStringLiteral("ImageViewer_bar"));
     }

@@ -16,6 +16,7 @@
 #include <QTextList>
 #include <QTextStream>
 #include <QToolButton>
+#include <QVector>
 
 #include <gtest/gtest.h>
 
@@ -324,6 +325,51 @@ TEST_F(AnswerEditor, ToolBarHasItsFifteenButtonsWithPictures)
     EXPECT_EQ(editor.toolButton(TextEdit::ButtonCount), nullptr);
     EXPECT_EQ(editor.sizeBox()->objectName(), QStringLiteral("comboSize"));
     EXPECT_TRUE(editor.sizeBox()->isEditable());
+}
+
+// Every control of the tool row, in the editor's coordinates.
+QVector<QRect> toolRowControls(TextEdit& editor)
+{
+    QVector<QRect> out;
+    auto add = [&](QWidget* w) { out.append(QRect(w->mapTo(&editor, QPoint(0, 0)), w->size())); };
+    for (int i = 0; i < TextEdit::ButtonCount; ++i)
+        add(editor.toolButton(i));
+    add(editor.styleBox());
+    add(editor.fontBox());
+    add(editor.sizeBox());
+    return out;
+}
+
+TEST_F(AnswerEditor, ToolRowWrapsInANarrowEditorAndKeepsEveryControlWhole)
+{
+    TextEdit editor(nullptr);
+    editor.show();
+    // Wide: one line; as narrow as the capture window's wizard on a 1280 x
+    // 720 screen, and narrower: two lines or more, every control whole.
+    for (int width : {1400, 556, 330}) {
+        editor.resize(width, 300);
+        for (int i = 0; i < 5; ++i)
+            QCoreApplication::processEvents();
+        const QVector<QRect> controls = toolRowControls(editor);
+        int lines = 0;
+        int lastTop = -1;
+        for (int i = 0; i < controls.size(); ++i) {
+            EXPECT_TRUE(editor.rect().contains(controls[i])) << width << ": control " << i;
+            for (int j = i + 1; j < controls.size(); ++j)
+                EXPECT_FALSE(controls[i].intersects(controls[j])) << width << ": controls " << i << " and " << j;
+            // The text starts below the whole row.
+            EXPECT_LT(controls[i].bottom(), editor.textEdit()->y()) << width << ": control " << i;
+            if (controls[i].center().y() > lastTop + 5) {
+                ++lines;
+                lastTop = controls[i].center().y();
+            }
+        }
+        if (width == 1400)
+            EXPECT_EQ(lines, 1);
+        else
+            EXPECT_GE(lines, 2) << width;
+        EXPECT_GT(editor.textEdit()->height(), 100) << width;
+    }
 }
 
 TEST(Fonts, ChineseTextHasAnInstalledFont)
