@@ -1,5 +1,7 @@
 #include "transfer/UploadReceiver.h"
 
+#include "platform/PictureFile.h"
+
 #include <QBuffer>
 #include <QByteArray>
 #include <QDir>
@@ -89,8 +91,7 @@ Picture checkPicture(const std::string& bytes)
         picture.error = "not a picture";
         return picture;
     }
-    if (size.width() > UploadReceiver::maxSide() || size.height() > UploadReceiver::maxSide() ||
-        static_cast<qint64>(size.width()) * size.height() > UploadReceiver::maxPixels()) {
+    if (!platform::pictureSizeAllowed(size)) {
         picture.status = 413;
         picture.error = "picture too large";
         return picture;

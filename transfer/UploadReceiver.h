@@ -22,8 +22,8 @@
 //
 // Only pictures are kept: the bytes must be a JPEG, PNG or BMP picture (by
 // their content, whatever the name says) that decodes whole; anything else
-// is refused with 415. A picture declaring more than maxPixels() or a side
-// over maxSide() is refused with 413 before it is decoded. A name whose
+// is refused with 415. A picture declaring more than the program decodes
+// (platform::pictureSizeAllowed) is refused with 413 before it is decoded. A name whose
 // suffix does not fit the content gets the content's suffix added
 // ("photo.heic" holding a JPEG is written as "photo.heic.jpg"): the library
 // lists pictures by their suffix.
@@ -58,10 +58,6 @@ public:
 
     // The last component of a received name; empty when the name is refused.
     static std::string safeName(const std::string& name);
-
-    // The declared size above which a picture is refused undecoded.
-    static constexpr qint64 maxPixels() { return 100000000; }
-    static constexpr int maxSide() { return 30000; }
 
     const QString& folder() const { return folder_; }
 
