@@ -16,6 +16,9 @@ struct Case {
     QString html;
     QString word;      // must be in the document's text
     int pictures = 0;  // pictures the document shows
+    // Whether the word can be read off the laid-out page (in a table of 300
+    // columns each column is narrower than a character).
+    bool legible = true;
 };
 
 // The cases; the pictures they name are written into dir (pic.png, a named

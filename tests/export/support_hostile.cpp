@@ -65,7 +65,7 @@ std::vector<Case> cases(const QString& dir)
         {"one row of 300 cells spanning 100000 columns each",
          page(QStringLiteral("<table><tr>") + repeat(QStringLiteral("<td colspan=100000>x</td>"), 300) +
               QStringLiteral("<td>长行尾</td></tr></table>")),
-         QStringLiteral("长行尾")},
+         QStringLiteral("长行尾"), 0, false},
         {"spans of 100000 rows",
          page(QStringLiteral("<table border=\"1\">") + repeat(tallRow, 10) + QStringLiteral("</table><p>高表尾</p>")),
          QStringLiteral("高表尾")},
