@@ -30,7 +30,7 @@ class MediaSet;
 // document stays shallow enough for every reader.
 class HtmlToWordML {
 public:
-    static constexpr int kMaxFrameDepth = 8;
+    static constexpr int kMaxFrameDepth = 4;
 
     HtmlToWordML(tinyxml2::XMLDocument& doc, MediaSet& media, RunFormat base, long maxWidth, QString pictureDir);
 

@@ -25,9 +25,17 @@ const char* const kKeepName = "keep.txt";
 // LibreOffice's lock file beside a document it has opened.
 const char* const kKeepLock = ".~lock.keep.txt#";
 
+// Whether the process runs (an ended one not yet reaped counts as ended).
 bool alive(qint64 pid)
 {
-    return pid > 0 && ::kill(static_cast<pid_t>(pid), 0) == 0;
+    if (pid <= 0 || ::kill(static_cast<pid_t>(pid), 0) != 0)
+        return false;
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray line = stat.readAll();
+    const int end = line.lastIndexOf(')');  // the name may hold anything
+    return end < 0 || end + 2 >= line.size() || line[end + 2] != 'Z';
 }
 
 }  // namespace
@@ -39,9 +47,9 @@ Session::~Session()
     stop();
 }
 
-bool Session::isRunning() const
+qint64 Session::processId() const
 {
-    return alive(pid_);
+    return alive(pid_) ? pid_ : 0;
 }
 
 void Session::start(const QString& soffice, const QString& profile)

@@ -31,8 +31,8 @@ public:
     bool convert(const QStringList& files, const QString& target, const QString& outDir, QString& err,
                  int timeoutMs = -1);
 
-    // Whether the session's office is running (for tests).
-    bool isRunning() const;
+    // The process id of the session's running office; 0 when none runs.
+    qint64 processId() const;
 
 private:
     void start(const QString& soffice, const QString& profile);
