@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QImage>
 #include <QString>
+#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
@@ -20,6 +21,16 @@ namespace bench {
 
 // The value at `fraction` (0.5 the median, 0.9 the 90th percentile) of the
 // sorted samples; 0 for none.
+// Before the application object is made: the offscreen platform unless one
+// is chosen, and the data folder in appData (a temporary folder the caller
+// keeps for the whole run).
+inline void useOffscreenAndPrivateData(const QTemporaryDir& appData)
+{
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    setenv("APPDATA", appData.path().toLocal8Bit().constData(), 1);
+}
+
 inline double quantile(std::vector<double> samples, double fraction)
 {
     if (samples.empty())

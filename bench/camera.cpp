@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "app/Startup.h"
 #include "capture/sources/QVideoView.h"
 #include "core/Settings.h"
@@ -80,10 +81,8 @@ ShotTimes timeShots(QVideoView& view, int count)
 
 int main(int argc, char** argv)
 {
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QTemporaryDir appData;
-    setenv("APPDATA", appData.path().toLocal8Bit().constData(), 1);
+    bench::useOffscreenAndPrivateData(appData);
     QApplication app(argc, argv);
     createDataFolders();
     ModalRecorder modals;

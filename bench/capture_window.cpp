@@ -190,8 +190,8 @@ void benchStrip()
     std::printf("\nstrip (%d rounds, medians, ms; %d cores)\n", kStripRounds, QThread::idealThreadCount());
     std::printf("decode the 200 pages at full size:          %9.1f\n", d);
     std::printf("fill the strip (200 thumbnails):            %9.1f   ratio %.3f (target <= 0.25)\n", s, s / d);
-    std::printf("longest time without events while filling:  %9.1f   (largest of the rounds %.1f)\n", bench::median(gaps),
-                *std::max_element(gaps.begin(), gaps.end()));
+    std::printf("longest time without events while filling:  %9.1f   (largest of the rounds %.1f)\n",
+                bench::median(gaps), *std::max_element(gaps.begin(), gaps.end()));
     std::printf("reload of the same 200 pages:               %9.1f   ratio %.3f\n", r, r / d);
 }
 
@@ -283,10 +283,8 @@ void benchViewer()
 
 int main(int argc, char** argv)
 {
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QTemporaryDir appData(QDir::tempPath() + QStringLiteral("/lorvane-bench-XXXXXX"));
-    setenv("APPDATA", appData.path().toLocal8Bit().constData(), 1);
+    bench::useOffscreenAndPrivateData(appData);
     QApplication app(argc, argv);
     createDataFolders();
     bench::loginBuiltInUser();

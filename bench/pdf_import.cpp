@@ -77,10 +77,8 @@ void clearFolders()
 
 int main(int argc, char** argv)
 {
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QTemporaryDir appData;
-    setenv("APPDATA", appData.path().toLocal8Bit().constData(), 1);
+    bench::useOffscreenAndPrivateData(appData);
     QApplication app(argc, argv);
     createDataFolders();
 

@@ -110,10 +110,8 @@ double encodeTwo(const QImage& question, const QImage& wrong, const QString& fol
 
 int main(int argc, char** argv)
 {
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QTemporaryDir appData(QDir::tempPath() + QStringLiteral("/lorvane-bench-XXXXXX"));
-    setenv("APPDATA", appData.path().toLocal8Bit().constData(), 1);
+    bench::useOffscreenAndPrivateData(appData);
     QApplication app(argc, argv);
     createDataFolders();
     bench::loginBuiltInUser();

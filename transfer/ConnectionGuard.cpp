@@ -88,15 +88,8 @@ ConnectionGuard::~ConnectionGuard()
     releaseListener();
     // evhttp_free has closed every adopted connection (and so forgotten it);
     // what is left was never adopted, and its stream is only held here.
-    for (auto& entry : connections_) {
-        Connection* c = entry.first;
-        if (c->adopt)
-            event_free(c->adopt);
-        if (c->deadline)
-            event_free(c->deadline);
-        if (c->holding)
-            bufferevent_decref(c->stream);
-    }
+    for (auto& entry : connections_)
+        release(entry.first);
     connections_.clear();
     if (resume_)
         event_free(resume_);
@@ -189,7 +182,7 @@ void ConnectionGuard::adopt(Connection* c)
     scan(c, input, 0);
 }
 
-void ConnectionGuard::forget(Connection* c)
+void ConnectionGuard::release(Connection* c)
 {
     if (c->adopt)
         event_free(c->adopt);
@@ -197,6 +190,11 @@ void ConnectionGuard::forget(Connection* c)
         event_free(c->deadline);
     if (c->holding)
         bufferevent_decref(c->stream);
+}
+
+void ConnectionGuard::forget(Connection* c)
+{
+    release(c);
     connections_.erase(c);
     --open_;
 }

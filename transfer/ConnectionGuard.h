@@ -75,6 +75,8 @@ private:
 
     void watch(bufferevent* stream);
     void adopt(Connection* connection);
+    // Frees the connection's timers and drops this guard's hold on its stream.
+    static void release(Connection* connection);
     void forget(Connection* connection);
     void beginHeader(Connection* connection);
     void scan(Connection* connection, evbuffer* buffer, size_t from);

@@ -81,4 +81,19 @@ std::mutex& conversionMutex()
     return m;
 }
 
+bool converterAndProfile(QString& soffice, QString& profile, QString& err)
+{
+    soffice = findSoffice();
+    if (soffice.isEmpty()) {
+        err = QStringLiteral("找不到 LibreOffice（soffice）");
+        return false;
+    }
+    profile = privateProfile();
+    if (profile.isEmpty()) {
+        err = QStringLiteral("无法创建 LibreOffice 的临时配置文件夹");
+        return false;
+    }
+    return true;
+}
+
 }  // namespace office

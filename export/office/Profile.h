@@ -30,6 +30,11 @@ QByteArray profileSettings(const QString& version);
 
 std::mutex& conversionMutex();
 
+// What every conversion needs, the caller holding conversionMutex(): the
+// converter's path and the private profile. False, with the message for the
+// user in err, when LibreOffice is missing or no profile can be made.
+bool converterAndProfile(QString& soffice, QString& profile, QString& err);
+
 // The arguments of every start of LibreOffice with profile: headless, no
 // start screen, no restore of earlier documents, no lock check.
 QStringList officeArguments(const QString& profile);

@@ -118,17 +118,11 @@ void Session::stop()
 bool Session::convert(const QStringList& files, const QString& target, const QString& outDir, QString& err,
                       int timeoutMs)
 {
-    const QString soffice = findSoffice();
-    if (soffice.isEmpty()) {
-        err = QStringLiteral("找不到 LibreOffice（soffice）");
-        return false;
-    }
     std::lock_guard<std::mutex> lock(conversionMutex());
-    const QString profile = privateProfile();
-    if (profile.isEmpty()) {
-        err = QStringLiteral("无法创建 LibreOffice 的临时配置文件夹");
+    QString soffice;
+    QString profile;
+    if (!converterAndProfile(soffice, profile, err))
         return false;
-    }
     if (!alive(pid_)) {
         stop();
         start(soffice, profile);

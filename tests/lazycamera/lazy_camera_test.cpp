@@ -26,18 +26,10 @@
 #include "platform/camera/Plugin.h"
 #include "support/SyntheticPictures.h"
 #include "support/TestEnv.h"
+#include "support/WaitFor.h"
 #include "ui/ModalRecorder.h"
 
 namespace {
-
-bool waitFor(const std::function<bool()>& condition, int ms = 5000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition() && timer.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    return condition();
-}
 
 // The libraries among the files mapped by a process whose names start with
 // one of `names`.

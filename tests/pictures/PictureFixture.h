@@ -18,6 +18,7 @@
 
 #include "core/AppContext.h"
 #include "support/TestEnv.h"
+#include "support/WaitFor.h"
 
 namespace picturetest {
 
@@ -38,16 +39,6 @@ protected:
     // The picture files of the question folder, by name.
     static QStringList pictureFiles() { return QDir(folder()).entryList(QDir::Files, QDir::Name); }
 };
-
-// Processes events until `condition` holds or `ms` pass.
-inline bool waitFor(const std::function<bool()>& condition, int ms = 5000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition() && timer.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    return condition();
-}
 
 // White paper with black 12-pixel-wide boxes of `boxHeight`, so that the
 // typical text height of the page is exactly boxHeight (0: a blank page).

@@ -29,7 +29,6 @@
 
 using picturetest::picturesOf;
 using picturetest::Shown;
-using picturetest::waitFor;
 
 namespace {
 

@@ -23,20 +23,11 @@
 #include "core/Settings.h"
 #include "platform/camera/FileFeed.h"
 #include "support/TestEnv.h"
+#include "support/WaitFor.h"
 #include "transfer/QThumbnail.h"
 #include "ui/ModalRecorder.h"
 
 namespace {
-
-// Processes events until `condition` holds or `ms` pass.
-bool waitFor(const std::function<bool()>& condition, int ms = 5000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition() && timer.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    return condition();
-}
 
 // 400 x 300 frames, grey, with a red block in the top-left corner.
 QImage markedFrame()
