@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Draws the camera window's tool-bar icons camera/camera_01.png to
 # camera_03.png (64 x 64: turn left, take a photo, turn right), in the
-# drawing of the cutter's tool bar (make_cutter_pictures.sh): the same
-# colours, and the same turning arrows around a page.
+# drawing of the cutter's tool bar: the same colours, and the turning
+# arrows copied from the SVGs that make_cutter_pictures.sh draws.
 # The SVG sources land in art/camera/, the PNGs in resources/.
 # Needs rsvg-convert (librsvg2-bin).
 set -euo pipefail
@@ -17,20 +17,8 @@ PAPER="#ffffff"
 
 head64() { echo "<svg xmlns='http://www.w3.org/2000/svg' width='64' height='64' viewBox='0 0 64 64'>"; }
 
-turn() { # a circular arrow around a page; $1 = 1 clockwise, 0 counter-clockwise
-  head64
-  if [ "$1" = 1 ]; then
-    echo "<path d='M 14 38 A 19 19 0 1 1 42 49' fill='none' stroke='$BLUE' stroke-width='6' stroke-linecap='round'/>"
-    echo "<path d='M 34 42 L 48 56 L 50 38 Z' fill='$BLUE'/>"
-  else
-    echo "<path d='M 50 38 A 19 19 0 1 0 22 49' fill='none' stroke='$BLUE' stroke-width='6' stroke-linecap='round'/>"
-    echo "<path d='M 30 42 L 16 56 L 14 38 Z' fill='$BLUE'/>"
-  fi
-  echo "<rect x='25' y='21' width='14' height='18' rx='1.5' fill='$PAPER' stroke='$DARK' stroke-width='2'/>"
-  echo "</svg>"
-}
-
-turn 0 > "$svgdir/camera_01.svg"
+# The turning arrows are the cutter's own drawings (its 05 and 06).
+cp "$here/imagecut/imagecut_05.svg" "$svgdir/camera_01.svg"
 
 { # 02 take a photo: a camera body with its lens and flash
   head64
@@ -41,7 +29,7 @@ turn 0 > "$svgdir/camera_01.svg"
   echo "</svg>"
 } > "$svgdir/camera_02.svg"
 
-turn 1 > "$svgdir/camera_03.svg"
+cp "$here/imagecut/imagecut_06.svg" "$svgdir/camera_03.svg"
 
 for n in 01 02 03; do
   rsvg-convert -o "$out/camera/camera_$n.png" "$svgdir/camera_$n.svg"
