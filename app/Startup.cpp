@@ -26,6 +26,7 @@
 #include "core/Sqlite.h"
 #include "platform/SharedFiles.h"
 #include "platform/System.h"
+#include "ui/PluginFolders.h"
 #include "ui/QMessageBoxBase.h"
 
 void ensureFolder(const std::string& path)
@@ -174,6 +175,9 @@ int runLorvane(int argc, char** argv)
         ensureFolder("item/" + context->user_folder);
     }
 
+    // The window's pictures are PNG; the image-format plugins wait until a
+    // picture of another format is read.
+    withholdPluginFoldersUntilShown();
     Singleton<Lorvane>::instance()->show();
     scheduleStartupReport();
     return app.exec();

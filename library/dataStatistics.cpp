@@ -32,17 +32,13 @@ dataStatistics::dataStatistics(QWidget* parent) : QWidget(parent)
     layout->addSpacing(10);
     layout->addLayout(row);
 
-    point_ = new statisticsPoint(this);
-    state_ = new statisticsState(this);
-    cause_ = new statisticsCause(this);
-    import_ = new statisticsImportNumber(this);
-    summary_ = new statisticsSummary(this);
     stack_ = new QStackedLayout();
-    stack_->addWidget(point_);
-    stack_->addWidget(state_);
-    stack_->addWidget(cause_);
-    stack_->addWidget(import_);
-    stack_->addWidget(summary_);
+    for (QWidget*& holder : holders_) {
+        holder = new QWidget(this);
+        auto* fill = new QVBoxLayout(holder);
+        fill->setContentsMargins(0, 0, 0, 0);
+        stack_->addWidget(holder);
+    }
     layout->addLayout(stack_);
 
     group_ = new QButtonGroup();
@@ -51,7 +47,8 @@ dataStatistics::dataStatistics(QWidget* parent) : QWidget(parent)
         group_->addButton(radios[i], i);
     radios[0]->setChecked(true);
 
-    // The page is shown before its figures are fetched.
+    // The page is built and shown before its figures are fetched.
+    connect(group_, &QButtonGroup::idClicked, this, &dataStatistics::page);
     connect(group_, &QButtonGroup::idClicked, stack_, &QStackedLayout::setCurrentIndex);
     connect(group_, &QButtonGroup::idClicked, this, &dataStatistics::buttonClicked);
 }
@@ -67,9 +64,51 @@ void dataStatistics::paintEvent(QPaintEvent* event)
     QWidget::paintEvent(event);
 }
 
-QWidget* dataStatistics::page(int index) const
+template <typename Page>
+Page* dataStatistics::built(Page*& page, int index)
 {
-    return stack_->widget(index);
+    if (!page) {
+        page = new Page(holders_[index]);
+        holders_[index]->layout()->addWidget(page);
+    }
+    return page;
+}
+
+statisticsPoint* dataStatistics::pointPage()
+{
+    return built(point_, 0);
+}
+
+statisticsState* dataStatistics::statePage()
+{
+    return built(state_, 1);
+}
+
+statisticsCause* dataStatistics::causePage()
+{
+    return built(cause_, 2);
+}
+
+statisticsImportNumber* dataStatistics::importPage()
+{
+    return built(import_, 3);
+}
+
+statisticsSummary* dataStatistics::summaryPage()
+{
+    return built(summary_, 4);
+}
+
+QWidget* dataStatistics::page(int index)
+{
+    switch (index) {
+    case 0: return pointPage();
+    case 1: return statePage();
+    case 2: return causePage();
+    case 3: return importPage();
+    case 4: return summaryPage();
+    default: return nullptr;
+    }
 }
 
 void dataStatistics::buttonClicked(int id)
@@ -83,11 +122,11 @@ void dataStatistics::buttonClicked(int id)
 void dataStatistics::StartStatistical()
 {
     switch (currentPage_) {
-    case 0: point_->doWork(); break;
-    case 1: state_->doWork(); break;
-    case 2: cause_->doWork(); break;
-    case 3: import_->doWork(); break;
-    case 4: summary_->doWork(); break;
+    case 0: pointPage()->doWork(); break;
+    case 1: statePage()->doWork(); break;
+    case 2: causePage()->doWork(); break;
+    case 3: importPage()->doWork(); break;
+    case 4: summaryPage()->doWork(); break;
     default: break;
     }
 }

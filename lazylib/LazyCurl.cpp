@@ -10,7 +10,8 @@
 #include <curl/curl.h>
 
 #include <cstdarg>
-#include <dlfcn.h>
+
+#include "LazyLibrary.h"
 
 namespace {
 
@@ -28,19 +29,16 @@ struct Api {
 };
 
 template <typename Function>
-bool resolve(void* library, const char* name, Function& function)
+bool resolve(const LazyLibrary& library, const char* name, Function& function)
 {
-    function = reinterpret_cast<Function>(dlsym(library, name));
+    function = library.function<Function>(name);
     return function != nullptr;
 }
 
 Api load()
 {
+    static const LazyLibrary library(LORVANE_CURL_SONAME);
     Api api;
-    // Never closed: libcurl keeps global state until the process ends.
-    void* library = dlopen(LORVANE_CURL_SONAME, RTLD_NOW | RTLD_LOCAL);
-    if (!library)
-        return api;
     api.complete = resolve(library, "curl_global_init", api.globalInit) &&
                    resolve(library, "curl_global_cleanup", api.globalCleanup) &&
                    resolve(library, "curl_easy_init", api.easyInit) &&
