@@ -5,11 +5,9 @@
 #include <QThread>
 
 #include <algorithm>
-#include <condition_variable>
-#include <mutex>
-#include <thread>
 #include <vector>
 
+#include "capture/common/WorkAhead.h"
 #include "transfer/QThumbnail.h"
 
 namespace {
@@ -20,99 +18,6 @@ QImage whiteSquare(int side)
     canvas.fill(Qt::white);
     return canvas;
 }
-
-// The pictures of one load: workers take the files to decode in order and
-// mark each picture ready; the caller waits for picture i only.
-class Decoding {
-public:
-    Decoding(std::vector<QString> paths, int side) : paths_(std::move(paths)), side_(side)
-    {
-        pictures_.resize(paths_.size());
-        ready_.assign(paths_.size(), 0);
-    }
-    Decoding(const Decoding&) = delete;
-    Decoding& operator=(const Decoding&) = delete;
-
-    // Already made (from the cache).
-    void preset(size_t i, const QImage& picture)
-    {
-        pictures_[i] = picture;
-        ready_[i] = 1;
-    }
-    // Starts up to `count` workers on every picture not preset.
-    void start(int count)
-    {
-        for (size_t i = 0; i < paths_.size(); ++i)
-            if (!ready_[i])
-                jobs_.push_back(i);
-        const size_t wanted = std::min(jobs_.size(), static_cast<size_t>(std::max(1, count)));
-        for (size_t w = 0; w < wanted; ++w) {
-            try {
-                workers_.emplace_back([this] { work(); });
-            } catch (...) {
-                break;  // no thread to be had: the caller makes what is left
-            }
-        }
-    }
-    // Picture i, once it is made.
-    QImage take(size_t i)
-    {
-        std::unique_lock<std::mutex> lock(mutex_);
-        if (workers_.empty() && !ready_[i]) {
-            // No worker runs: made here.
-            lock.unlock();
-            return QThumbnail::makeThumbnail(paths_[i], side_);
-        }
-        done_.wait(lock, [this, i] { return ready_[i] != 0; });
-        return pictures_[i];
-    }
-    ~Decoding()
-    {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            stop_ = true;
-        }
-        for (std::thread& worker : workers_)
-            worker.join();
-    }
-
-private:
-    void work()
-    {
-        for (;;) {
-            size_t i = 0;
-            {
-                std::lock_guard<std::mutex> lock(mutex_);
-                if (stop_ || next_ >= jobs_.size())
-                    return;
-                i = jobs_[next_++];
-            }
-            QImage picture;
-            try {
-                picture = QThumbnail::makeThumbnail(paths_[i], side_);
-            } catch (...) {
-                picture = QImage();
-            }
-            {
-                std::lock_guard<std::mutex> lock(mutex_);
-                pictures_[i] = picture;
-                ready_[i] = 1;
-            }
-            done_.notify_all();
-        }
-    }
-
-    const std::vector<QString> paths_;
-    const int side_;
-    std::vector<QImage> pictures_;
-    std::vector<char> ready_;
-    std::vector<size_t> jobs_;
-    size_t next_ = 0;
-    bool stop_ = false;
-    std::mutex mutex_;
-    std::condition_variable done_;
-    std::vector<std::thread> workers_;
-};
 
 }  // namespace
 
@@ -125,7 +30,10 @@ void ThumbnailCache::load(const QStringList& paths, int side, const Take& take)
 {
     std::vector<QFileInfo> infos;
     infos.reserve(static_cast<size_t>(paths.size()));
-    Decoding decoding(std::vector<QString>(paths.begin(), paths.end()), side);
+    // A file that fails for any reason (a null picture) gives a white square.
+    WorkAhead<QImage> decoding(static_cast<size_t>(paths.size()), [&paths, side](size_t i) {
+        return QThumbnail::makeThumbnail(paths.at(static_cast<int>(i)), side);
+    });
     for (int i = 0; i < paths.size(); ++i) {
         infos.emplace_back(paths.at(i));
         const QFileInfo& info = infos.back();
