@@ -1,16 +1,15 @@
 // The private copy of a picture that the in-place operations work on
 // (declared in ImageOps.h).
 #include "capture/common/ImageOps.h"
-
-#include <sys/mman.h>
+#include "capture/common/PixelPool.h"
 
 #include <QPixelFormat>
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <limits>
+#include <new>
 #include <thread>
 #include <vector>
 
@@ -18,14 +17,22 @@ namespace imageops {
 
 namespace {
 
-// From this size on a picture's pixels get memory of their own, aligned to
-// and advised for huge pages.
+// From this size on a picture's pixels come from the pool of page buffers.
 constexpr qsizetype kLargeBytes = 8 * 1024 * 1024;
-constexpr std::size_t kHugePage = 2 * 1024 * 1024;
 
-void releasePixels(void* pixels)
+// What a pooled picture's clean-up needs to hand its buffer back.
+struct PooledPixels {
+    void* pixels = nullptr;
+    std::size_t capacity = 0;
+};
+
+// Runs when the last copy of the picture goes away: only then may the
+// buffer serve another picture.
+void releasePixels(void* info)
 {
-    std::free(pixels);
+    auto* pooled = static_cast<PooledPixels*>(info);
+    pixelpool::give(pooled->pixels, pooled->capacity);
+    delete pooled;
 }
 
 }  // namespace
@@ -40,15 +47,18 @@ QImage newPixels(const QSize& size, QImage::Format format)
     const qint64 bytes = rowBytes * size.height();
     if (bits <= 8 || bytes < kLargeBytes || rowBytes > std::numeric_limits<int>::max())
         return QImage(size, format);  // small, or with a colour table: Qt's own memory
-    void* pixels = nullptr;
-    if (posix_memalign(&pixels, kHugePage, static_cast<std::size_t>(bytes)) != 0)
+    auto* pooled = new (std::nothrow) PooledPixels;
+    if (!pooled)
         return QImage();
-    // Only advice: without huge pages the memory works as any other.
-    madvise(pixels, static_cast<std::size_t>(bytes) & ~(kHugePage - 1), MADV_HUGEPAGE);
-    QImage image(static_cast<uchar*>(pixels), size.width(), size.height(), static_cast<int>(rowBytes), format,
-                 releasePixels, pixels);
+    pooled->pixels = pixelpool::take(static_cast<std::size_t>(bytes), pooled->capacity);
+    if (!pooled->pixels) {
+        delete pooled;
+        return QImage();
+    }
+    QImage image(static_cast<uchar*>(pooled->pixels), size.width(), size.height(), static_cast<int>(rowBytes), format,
+                 releasePixels, pooled);
     if (image.isNull())
-        std::free(pixels);
+        releasePixels(pooled);
     return image;
 }
 
