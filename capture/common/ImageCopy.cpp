@@ -1,5 +1,6 @@
 // The private copy of a picture that the in-place operations work on
 // (declared in ImageOps.h).
+#include "capture/common/Bands.h"
 #include "capture/common/ImageOps.h"
 #include "capture/common/PixelPool.h"
 
@@ -7,11 +8,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <exception>
 #include <limits>
 #include <new>
-#include <thread>
-#include <vector>
 
 namespace imageops {
 
@@ -75,26 +73,11 @@ QImage copyPixels(const QImage& image)
     const std::size_t rowBytes = std::min(static_cast<std::size_t>(image.bytesPerLine()),
                                           static_cast<std::size_t>(out.bytesPerLine()));
     uchar* const target = out.bits();
-    auto copyBand = [&image, &out, target, rowBytes](int band) {
-        const int y0 = image.height() * band / kBands;
-        const int y1 = image.height() * (band + 1) / kBands;
+    const std::size_t targetStride = static_cast<std::size_t>(out.bytesPerLine());
+    inBands(image.height(), kBands, [&image, target, targetStride, rowBytes](int, int y0, int y1) {
         for (int y = y0; y < y1; ++y)
-            std::memcpy(target + static_cast<std::size_t>(y) * out.bytesPerLine(), image.constScanLine(y), rowBytes);
-    };
-    std::vector<std::thread> helpers;
-    int started = 1;  // band 0 is this thread's
-    try {
-        helpers.reserve(kBands - 1);
-        for (; started < kBands; ++started)
-            helpers.emplace_back(copyBand, started);
-    } catch (const std::exception&) {
-        // No more threads: this thread copies the bands left over.
-    }
-    copyBand(0);
-    for (int band = started; band < kBands; ++band)
-        copyBand(band);
-    for (std::thread& t : helpers)
-        t.join();
+            std::memcpy(target + static_cast<std::size_t>(y) * targetStride, image.constScanLine(y), rowBytes);
+    });
     return out;
 }
 

@@ -4,6 +4,10 @@
 
 #include <QPainter>
 
+#include <algorithm>
+#include <set>
+#include <utility>
+
 #include "capture/editor/EditHistory.h"
 #include "capture/editor/ImagePatch.h"
 #include "support/SyntheticPictures.h"
@@ -49,6 +53,39 @@ TEST(ImagePatch, DifferenceHoldsOnlyTheChangedTilesAndSwapsBothWays)
     EXPECT_TRUE(samePixels(image, before));
     ASSERT_TRUE(patch.swapWith(image));
     EXPECT_TRUE(samePixels(image, after));
+}
+
+TEST(ImagePatch, LargePicturesAreComparedInBandsWithTheSameTiles)
+{
+    // 2100 x 1500 (9.5 MB) is compared in four bands of six rows of tiles:
+    // dots on both sides of every band border, in the narrow edge column and
+    // in the short bottom row, and two in one tile.
+    const QImage before = pictures::gradient(2100, 1500);
+    const QPoint dots[] = {{0, 0},     {5, 383},     {700, 384},   {1300, 767},  {1301, 768},
+                           {64, 1151}, {2099, 1152}, {2099, 1499}, {1000, 1480}, {1001, 1481}};
+    QImage after = before.copy();
+    std::set<std::pair<int, int>> tiles;
+    size_t bytes = 0;
+    for (const QPoint& p : dots) {
+        const QColor c = after.pixelColor(p);
+        after.setPixelColor(p, QColor(255 - c.red(), c.green(), c.blue()));
+        if (tiles.insert({p.x() / 64, p.y() / 64}).second)
+            bytes += static_cast<size_t>(std::min(64, 2100 - p.x() / 64 * 64)) * std::min(64, 1500 - p.y() / 64 * 64) *
+                     3;
+    }
+
+    ImagePatch patch = ImagePatch::difference(before, after);
+    ASSERT_TRUE(patch.isValid());
+    EXPECT_EQ(patch.tileCount(), static_cast<int>(tiles.size()));
+    EXPECT_EQ(patch.bytes(), bytes);
+    EXPECT_EQ(patch.bounds(), QRect(0, 0, 2100, 1500));
+    QImage image = after.copy();
+    ASSERT_TRUE(patch.swapWith(image));
+    EXPECT_TRUE(samePixels(image, before));
+    ASSERT_TRUE(patch.swapWith(image));
+    EXPECT_TRUE(samePixels(image, after));
+
+    EXPECT_EQ(ImagePatch::difference(before, before.copy()).tileCount(), 0);
 }
 
 TEST(ImagePatch, RefusesPicturesOfAnotherSizeOrFormat)
