@@ -10,12 +10,17 @@
 // kMaxSpares of them, kMaxSpareBytes together) and handed to the next picture
 // that fits in it, its pages still mapped.
 //
+// One spare is enough: an editing step on a page takes one new buffer and
+// lets at most one old picture go, which then serves the next step; more
+// spares would only keep memory from the system. A picture of more than
+// kMaxSpareBytes (a page of 5000 x 6000 and up) is not kept at all.
+//
 // A buffer is a spare only after give(): the pool never hands out memory that
 // a live picture still uses. Thread-safe: pictures may go away on any thread.
 namespace pixelpool {
 
-constexpr std::size_t kMaxSpares = 2;
-constexpr std::size_t kMaxSpareBytes = 128u * 1024 * 1024;
+constexpr std::size_t kMaxSpares = 1;
+constexpr std::size_t kMaxSpareBytes = 96u * 1024 * 1024;
 
 // A buffer of `bytes` or a little more (its size in `capacity`), aligned to
 // and advised for huge pages: a spare when one fits, else fresh memory.

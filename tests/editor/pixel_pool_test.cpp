@@ -61,8 +61,14 @@ TEST_F(PixelPool, ABufferServesANewPictureOnlyAfterItsLastCopyWentAway)
     EXPECT_EQ(pixelpool::spareCount(), 0u);
 }
 
-TEST_F(PixelPool, KeepsAtMostTwoSparesAndHandsOutOnlyOnesOfAboutTheRightSize)
+TEST_F(PixelPool, KeepsOneSpareOfBoundedSizeAndHandsItOutOnlyForAboutItsSize)
 {
+    // Far beyond the bound: freed at once, never kept.
+    QImage huge = imageops::newPixels(QSize(6000, 6000), QImage::Format_RGB888);
+    ASSERT_FALSE(huge.isNull());
+    huge = QImage();
+    EXPECT_EQ(pixelpool::spareCount(), 0u);
+
     std::vector<QImage> pages;
     for (int i = 0; i < 3; ++i)
         pages.push_back(imageops::newPixels(kPage, QImage::Format_RGB888));
@@ -70,7 +76,7 @@ TEST_F(PixelPool, KeepsAtMostTwoSparesAndHandsOutOnlyOnesOfAboutTheRightSize)
     EXPECT_EQ(pixelpool::spareCount(), pixelpool::kMaxSpares);
     EXPECT_LE(pixelpool::spareBytes(), pixelpool::kMaxSpareBytes);
 
-    // A sheet of a quarter of a page's bytes leaves the page buffers alone.
+    // A sheet of a quarter of a page's bytes leaves the page buffer alone.
     const QImage sheet = imageops::newPixels(kSheet, QImage::Format_RGB888);
     ASSERT_FALSE(sheet.isNull());
     EXPECT_EQ(pixelpool::spareCount(), pixelpool::kMaxSpares);
@@ -89,8 +95,8 @@ TEST_F(PixelPool, PicturesTakenFromAnEditorKeepTheirPixelsWhileItEditsTheNext)
     const QImage taken = editor->getImage();  // as the picture dialog's owner takes it
     const QImage takenPixels = taken.copy();
 
-    // The editor's history goes; the pictures it held become spares, except
-    // the one still taken.
+    // The editor's history goes and with it the whitened page, which becomes
+    // the spare; the turned one is still taken and must not.
     editor->setImage(sheet);
     clickButton(*editor, QStringLiteral("去底色"));
     clickButton(*editor, QStringLiteral("右  转"));
