@@ -163,6 +163,27 @@ bool ImagePatch::swapWith(QImage& image)
     return true;
 }
 
+bool ImagePatch::copyTiles(const QImage& source, QImage& target) const
+{
+    if (!fits(source) || !fits(target))
+        return false;
+    if (tiles_.empty())
+        return true;
+    uchar* bits = target.bits();  // detaches from every shared copy
+    if (!bits)
+        return false;
+    const std::size_t stride = static_cast<std::size_t>(target.bytesPerLine());
+    for (const Tile& tile : tiles_) {
+        const QRect& r = tile.rect;
+        const std::size_t offset = static_cast<std::size_t>(r.x()) * kBytesPerPixel;
+        const std::size_t rowBytes = static_cast<std::size_t>(r.width()) * kBytesPerPixel;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            std::memcpy(bits + static_cast<std::size_t>(y) * stride + offset, source.constScanLine(y) + offset,
+                        rowBytes);
+    }
+    return true;
+}
+
 QRect ImagePatch::bounds() const
 {
     QRect all;

@@ -158,6 +158,38 @@ TEST(EditHistory, UndoAndRedoGiveBackEveryStateExactly)
     EXPECT_EQ(history.codes(), (std::vector<int>{0, 2, 1, 6}));
 }
 
+TEST(EditHistory, ChangesAreWrittenIntoAnUnsharedPictureButNeverIntoACopyTakenBefore)
+{
+    EditHistory history;
+    history.reset(pictures::gradient(300, 200));  // only the history holds it
+    const QImage loaded = history.image().copy();
+    const uchar* pixels = history.image().constBits();
+
+    const QImage dotted = withDot(history.image(), {150, 100}, Qt::black);
+    history.pushChanges(EditHistory::kEraseOrTurn, dotted);
+    EXPECT_EQ(history.image().constBits(), pixels);  // the tile was written in
+    EXPECT_TRUE(samePixels(history.image(), dotted));
+
+    QImage taken = history.image();  // shared from now on
+    history.pushChanges(EditHistory::kText, withDot(history.image(), {5, 5}, Qt::red));
+    EXPECT_EQ(taken.constBits(), pixels);
+    EXPECT_TRUE(samePixels(taken, dotted));
+    EXPECT_EQ(history.image().pixelColor(5, 5), QColor(Qt::red));
+    taken = QImage();
+
+    // Most of the picture changed: taken over whole, not written tile by tile.
+    const QImage other = pictures::flat(300, 200, QColor(9, 9, 9));
+    history.pushChanges(EditHistory::kRemoveRed, other);
+    EXPECT_EQ(history.image().constBits(), other.constBits());
+
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(history.undo());
+    EXPECT_TRUE(samePixels(history.image(), loaded));
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(history.redo());
+    EXPECT_TRUE(samePixels(history.image(), other));
+}
+
 TEST(EditHistory, PaintingInPlaceIsUndoneExactlyAndAClickIsDropped)
 {
     const QImage loaded = pictures::gradient(256, 256);
