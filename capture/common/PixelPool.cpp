@@ -17,14 +17,14 @@ struct Spare {
     std::size_t capacity = 0;
 };
 
+// Both never destroyed: pictures may still go away while static objects are
+// torn down at exit.
 std::mutex& lock()
 {
-    static std::mutex m;
-    return m;
+    static auto* m = new std::mutex;
+    return *m;
 }
 
-// Never destroyed: pictures may still go away while static objects are torn
-// down at exit.
 std::vector<Spare>& spares()
 {
     static auto* list = new std::vector<Spare>;
