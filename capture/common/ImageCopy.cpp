@@ -1,31 +1,36 @@
 // The private copy of a picture that the in-place operations work on
 // (declared in ImageOps.h).
+#include "capture/common/Bands.h"
 #include "capture/common/ImageOps.h"
-
-#include <sys/mman.h>
+#include "capture/common/PixelPool.h"
 
 #include <QPixelFormat>
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
-#include <exception>
 #include <limits>
-#include <thread>
-#include <vector>
+#include <new>
 
 namespace imageops {
 
 namespace {
 
-// From this size on a picture's pixels get memory of their own, aligned to
-// and advised for huge pages.
+// From this size on a picture's pixels come from the pool of page buffers.
 constexpr qsizetype kLargeBytes = 8 * 1024 * 1024;
-constexpr std::size_t kHugePage = 2 * 1024 * 1024;
 
-void releasePixels(void* pixels)
+// What a pooled picture's clean-up needs to hand its buffer back.
+struct PooledPixels {
+    void* pixels = nullptr;
+    std::size_t capacity = 0;
+};
+
+// Runs when the last copy of the picture goes away: only then may the
+// buffer serve another picture.
+void releasePixels(void* info)
 {
-    std::free(pixels);
+    auto* pooled = static_cast<PooledPixels*>(info);
+    pixelpool::give(pooled->pixels, pooled->capacity);
+    delete pooled;
 }
 
 }  // namespace
@@ -40,15 +45,18 @@ QImage newPixels(const QSize& size, QImage::Format format)
     const qint64 bytes = rowBytes * size.height();
     if (bits <= 8 || bytes < kLargeBytes || rowBytes > std::numeric_limits<int>::max())
         return QImage(size, format);  // small, or with a colour table: Qt's own memory
-    void* pixels = nullptr;
-    if (posix_memalign(&pixels, kHugePage, static_cast<std::size_t>(bytes)) != 0)
+    auto* pooled = new (std::nothrow) PooledPixels;
+    if (!pooled)
         return QImage();
-    // Only advice: without huge pages the memory works as any other.
-    madvise(pixels, static_cast<std::size_t>(bytes) & ~(kHugePage - 1), MADV_HUGEPAGE);
-    QImage image(static_cast<uchar*>(pixels), size.width(), size.height(), static_cast<int>(rowBytes), format,
-                 releasePixels, pixels);
+    pooled->pixels = pixelpool::take(static_cast<std::size_t>(bytes), pooled->capacity);
+    if (!pooled->pixels) {
+        delete pooled;
+        return QImage();
+    }
+    QImage image(static_cast<uchar*>(pooled->pixels), size.width(), size.height(), static_cast<int>(rowBytes), format,
+                 releasePixels, pooled);
     if (image.isNull())
-        std::free(pixels);
+        releasePixels(pooled);
     return image;
 }
 
@@ -65,26 +73,11 @@ QImage copyPixels(const QImage& image)
     const std::size_t rowBytes = std::min(static_cast<std::size_t>(image.bytesPerLine()),
                                           static_cast<std::size_t>(out.bytesPerLine()));
     uchar* const target = out.bits();
-    auto copyBand = [&image, &out, target, rowBytes](int band) {
-        const int y0 = image.height() * band / kBands;
-        const int y1 = image.height() * (band + 1) / kBands;
+    const std::size_t targetStride = static_cast<std::size_t>(out.bytesPerLine());
+    inBands(image.height(), kBands, [&image, target, targetStride, rowBytes](int, int y0, int y1) {
         for (int y = y0; y < y1; ++y)
-            std::memcpy(target + static_cast<std::size_t>(y) * out.bytesPerLine(), image.constScanLine(y), rowBytes);
-    };
-    std::vector<std::thread> helpers;
-    int started = 1;  // band 0 is this thread's
-    try {
-        helpers.reserve(kBands - 1);
-        for (; started < kBands; ++started)
-            helpers.emplace_back(copyBand, started);
-    } catch (const std::exception&) {
-        // No more threads: this thread copies the bands left over.
-    }
-    copyBand(0);
-    for (int band = started; band < kBands; ++band)
-        copyBand(band);
-    for (std::thread& t : helpers)
-        t.join();
+            std::memcpy(target + static_cast<std::size_t>(y) * targetStride, image.constScanLine(y), rowBytes);
+    });
     return out;
 }
 

@@ -51,11 +51,14 @@ QImage toRgb888(const QImage& image);
 QImage copyPixels(const QImage& image);
 
 // A new image of `size` and `format` with uninitialised pixels (a null image
-// when there is no memory for it). Large ones lie in memory that the system
-// may back with huge pages: the first writes into a fresh buffer then fault
-// it in 2 MB at a time instead of 4 KB, which on a page of 4000 x 3000 is
-// most of the cost of a copy or a turn. Copies of the image made later are
-// ordinary images.
+// when there is no memory for it). Large ones (from 8 MB) come from the pool
+// of page buffers (PixelPool.h): a buffer whose picture went away serves the
+// next one with its pages still mapped, and fresh ones lie in memory that the
+// system may back with huge pages, faulted in 2 MB at a time instead of 4 KB;
+// on a page of 4000 x 3000 the faults are most of the cost of a copy or a
+// turn. The buffer returns to the pool only when the image's last copy goes
+// away, so no two live images ever share it. Copies of the image made later
+// are ordinary images.
 QImage newPixels(const QSize& size, QImage::Format format);
 
 // Skew of the text lines in degrees, measured directly on the GUI thread;

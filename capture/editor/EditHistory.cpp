@@ -80,8 +80,18 @@ void EditHistory::pushChanges(int code, const QImage& next)
         pushWhole(code, next);
         return;
     }
-    current_ = next;
+    if (!takeChangedTiles(entry.patch, next))
+        current_ = next;
     push(std::move(entry));
+}
+
+bool EditHistory::takeChangedTiles(const ImagePatch& patch, const QImage& next)
+{
+    // Writing the tiles costs more than it saves once they are most of the
+    // picture.
+    if (!current_.isDetached() || patch.bytes() > static_cast<std::size_t>(current_.sizeInBytes()) / 2)
+        return false;
+    return patch.copyTiles(next, current_);
 }
 
 void EditHistory::beginInPlace(int code)

@@ -63,7 +63,10 @@ public:
     // edits that change the size or most pixels).
     void pushWhole(int code, const QImage& next);
     // A new state `next` whose undo keeps only the tiles that changed. An
-    // image of another size or format is kept like pushWhole.
+    // image of another size or format is kept like pushWhole. The current
+    // image then has `next`'s pixels: when nothing else shares it, the
+    // changed tiles are written into it instead of taking `next` over; a
+    // copy of it taken before (getImage) never changes.
     void pushChanges(int code, const QImage& next);
 
     // Painting straight into the current image (the pen): beginInPlace()
@@ -98,6 +101,13 @@ private:
     };
 
     void push(Entry entry);
+    // Makes the current image byte-identical to `next` by writing the tiles
+    // of `patch` (the difference of the two) into it, when nothing else
+    // shares the current image and the tiles are less than half of it; false
+    // when `next` should be taken over instead. Keeping the current image
+    // spares releasing a page on the spot, and `next` (an operation's private
+    // copy) goes back to the pool of page buffers for the next operation.
+    bool takeChangedTiles(const ImagePatch& patch, const QImage& next);
     // Exchanges the entry's pixels with the current image.
     void exchange(Entry& entry);
 

@@ -3,22 +3,16 @@
 #include <algorithm>
 #include <cstring>
 
+#include "capture/common/Bands.h"
+
 namespace {
 
 constexpr int kBytesPerPixel = 3;
+// From this size the two images are compared in a few bands side by side.
+constexpr qsizetype kParallelBytes = 8 * 1024 * 1024;
+constexpr int kBands = 4;
 
-// Rows of `a` and `b` that differ, as flags; both images have the same size
-// and format.
-std::vector<bool> differingRows(const QImage& a, const QImage& b)
-{
-    const int rowBytes = a.width() * kBytesPerPixel;
-    std::vector<bool> rows(static_cast<std::size_t>(a.height()), false);
-    for (int y = 0; y < a.height(); ++y)
-        rows[static_cast<std::size_t>(y)] = std::memcmp(a.constScanLine(y), b.constScanLine(y), rowBytes) != 0;
-    return rows;
-}
-
-bool tileDiffers(const QImage& a, const QImage& b, const QRect& r, const std::vector<bool>& rows)
+bool tileDiffers(const QImage& a, const QImage& b, const QRect& r, const std::vector<unsigned char>& rows)
 {
     const std::size_t offset = static_cast<std::size_t>(r.x()) * kBytesPerPixel;
     const std::size_t length = static_cast<std::size_t>(r.width()) * kBytesPerPixel;
@@ -44,30 +38,54 @@ ImagePatch ImagePatch::difference(const QImage& before, const QImage& after)
     if (before.constBits() == after.constBits())
         return patch;  // the very same pixels: nothing changed
 
-    const std::vector<bool> rows = differingRows(before, after);
     const int across = patch.tilesAcross();
     const int down = (patch.size_.height() + kTile - 1) / kTile;
-    std::vector<std::pair<int, int>> changed;
-    for (int ty = 0; ty < down; ++ty) {
-        const int y0 = ty * kTile;
-        const int y1 = std::min(y0 + kTile, patch.size_.height());
-        if (std::none_of(rows.begin() + y0, rows.begin() + y1, [](bool r) { return r; }))
-            continue;
-        for (int tx = 0; tx < across; ++tx) {
-            if (tileDiffers(before, after, patch.tileRect(tx, ty), rows))
-                changed.emplace_back(tx, ty);
+    const std::size_t rowBytes = static_cast<std::size_t>(patch.size_.width()) * kBytesPerPixel;
+    // One flag per row (differs) and per tile (changed), taken before the
+    // bands start: they must not allocate. Bytes, not bits, so that bands
+    // never write into the same byte.
+    std::vector<unsigned char> rows(static_cast<std::size_t>(patch.size_.height()), 0);
+    std::vector<unsigned char> changed(static_cast<std::size_t>(across) * down, 0);
+    // Each band takes whole rows of tiles: its rows are compared once, and
+    // only those that differ are looked at again tile by tile.
+    auto compare = [&](int, int ty0, int ty1) {
+        for (int ty = ty0; ty < ty1; ++ty) {
+            const int y0 = ty * kTile;
+            const int y1 = std::min(y0 + kTile, patch.size_.height());
+            bool any = false;
+            for (int y = y0; y < y1; ++y) {
+                const bool differs = std::memcmp(before.constScanLine(y), after.constScanLine(y), rowBytes) != 0;
+                rows[static_cast<std::size_t>(y)] = differs;
+                any = any || differs;
+            }
+            if (!any)
+                continue;
+            for (int tx = 0; tx < across; ++tx)
+                changed[static_cast<std::size_t>(ty) * across + tx] = tileDiffers(before, after, patch.tileRect(tx, ty),
+                                                                                  rows);
         }
-    }
+    };
+    imageops::inBands(down, before.sizeInBytes() >= kParallelBytes ? kBands : 1, compare);
 
     std::size_t total = 0;
-    for (const auto& t : changed) {
-        const QRect r = patch.tileRect(t.first, t.second);
-        total += static_cast<std::size_t>(r.width()) * r.height() * kBytesPerPixel;
+    std::size_t count = 0;
+    for (int ty = 0; ty < down; ++ty) {
+        for (int tx = 0; tx < across; ++tx) {
+            if (!changed[static_cast<std::size_t>(ty) * across + tx])
+                continue;
+            const QRect r = patch.tileRect(tx, ty);
+            total += static_cast<std::size_t>(r.width()) * r.height() * kBytesPerPixel;
+            ++count;
+        }
     }
     patch.pixels_.reserve(total);
-    patch.tiles_.reserve(changed.size());
-    for (const auto& t : changed)
-        patch.addTile(before, t.first, t.second);
+    patch.tiles_.reserve(count);
+    for (int ty = 0; ty < down; ++ty) {
+        for (int tx = 0; tx < across; ++tx) {
+            if (changed[static_cast<std::size_t>(ty) * across + tx])
+                patch.addTile(before, tx, ty);
+        }
+    }
     return patch;
 }
 
@@ -141,6 +159,27 @@ bool ImagePatch::swapWith(QImage& image)
                              static_cast<std::size_t>(r.x()) * kBytesPerPixel;
         for (int y = 0; y < r.height(); ++y, held += rowBytes, row += stride)
             std::swap_ranges(held, held + rowBytes, row);
+    }
+    return true;
+}
+
+bool ImagePatch::copyTiles(const QImage& source, QImage& target) const
+{
+    if (!fits(source) || !fits(target))
+        return false;
+    if (tiles_.empty())
+        return true;
+    uchar* bits = target.bits();  // detaches from every shared copy
+    if (!bits)
+        return false;
+    const std::size_t stride = static_cast<std::size_t>(target.bytesPerLine());
+    for (const Tile& tile : tiles_) {
+        const QRect& r = tile.rect;
+        const std::size_t offset = static_cast<std::size_t>(r.x()) * kBytesPerPixel;
+        const std::size_t rowBytes = static_cast<std::size_t>(r.width()) * kBytesPerPixel;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            std::memcpy(bits + static_cast<std::size_t>(y) * stride + offset, source.constScanLine(y) + offset,
+                        rowBytes);
     }
     return true;
 }

@@ -50,6 +50,13 @@ public:
     // the patch's size or format.
     bool swapWith(QImage& image);
 
+    // Copies the pixels of the held tiles from `source` into `target` (which
+    // is detached from any shared copy first). After difference(before,
+    // after) this makes `before` byte-identical to `after` by writing only
+    // the tiles that differ. False, nothing written, when either image is not
+    // the patch's size or format.
+    bool copyTiles(const QImage& source, QImage& target) const;
+
     bool isValid() const { return size_.isValid(); }
     bool isEmpty() const { return tiles_.empty(); }
     int tileCount() const { return static_cast<int>(tiles_.size()); }

@@ -11,6 +11,7 @@
 
 #include "capture/common/AdaptiveToolBar.h"
 #include "capture/common/ImageOps.h"
+#include "capture/common/PixelPool.h"
 #include "capture/common/SpaceBarSwitch.h"
 #include "platform/PictureFile.h"
 #include "ui/QMessageBoxBase.h"
@@ -56,7 +57,14 @@ ImageViewer::ImageViewer(QWidget* parent, QString fileName, int tool) : QWidget(
     tools_.set(tool);
 }
 
-ImageViewer::~ImageViewer() = default;
+ImageViewer::~ImageViewer()
+{
+    // The page buffers kept for the next operation go with the editor; its
+    // own pictures first, so that they do not become spares again. Pictures
+    // that owners took with getImage() still hold their pixels.
+    history_.clear();
+    pixelpool::releaseSpares();
+}
 
 void ImageViewer::setupShortcuts()
 {

@@ -4,6 +4,10 @@
 
 #include <QPainter>
 
+#include <algorithm>
+#include <set>
+#include <utility>
+
 #include "capture/editor/EditHistory.h"
 #include "capture/editor/ImagePatch.h"
 #include "support/SyntheticPictures.h"
@@ -49,6 +53,39 @@ TEST(ImagePatch, DifferenceHoldsOnlyTheChangedTilesAndSwapsBothWays)
     EXPECT_TRUE(samePixels(image, before));
     ASSERT_TRUE(patch.swapWith(image));
     EXPECT_TRUE(samePixels(image, after));
+}
+
+TEST(ImagePatch, LargePicturesAreComparedInBandsWithTheSameTiles)
+{
+    // 2100 x 1500 (9.5 MB) is compared in four bands of six rows of tiles:
+    // dots on both sides of every band border, in the narrow edge column and
+    // in the short bottom row, and two in one tile.
+    const QImage before = pictures::gradient(2100, 1500);
+    const QPoint dots[] = {{0, 0},     {5, 383},     {700, 384},   {1300, 767},  {1301, 768},
+                           {64, 1151}, {2099, 1152}, {2099, 1499}, {1000, 1480}, {1001, 1481}};
+    QImage after = before.copy();
+    std::set<std::pair<int, int>> tiles;
+    size_t bytes = 0;
+    for (const QPoint& p : dots) {
+        const QColor c = after.pixelColor(p);
+        after.setPixelColor(p, QColor(255 - c.red(), c.green(), c.blue()));
+        if (tiles.insert({p.x() / 64, p.y() / 64}).second)
+            bytes += static_cast<size_t>(std::min(64, 2100 - p.x() / 64 * 64)) * std::min(64, 1500 - p.y() / 64 * 64) *
+                     3;
+    }
+
+    ImagePatch patch = ImagePatch::difference(before, after);
+    ASSERT_TRUE(patch.isValid());
+    EXPECT_EQ(patch.tileCount(), static_cast<int>(tiles.size()));
+    EXPECT_EQ(patch.bytes(), bytes);
+    EXPECT_EQ(patch.bounds(), QRect(0, 0, 2100, 1500));
+    QImage image = after.copy();
+    ASSERT_TRUE(patch.swapWith(image));
+    EXPECT_TRUE(samePixels(image, before));
+    ASSERT_TRUE(patch.swapWith(image));
+    EXPECT_TRUE(samePixels(image, after));
+
+    EXPECT_EQ(ImagePatch::difference(before, before.copy()).tileCount(), 0);
 }
 
 TEST(ImagePatch, RefusesPicturesOfAnotherSizeOrFormat)
@@ -119,6 +156,38 @@ TEST(EditHistory, UndoAndRedoGiveBackEveryStateExactly)
     }
     EXPECT_FALSE(history.redo());
     EXPECT_EQ(history.codes(), (std::vector<int>{0, 2, 1, 6}));
+}
+
+TEST(EditHistory, ChangesAreWrittenIntoAnUnsharedPictureButNeverIntoACopyTakenBefore)
+{
+    EditHistory history;
+    history.reset(pictures::gradient(300, 200));  // only the history holds it
+    const QImage loaded = history.image().copy();
+    const uchar* pixels = history.image().constBits();
+
+    const QImage dotted = withDot(history.image(), {150, 100}, Qt::black);
+    history.pushChanges(EditHistory::kEraseOrTurn, dotted);
+    EXPECT_EQ(history.image().constBits(), pixels);  // the tile was written in
+    EXPECT_TRUE(samePixels(history.image(), dotted));
+
+    QImage taken = history.image();  // shared from now on
+    history.pushChanges(EditHistory::kText, withDot(history.image(), {5, 5}, Qt::red));
+    EXPECT_EQ(taken.constBits(), pixels);
+    EXPECT_TRUE(samePixels(taken, dotted));
+    EXPECT_EQ(history.image().pixelColor(5, 5), QColor(Qt::red));
+    taken = QImage();
+
+    // Most of the picture changed: taken over whole, not written tile by tile.
+    const QImage other = pictures::flat(300, 200, QColor(9, 9, 9));
+    history.pushChanges(EditHistory::kRemoveRed, other);
+    EXPECT_EQ(history.image().constBits(), other.constBits());
+
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(history.undo());
+    EXPECT_TRUE(samePixels(history.image(), loaded));
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(history.redo());
+    EXPECT_TRUE(samePixels(history.image(), other));
 }
 
 TEST(EditHistory, PaintingInPlaceIsUndoneExactlyAndAClickIsDropped)
