@@ -60,6 +60,22 @@ QImage newPixels(const QSize& size, QImage::Format format)
     return image;
 }
 
+void prepareSpareFor(const QImage& like)
+{
+    if (like.isNull() || like.sizeInBytes() < kLargeBytes)
+        return;
+    // A spare that fits is handed out here and given back unchanged when
+    // `spare` goes; otherwise a fresh buffer is touched once per page and
+    // stays as the spare.
+    QImage spare = newPixels(like.size(), like.format());
+    if (spare.isNull())
+        return;
+    constexpr qsizetype kPage = 4096;
+    uchar* const pixels = spare.bits();
+    for (qsizetype at = 0; at < spare.sizeInBytes(); at += kPage)
+        pixels[at] = 0;
+}
+
 QImage copyPixels(const QImage& image)
 {
     // Below this size one thread copies as fast as several.

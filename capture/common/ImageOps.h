@@ -61,6 +61,13 @@ QImage copyPixels(const QImage& image);
 // are ordinary images.
 QImage newPixels(const QSize& size, QImage::Format format);
 
+// Makes one pooled buffer for a picture like `like` ready, its pages faulted
+// in, unless the pool has one already or `like` is not large: an editor
+// handed a page calls it, so that its first operation, which always needs a
+// new page, does not wait for fresh memory. The buffer stays a spare until
+// the next picture of that size takes it.
+void prepareSpareFor(const QImage& like);
+
 // Skew of the text lines in degrees, measured directly on the GUI thread;
 // 0.0 when the library fails.
 double calcDegree(const QImage& image);

@@ -51,8 +51,10 @@ ImageViewer::ImageViewer(QWidget* parent, QString fileName, int tool) : QWidget(
     setupToolBar();
     setFocusPolicy(Qt::ClickFocus);
     setupShortcuts();
-    if (!fileName.isNull())
+    if (!fileName.isNull()) {
         history_.reset(fileName.isEmpty() ? QImage() : imageops::toRgb888(readTold(fileName)));
+        imageops::prepareSpareFor(history_.image());
+    }
     setupToolMachine();
     tools_.set(tool);
 }
@@ -113,6 +115,7 @@ void ImageViewer::setImage(const QImage& image)
 {
     stroking_ = false;
     history_.reset(imageops::toRgb888(image));
+    imageops::prepareSpareFor(history_.image());
     update();
 }
 

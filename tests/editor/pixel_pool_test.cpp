@@ -118,3 +118,23 @@ TEST_F(PixelPool, PicturesTakenFromAnEditorKeepTheirPixelsWhileItEditsTheNext)
     EXPECT_EQ(pixelpool::spareCount(), 0u);
     EXPECT_TRUE(samePixels(taken, takenPixels));
 }
+
+// An editor handed a page has a buffer of its size ready, so that its first
+// operation does not wait for fresh memory; a small picture gets none.
+TEST_F(PixelPool, AnEditorHandedAPageHasABufferReadyForItsFirstOperation)
+{
+    auto editor = makeEditor(pictures::blueInkOnGrey(kPage.width(), kPage.height()));
+    ASSERT_EQ(pixelpool::spareCount(), 1u);
+    const std::size_t pageBytes = static_cast<std::size_t>(editor->getImage().sizeInBytes());
+    EXPECT_GE(pixelpool::spareBytes(), pageBytes);
+
+    // The whitened page takes that buffer; the page before it stays in the
+    // history for undo.
+    clickButton(*editor, QStringLiteral("去底色"));
+    EXPECT_EQ(pixelpool::spareCount(), 0u);
+
+    editor->setImage(pictures::blueInkOnGrey(400, 300));
+    EXPECT_LE(pixelpool::spareCount(), 1u);
+    editor.reset();
+    EXPECT_EQ(pixelpool::spareCount(), 0u);
+}
