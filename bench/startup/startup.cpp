@@ -150,8 +150,12 @@ int main(int argc, char** argv)
     env.push_back("XDG_RUNTIME_DIR=" + runtime.toStdString());
     std::vector<std::string> bareEnv = env;
     bareEnv.push_back("LORVANE_STARTUP_REPORT=" + reports + "/bare");
-    Program bare{"bare Qt widgets program", (bin + QStringLiteral("/bench_bare_window")).toStdString(), bareEnv,
-                 reports + "/bare", {}, {}};
+    Program bare{"bare Qt widgets program",
+                 (bin + QStringLiteral("/bench_bare_window")).toStdString(),
+                 bareEnv,
+                 reports + "/bare",
+                 {},
+                 {}};
     env.push_back("APPDATA=" + data.path().toStdString());
     env.emplace_back("LORVANE_QUIT_AFTER_STARTUP=1");
     env.push_back("LORVANE_MESSAGE_LOG=" + data.path().toStdString() + "/messages.log");
@@ -183,8 +187,8 @@ int main(int argc, char** argv)
     for (const Program* p : {&bare, &lorvane}) {
         std::printf("  %-24s window shown %7.1f %6.1f %6.1f\n", p->label, quantile(p->shown, 0.5),
                     quantile(p->shown, 0.1), quantile(p->shown, 0.9));
-        std::printf("  %-24s exit         %7.1f %6.1f %6.1f\n", "", quantile(p->ended, 0.5),
-                    quantile(p->ended, 0.1), quantile(p->ended, 0.9));
+        std::printf("  %-24s exit         %7.1f %6.1f %6.1f\n", "", quantile(p->ended, 0.5), quantile(p->ended, 0.1),
+                    quantile(p->ended, 0.9));
     }
     std::printf("ratio Lorvane / bare, window shown (medians): %.2f\n",
                 quantile(lorvane.shown, 0.5) / quantile(bare.shown, 0.5));

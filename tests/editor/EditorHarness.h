@@ -5,11 +5,24 @@
 #include <QToolButton>
 #include <QVector>
 
+#include <cstring>
 #include <memory>
 
 #include "capture/editor/ImageViewer.h"
 
 namespace editortest {
+
+// The same size, format and pixels (24-bit pictures; row padding ignored).
+inline bool samePixels(const QImage& a, const QImage& b)
+{
+    if (a.size() != b.size() || a.format() != b.format())
+        return false;
+    for (int y = 0; y < a.height(); ++y) {
+        if (std::memcmp(a.constScanLine(y), b.constScanLine(y), static_cast<size_t>(a.width()) * 3) != 0)
+            return false;
+    }
+    return true;
+}
 
 // Sizes `editor` so that the area above its tool bar is `area`.
 inline void resizeArea(ImageViewer& editor, const QSize& area)

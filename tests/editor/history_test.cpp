@@ -8,21 +8,23 @@
 #include <set>
 #include <utility>
 
+#include "EditorHarness.h"
 #include "capture/editor/EditHistory.h"
 #include "capture/editor/ImagePatch.h"
 #include "support/SyntheticPictures.h"
 
+using editortest::samePixels;
+
 namespace {
 
-bool samePixels(const QImage& a, const QImage& b)
+// Swapped into `after`, the patch gives `before`; swapped in again, `after`.
+void expectSwapsBetween(ImagePatch& patch, const QImage& before, const QImage& after)
 {
-    if (a.size() != b.size() || a.format() != b.format())
-        return false;
-    for (int y = 0; y < a.height(); ++y) {
-        if (memcmp(a.constScanLine(y), b.constScanLine(y), static_cast<size_t>(a.width()) * 3) != 0)
-            return false;
-    }
-    return true;
+    QImage image = after.copy();
+    ASSERT_TRUE(patch.swapWith(image));
+    EXPECT_TRUE(samePixels(image, before));
+    ASSERT_TRUE(patch.swapWith(image));
+    EXPECT_TRUE(samePixels(image, after));
 }
 
 QImage withDot(QImage image, const QPoint& at, QColor colour)
@@ -48,11 +50,7 @@ TEST(ImagePatch, DifferenceHoldsOnlyTheChangedTilesAndSwapsBothWays)
     EXPECT_EQ(patch.bytes(), static_cast<size_t>(64 * 64 * 3 + 2 * 6 * 3));
     EXPECT_EQ(patch.bounds(), QRect(64, 0, 66, 70));
 
-    QImage image = after.copy();
-    ASSERT_TRUE(patch.swapWith(image));
-    EXPECT_TRUE(samePixels(image, before));
-    ASSERT_TRUE(patch.swapWith(image));
-    EXPECT_TRUE(samePixels(image, after));
+    expectSwapsBetween(patch, before, after);
 }
 
 TEST(ImagePatch, LargePicturesAreComparedInBandsWithTheSameTiles)
@@ -79,11 +77,7 @@ TEST(ImagePatch, LargePicturesAreComparedInBandsWithTheSameTiles)
     EXPECT_EQ(patch.tileCount(), static_cast<int>(tiles.size()));
     EXPECT_EQ(patch.bytes(), bytes);
     EXPECT_EQ(patch.bounds(), QRect(0, 0, 2100, 1500));
-    QImage image = after.copy();
-    ASSERT_TRUE(patch.swapWith(image));
-    EXPECT_TRUE(samePixels(image, before));
-    ASSERT_TRUE(patch.swapWith(image));
-    EXPECT_TRUE(samePixels(image, after));
+    expectSwapsBetween(patch, before, after);
 
     EXPECT_EQ(ImagePatch::difference(before, before.copy()).tileCount(), 0);
 }

@@ -5,23 +5,11 @@
 #include <stdexcept>
 #include <vector>
 
+#include "EditorHarness.h"
 #include "capture/common/ImageOps.h"
 #include "support/SyntheticPictures.h"
 
-namespace {
-
-bool samePixels(const QImage& a, const QImage& b)
-{
-    if (a.size() != b.size() || a.format() != b.format())
-        return false;
-    for (int y = 0; y < a.height(); ++y) {
-        if (std::memcmp(a.constScanLine(y), b.constScanLine(y), static_cast<size_t>(a.width()) * 3) != 0)
-            return false;
-    }
-    return true;
-}
-
-}  // namespace
+using editortest::samePixels;
 
 TEST(ImageCopy, SmallAndLargePicturesAreCopiedWhole)
 {

@@ -21,18 +21,9 @@ using editortest::clickPixel;
 using editortest::dragPixels;
 using editortest::makeEditor;
 
-namespace {
+using editortest::samePixels;
 
-bool samePixels(const QImage& a, const QImage& b)
-{
-    if (a.size() != b.size() || a.format() != b.format())
-        return false;
-    for (int y = 0; y < a.height(); ++y) {
-        if (std::memcmp(a.constScanLine(y), b.constScanLine(y), static_cast<size_t>(a.width()) * 3) != 0)
-            return false;
-    }
-    return true;
-}
+namespace {
 
 bool isDark(QColor c)
 {

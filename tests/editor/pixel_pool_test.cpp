@@ -13,22 +13,13 @@
 using editortest::clickButton;
 using editortest::makeEditor;
 
+using editortest::samePixels;
+
 namespace {
 
 // 9.5 MB and 36 MB: both above the size from which pictures are pooled.
 const QSize kSheet(2100, 1500);
 const QSize kPage(4000, 3000);
-
-bool samePixels(const QImage& a, const QImage& b)
-{
-    if (a.size() != b.size() || a.format() != b.format())
-        return false;
-    for (int y = 0; y < a.height(); ++y) {
-        if (std::memcmp(a.constScanLine(y), b.constScanLine(y), static_cast<size_t>(a.width()) * 3) != 0)
-            return false;
-    }
-    return true;
-}
 
 class PixelPool : public ::testing::Test {
 protected:

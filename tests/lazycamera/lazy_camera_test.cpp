@@ -88,10 +88,10 @@ TEST(LazyCamera, StartedProgramMapsNoCameraLibraryNorOneItOpensLater)
     // libcurl waits for the first web-service request, libzip (with
     // libcrypto) for the first Word document, and Qt's image-format plugins
     // for the first picture that is not PNG.
-    const QStringList later =
-        mappedLibraries(maps, {QStringLiteral("libcurl"), QStringLiteral("libzip"), QStringLiteral("libcrypto"),
-                               QStringLiteral("libqjpeg"), QStringLiteral("libqtiff"), QStringLiteral("libqwebp"),
-                               QStringLiteral("libqgif")});
+    const QStringList later = mappedLibraries(maps, {QStringLiteral("libcurl"), QStringLiteral("libzip"),
+                                                     QStringLiteral("libcrypto"), QStringLiteral("libqjpeg"),
+                                                     QStringLiteral("libqtiff"), QStringLiteral("libqwebp"),
+                                                     QStringLiteral("libqgif")});
     program.kill();
     program.waitForFinished(10000);
     EXPECT_TRUE(found.isEmpty()) << found.join(QLatin1Char(' ')).toStdString();

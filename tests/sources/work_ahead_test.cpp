@@ -30,7 +30,7 @@ TEST(WorkAhead, ResultsPresetsAndThrowingJobs)
 
     EXPECT_EQ(work.take(49), QStringLiteral("2401"));  // out of order
     for (std::size_t i = 0; i < 50; ++i) {
-        const QString expected = i == 3 ? QStringLiteral("cached")
+        const QString expected = i == 3   ? QStringLiteral("cached")
                                  : i == 7 ? QStringLiteral("failed")
                                           : QString::number(i * i);
         EXPECT_EQ(work.take(i), expected) << i;
@@ -40,7 +40,8 @@ TEST(WorkAhead, ResultsPresetsAndThrowingJobs)
 
 TEST(WorkAhead, WithoutWorkersTheCallerRunsTheJob)
 {
-    WorkAhead<int> work(3, [](std::size_t i) { return static_cast<int>(i) + 10; }, -1);
+    WorkAhead<int> work(
+        3, [](std::size_t i) { return static_cast<int>(i) + 10; }, -1);
     // Not started: no worker, so take() makes the result itself.
     EXPECT_EQ(work.take(2), 12);
     EXPECT_EQ(work.take(0), 10);
