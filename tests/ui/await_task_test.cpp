@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QTimer>
 
+#include <atomic>
 #include <chrono>
 #include <stdexcept>
 #include <string>
@@ -45,6 +46,18 @@ int lookUp(int key, std::vector<std::string>& names, std::string& err)
 void sleepMs(int ms)
 {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+// A task that lasts until `fired` reaches `count` (counted on the GUI thread
+// while it waits), or ten seconds when nothing fires there; returns `result`.
+// Tied to the count rather than to a time, so a slow machine cannot end the
+// wait before the timers had their turn.
+int waitForFires(const std::atomic<int>& fired, int count, int result)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (fired.load() < count && std::chrono::steady_clock::now() < deadline)
+        sleepMs(5);
+    return result;
 }
 
 }  // namespace
@@ -92,7 +105,7 @@ TEST(AwaitTask, TaskRunsOnAnotherThread)
 
 TEST(AwaitTask, TimersFireDuringTheWaitAndTheDialogIsUp)
 {
-    int fired = 0;
+    std::atomic<int> fired{0};
     bool busyShown = false;
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, [&] {
@@ -101,36 +114,24 @@ TEST(AwaitTask, TimersFireDuringTheWaitAndTheDialogIsUp)
     });
     timer.start(10);
     std::string err;
-    EXPECT_EQ(awaitTask(
-                  [] {
-                      sleepMs(200);
-                      return 7;
-                  },
-                  err),
-              7);
+    EXPECT_EQ(awaitTask([&fired] { return waitForFires(fired, 2, 7); }, err), 7);
     timer.stop();
-    EXPECT_GE(fired, 2);
+    EXPECT_GE(fired.load(), 2);
     EXPECT_TRUE(busyShown);
 }
 
 TEST(AwaitTask, HiddenBusyDialogStaysHiddenWhileEventsRun)
 {
     ShowHideCounter counter;
-    int fired = 0;
+    std::atomic<int> fired{0};
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, [&] { ++fired; });
     timer.start(10);
     std::string err;
-    EXPECT_EQ(awaitTask(
-                  [] {
-                      sleepMs(200);
-                      return 5;
-                  },
-                  err, BusyDialog::Hidden),
-              5);
-    EXPECT_EQ(awaitTask([] { sleepMs(50); }, BusyDialog::Hidden), 0);
+    EXPECT_EQ(awaitTask([&fired] { return waitForFires(fired, 2, 5); }, err, BusyDialog::Hidden), 5);
+    EXPECT_EQ(awaitTask([&fired] { waitForFires(fired, 4, 0); }, BusyDialog::Hidden), 0);
     timer.stop();
-    EXPECT_GE(fired, 2);
+    EXPECT_GE(fired.load(), 4);
     EXPECT_EQ(counter.shows, 0);
     EXPECT_EQ(counter.hides, 0);
 }
