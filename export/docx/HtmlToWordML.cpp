@@ -233,7 +233,8 @@ void HtmlToWordML::picture(XMLElement* p, const QString& name, double w, double 
     }
     long cx = 0;
     long cy = 0;
-    fitPicture(bounded(pw, 1, platform::kMaxPictureSide, 1), bounded(ph, 1, platform::kMaxPictureSide, 1), width, cx, cy);
+    fitPicture(bounded(pw, 1, platform::kMaxPictureSide, 1), bounded(ph, 1, platform::kMaxPictureSide, 1), width, cx,
+               cy);
     if (cy > kMaxPictureHeight) {
         cx = std::max(1L, static_cast<long>(std::llround(static_cast<double>(cx) * kMaxPictureHeight / cy)));
         cy = kMaxPictureHeight;

@@ -1,8 +1,12 @@
 #pragma once
 
+#include <QBuffer>
+#include <QByteArray>
+#include <QColor>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QImage>
 #include <QString>
 #include <QThread>
 
@@ -27,6 +31,26 @@
 #include "transfer/libevent.h"
 
 namespace transfertest {
+
+// A phone's upload of one picture, as the upload page posts it to /uploadfile:
+// the name and the bytes in base64, after `prefix` (a data-URL head, say).
+inline std::string fileBody(const std::string& name, const std::string& bytes, const std::string& prefix = "")
+{
+    return "{\"returnCode\":0,\"filename\":\"" + name + "\",\"img\":\"" + prefix +
+           QByteArray::fromStdString(bytes).toBase64().toStdString() + "\"}";
+}
+
+// The bytes of a PNG of one colour.
+inline std::string pngBytes(int width, int height, QColor color)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(color);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes.toStdString();
+}
 
 // Processes events until pred() holds or ms pass; the final pred().
 inline bool waitUntil(const std::function<bool()>& pred, int ms = 5000)

@@ -22,28 +22,6 @@
 
 using namespace transfertest;
 
-namespace {
-
-std::string fileBody(const std::string& name, const std::string& bytes)
-{
-    return "{\"returnCode\":0,\"filename\":\"" + name + "\",\"img\":\"" +
-           QByteArray::fromStdString(bytes).toBase64().toStdString() + "\"}";
-}
-
-// A small PNG of one colour.
-std::string png(QColor color)
-{
-    QImage image(6, 4, QImage::Format_RGB32);
-    image.fill(color);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes.toStdString();
-}
-
-}  // namespace
-
 TEST(FileReceiveWidget, ShowsProgressAgainstTheTotalAndNeverDividesByZero)
 {
     QTemporaryDir dir;
@@ -139,8 +117,8 @@ TEST(HttpDialog, ShowsTheReceivingPageAndReadsUploadsDefensively)
         ASSERT_TRUE(waitUntil([&] { return dialog.currentIndex() == 1; }));
 
         EXPECT_EQ(post(port, "/uploadTotalCount", "{\"total_number\":2}").status, 200);
-        const std::string one = png(Qt::red);
-        const std::string two = png(Qt::blue);
+        const std::string one = pngBytes(6, 4, Qt::red);
+        const std::string two = pngBytes(6, 4, Qt::blue);
         EXPECT_EQ(post(port, "/uploadfile", fileBody("../p.png", one)).status, 200);
         EXPECT_EQ(post(port, "/uploadfile", fileBody("p.png", two)).status, 200);
         EXPECT_EQ(post(port, "/uploadfile", "{\"filename\":\"\",\"img\":\"AAAA\"}").status, 200);

@@ -22,27 +22,6 @@ using namespace transfertest;
 
 namespace {
 
-std::string base64(const std::string& bytes)
-{
-    return QByteArray::fromStdString(bytes).toBase64().toStdString();
-}
-
-std::string fileBody(const std::string& name, const std::string& bytes, const std::string& prefix = "")
-{
-    return "{\"returnCode\":0,\"filename\":\"" + name + "\",\"img\":\"" + prefix + base64(bytes) + "\"}";
-}
-
-std::string pngBytes(int width, int height, QColor color)
-{
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(color);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes.toStdString();
-}
-
 // Every file below `folder`, relative to it.
 QStringList filesBelow(const QString& folder)
 {
