@@ -6,7 +6,13 @@ void* LazyLibrary::handle() const
 {
     // RTLD_LOCAL: the library's names do not join the global scope, so the
     // program's stand-ins keep serving the program's calls.
-    std::call_once(opened_, [this] { handle_ = dlopen(soname_, RTLD_NOW | RTLD_LOCAL); });
+    std::call_once(opened_, [this] {
+        handle_ = dlopen(soname_, RTLD_NOW | RTLD_LOCAL);
+        if (!handle_) {
+            const char* why = dlerror();
+            failure_ = why ? why : soname_;
+        }
+    });
     return handle_;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <mutex>
+#include <string>
 
 // A shared library opened with dlopen at the first look-up of one of its
 // functions, for stand-ins that define a library's functions themselves and
@@ -25,6 +26,13 @@ public:
     // Whether the library could be opened (opens it on the first call).
     bool available() const { return handle() != nullptr; }
     const char* soname() const { return soname_; }
+    // Why the library could not be opened, in the loader's words (which name
+    // the missing file, maybe one the library needs); empty when it was.
+    std::string failure() const
+    {
+        handle();
+        return failure_;
+    }
 
 private:
     void* handle() const;
@@ -33,4 +41,5 @@ private:
     const char* soname_;
     mutable std::once_flag opened_;
     mutable void* handle_ = nullptr;
+    mutable std::string failure_;
 };

@@ -1,9 +1,10 @@
 // The libzip functions the program calls (the Word documents are zip
 // packages), each forwarding to libzip, which is opened at the first call
 // (see CMakeLists.txt). Without libzip nothing can be opened: zip_open fails
-// with ZIP_ER_INTERNAL and the error texts name the missing library, so the
-// export reports "无法写入文件 …：找不到 libzip.so.N"; the other calls fail as
-// libzip fails them on a bad argument, and the clean-ups do nothing.
+// with ZIP_ER_INTERNAL and the error texts name the missing library and the
+// loader's reason, so the export reports "无法写入文件 …：找不到 libzip.so.N
+// （…）"; the other calls fail as libzip fails them on a bad argument, and the
+// clean-ups do nothing.
 #include <zip.h>
 
 #include <string>
@@ -25,9 +26,11 @@ Function real(const char* name)
     return libzip().function<Function>(name);
 }
 
+// The loader's reason follows the name: it tells a missing libzip from a
+// missing library that libzip needs.
 const char* missingText()
 {
-    static const std::string text = std::string("找不到 ") + LORVANE_ZIP_SONAME;
+    static const std::string text = std::string("找不到 ") + LORVANE_ZIP_SONAME + "（" + libzip().failure() + "）";
     return text.c_str();
 }
 

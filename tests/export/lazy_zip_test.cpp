@@ -58,10 +58,12 @@ TEST(LazyLibrary, AMissingLibraryGivesNoFunctions)
 {
     const LazyLibrary missing("liblorvane-missing.so.0");
     EXPECT_FALSE(missing.available());
+    EXPECT_NE(missing.failure().find("liblorvane-missing.so.0"), std::string::npos) << missing.failure();
     EXPECT_EQ(missing.function<int (*)()>("zip_open"), nullptr);
 
     const LazyLibrary math("libm.so.6");
     ASSERT_TRUE(math.available());
+    EXPECT_EQ(math.failure(), "");
     const auto cosine = math.function<double (*)(double)>("cos");
     ASSERT_NE(cosine, nullptr);
     EXPECT_EQ(cosine(0.0), 1.0);
