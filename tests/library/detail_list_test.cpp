@@ -259,7 +259,7 @@ TEST_F(DetailList, CountsIgnoreTheListsOwnFilters)
     QSignalSpy spy(list.get(), &DetailcListWidget::detailNumberChanged);
     click("tool_search");
     EXPECT_EQ(list->total(), 0);
-    ASSERT_TRUE(spy.wait(5000));
+    ASSERT_TRUE(spy.wait(30000));
     const QList<QVariant> counts = spy.takeFirst();
     EXPECT_EQ(counts.at(0).toInt(), 2);
     EXPECT_EQ(counts.at(1).toInt(), 1);
@@ -273,7 +273,7 @@ TEST_F(DetailList, OnlyTheLatestReloadReportsItsCount)
     list->loadData();
     list->loadData();
     list->loadData();
-    ASSERT_TRUE(spy.wait(5000));
+    ASSERT_TRUE(spy.wait(30000));
     QTest::qWait(200);
     EXPECT_EQ(spy.count(), 1);
     EXPECT_EQ(spy.at(0).at(0).toInt(), 3);

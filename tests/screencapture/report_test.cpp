@@ -48,7 +48,7 @@ void sendTo10001(const QByteArray& datagram)
 }
 
 // Waits (bounded) until `spy` has recorded a signal.
-bool waitFor(QSignalSpy& spy, int ms = 5000)
+bool waitFor(QSignalSpy& spy, int ms = 30000)
 {
     QElapsedTimer timer;
     timer.start();
@@ -238,7 +238,7 @@ TEST_F(ScreenCaptureTest, RealHelperReportsTheSavedRegion)
                                   QStringLiteral("xcb"), QStringLiteral("--region"), QStringLiteral("5,6,50,40")}),
               ScreenCapture::Start::Started)
         << err.toStdString();
-    ASSERT_TRUE(waitFor(spy, 20000));
+    ASSERT_TRUE(waitFor(spy, 60000));
     const auto report = spy.at(0).at(0).value<ScreenReport>();
     ASSERT_TRUE(report.hasImage());
     EXPECT_TRUE(report.path.startsWith(QStringLiteral("tmp/")));
