@@ -186,13 +186,13 @@ protected:
         ASSERT_TRUE(file.resize(bytes));
     }
 
-    // Handles events until done() holds or five seconds pass.
+    // Handles events until done() holds or 30 seconds pass.
     static bool waitFor(const std::function<bool()>& done)
     {
         QElapsedTimer timer;
         timer.start();
         while (!done()) {
-            if (timer.elapsed() > 5000)
+            if (timer.elapsed() > 30000)
                 return false;
             QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         }
