@@ -73,11 +73,18 @@ std::size_t hashOf(const QString& text)
         std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())));
 }
 
+// No folder name is longer (NAME_MAX is 255 bytes), so a longer row path
+// cannot almost name one either: its shortened forms are not made, which
+// keeps a hostile row of megabytes from costing its length squared.
+const int kLongestName = 256;
+
 // The hash of the form and of the form with each one character taken out.
 template <typename Sink>
 void eachKey(const QString& form, Sink sink)
 {
     sink(hashOf(form));
+    if (form.size() > kLongestName)
+        return;
     for (int i = 0; i < form.size(); ++i) {
         QString shorter = form;
         shorter.remove(i, 1);

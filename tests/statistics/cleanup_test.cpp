@@ -400,6 +400,11 @@ TEST_F(Summary, CacheCleanUpKeepsEveryFolderThatARowNamesLeniently)
             insert(Row().grade(c.grade).term(c.grade ? oldTerm : 0).subject(c.grade ? otherSubject : 0).path(c.row));
         writeFile(userFolder + "/" + c.folder + "/original.jpg", 10);
     }
+    // A hostile row path of a megabyte that starts with a folder's name names
+    // nothing, and is compared in time proportional to its length.
+    const QString besideLongRow = QStringLiteral("f0000000-0000-4000-8000-000000000014");
+    insert(Row().path(besideLongRow.toStdString() + std::string(1 << 20, 'x')));
+    writeFile(userFolder + "/" + besideLongRow + "/original.jpg", 10);
     QDir("tmp").removeRecursively();
     const int rows = count("1");
 
@@ -414,8 +419,9 @@ TEST_F(Summary, CacheCleanUpKeepsEveryFolderThatARowNamesLeniently)
         EXPECT_EQ(QFileInfo::exists(folder), c.kept) << c.folder;
         gone += c.kept ? 0 : 1;
     }
+    EXPECT_FALSE(QFileInfo::exists(userFolder + "/" + besideLongRow));
     ASSERT_EQ(boxes.count(), 1);
-    EXPECT_EQ(boxes.last().text, QStringLiteral("已删除%1个没有记录的题目文件夹").arg(gone));
+    EXPECT_EQ(boxes.last().text, QStringLiteral("已删除%1个没有记录的题目文件夹").arg(gone + 1));
     EXPECT_EQ(count("1"), rows);
     ASSERT_TRUE(waitFor([&] { return !page.sizing(); }));
 }
