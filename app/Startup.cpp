@@ -4,11 +4,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLibraryInfo>
 #include <QMessageBox>
 #include <QTextCodec>
 #include <QTimer>
-#include <QTranslator>
 #include <QWidget>
 
 #include <cstdlib>
@@ -24,8 +22,9 @@
 #include "core/Settings.h"
 #include "core/SettingsFileCheck.h"
 #include "core/Sqlite.h"
-#include "platform/SharedFiles.h"
+#include "platform/RemoveTree.h"
 #include "platform/System.h"
+#include "platform/Translation.h"
 #include "ui/PluginFolders.h"
 #include "ui/QMessageBoxBase.h"
 
@@ -47,9 +46,16 @@ void createDataFolders()
     std::string data = std::filesystem::absolute(platform::dataFolder(), ec).lexically_normal().string();
     if (ec || data.empty())
         data = platform::dataFolder();
-    const char* subfolders[] = {"", "/database", "/documents", "/item", "/tmp"};
+    const char* subfolders[] = {"", "/database", "/documents", "/item"};
     for (const char* sub : subfolders)
         ensureFolder(data + sub);
+    // The cache folder is emptied by 清理缓存 and written by many parts: as a
+    // link it would send both into the folder it points to. The link goes
+    // (only the link) and a real folder takes its place.
+    const std::string cache = data + "/tmp";
+    if (platform::isLink(cache))
+        ::unlink(cache.c_str());
+    ensureFolder(cache);
     if (::chdir(data.c_str()) != 0) {
         // The database open that follows reports the failure.
     }
@@ -63,12 +69,7 @@ void applyStyleAndTranslation()
         qApp->setStyleSheet(QString::fromUtf8(style.readAll()));
         style.close();
     }
-    // Lives as long as the application object.
-    auto* translator = new QTranslator(qApp);
-    const QString own = platform::findShared(QStringLiteral("translations"));
-    if (!translator->load(QStringLiteral("qt_zh_CN.qm"), own))
-        translator->load(QStringLiteral("qt_zh_CN.qm"), QLibraryInfo::location(QLibraryInfo::TranslationsPath));
-    qApp->installTranslator(translator);
+    platform::installQtTranslation();
 }
 
 void scheduleStartupReport()

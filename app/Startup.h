@@ -4,7 +4,8 @@
 #include <string>
 
 // Prepares the data folder (database, documents, item, tmp), makes it the
-// working directory and keeps its path in AppContext::data_path.
+// working directory and keeps its path in AppContext::data_path. A tmp that
+// is a symbolic link is replaced by a real folder.
 void createDataFolders();
 
 // Creates a folder when nothing of that name exists (one level).

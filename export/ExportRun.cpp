@@ -1,6 +1,7 @@
 // The export run: the 导出 button of the export dialog.
 
 #include <QButtonGroup>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -17,6 +18,7 @@
 #include "export/QExportDialog.h"
 #include "export/WordProcessing.h"
 #include "export/WordProcessing2.h"
+#include "export/docx/Package.h"
 #include "platform/SharedFiles.h"
 #include "ui/AwaitTask.h"
 #include "ui/QMessageBoxBase.h"
@@ -167,6 +169,7 @@ bool QExportDialog::exportReappearance(IWordExport& exporter, const std::vector<
 
 void QExportDialog::clicked_create()
 {
+    const QDateTime runStart = QDateTime::currentDateTimeUtc();
     const int type = typeGroup_->checkedId();
     const int order = orderGroup_->checkedId();
     const QString folder = pathEdit_->text() + QStringLiteral("/岚溪错题本导出");
@@ -181,6 +184,9 @@ void QExportDialog::clicked_create()
         QMessageBoxBase::information(this, QStringLiteral("提示"), exportplan::forbiddenCharactersMessage());
         return;
     }
+    // What an export cut short left in this folder (a hidden partial
+    // document, possibly large) goes before the new documents are written.
+    docx::Package::removeLeftovers(folder, runStart);
 
     std::unique_ptr<IWordExport> exporter;
     if (exportStyle == 0)

@@ -1,8 +1,6 @@
 #include "library/ClearDetail.h"
 
 #include <QDialogButtonBox>
-#include <QDir>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
@@ -13,6 +11,7 @@
 #include "core/Format.h"
 #include "core/Sqlite.h"
 #include "library/StatisticsData.h"
+#include "platform/RemoveTree.h"
 #include "ui/AwaitTask.h"
 #include "ui/QMessageBoxBase.h"
 
@@ -78,14 +77,7 @@ void ClearDetail::removeQuestionFolder(const std::string& userFolder, const std:
     // else (empty, ".", "..", a nested or absolute path) removes nothing.
     if (!statistics::isPlainFolderName(userFolder) || !statistics::isPlainFolderName(path))
         return;
-    const QString folder = QString::fromStdString(format("item/{0}/{1}", userFolder, path));
-    const QFileInfo info(folder);
-    if (info.isSymLink()) {
-        QFile::remove(folder);
-        return;
-    }
-    if (info.isDir())
-        QDir(folder).removeRecursively();
+    platform::removeTree(format("item/{0}/{1}", userFolder, path));
 }
 
 void ClearDetail::on_clear_clicked()

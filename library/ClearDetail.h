@@ -22,7 +22,8 @@ public:
 
     // Removes the folder item/<userFolder>/<path> (relative to the working
     // directory) with everything in it. Only a plain folder name is taken; a
-    // link is removed itself, never what it points to.
+    // link, the folder itself or one inside it, is removed itself, never what
+    // it points to.
     static void removeQuestionFolder(const std::string& userFolder, const std::string& path);
 
 public slots:

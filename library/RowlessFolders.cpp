@@ -4,6 +4,9 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <algorithm>
+#include <functional>
+#include <string_view>
 #include <tuple>
 #include <vector>
 
@@ -48,7 +51,64 @@ int bucketPaths(IDatabase& db, int userId, int grade, int term, int subject, std
     return 0;
 }
 
+bool isBlankOrSeparator(QChar c)
+{
+    return c.isSpace() || c == QLatin1Char('/') || c == QLatin1Char('\\');
+}
+
+QString lenientForm(const QString& name)
+{
+    int begin = 0;
+    int end = name.size();
+    while (begin < end && isBlankOrSeparator(name.at(begin)))
+        ++begin;
+    while (end > begin && isBlankOrSeparator(name.at(end - 1)))
+        --end;
+    return name.mid(begin, end - begin).toCaseFolded();
+}
+
+std::size_t hashOf(const QString& text)
+{
+    return std::hash<std::u16string_view>()(
+        std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())));
+}
+
+// No folder name is longer (NAME_MAX is 255 bytes), so a longer row path
+// cannot almost name one either: its shortened forms are not made, which
+// keeps a hostile row of megabytes from costing its length squared.
+const int kLongestName = 256;
+
+// The hash of the form and of the form with each one character taken out.
+template <typename Sink>
+void eachKey(const QString& form, Sink sink)
+{
+    sink(hashOf(form));
+    if (form.size() > kLongestName)
+        return;
+    for (int i = 0; i < form.size(); ++i) {
+        QString shorter = form;
+        shorter.remove(i, 1);
+        sink(hashOf(shorter));
+    }
+}
+
 }  // namespace
+
+RowNames::RowNames(const std::set<std::string>& paths)
+{
+    for (const std::string& path : paths)
+        eachKey(lenientForm(QString::fromStdString(path)), [this](std::size_t key) { keys_.push_back(key); });
+    std::sort(keys_.begin(), keys_.end());
+    keys_.erase(std::unique(keys_.begin(), keys_.end()), keys_.end());
+}
+
+bool RowNames::names(const QString& folder) const
+{
+    bool found = false;
+    eachKey(lenientForm(folder),
+            [&](std::size_t key) { found = found || std::binary_search(keys_.begin(), keys_.end(), key); });
+    return found;
+}
 
 int storedPaths(IDatabase& db, int userId, std::set<std::string>& paths, std::string& err)
 {
@@ -87,16 +147,16 @@ int removeRowlessFolders(IDatabase& db, int userId, int& removed, std::string& e
     std::set<std::string> paths;
     if (storedPaths(db, userId, paths, err) != 0)
         return -1;
+    const RowNames rows(paths);
     const std::string userFolder = std::to_string(userId);
     const QDir dir(QStringLiteral("item/%1").arg(userId));
     const QFileInfoList entries = dir.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot);
     for (const QFileInfo& entry : entries) {
         if (entry.isSymLink() || !entry.isDir() || !looksLikeQuestionFolder(entry.fileName()))
             continue;
-        const std::string name = entry.fileName().toStdString();
-        if (paths.count(name))
+        if (rows.names(entry.fileName()))
             continue;
-        ClearDetail::removeQuestionFolder(userFolder, name);
+        ClearDetail::removeQuestionFolder(userFolder, entry.fileName().toStdString());
         if (!QFileInfo::exists(entry.filePath()))
             ++removed;
     }

@@ -1,7 +1,11 @@
 #pragma once
 
+#include <QString>
+
+#include <cstddef>
 #include <set>
 #include <string>
+#include <vector>
 
 class IDatabase;
 
@@ -22,11 +26,31 @@ namespace rowless {
 int storedPaths(IDatabase& db, int userId, std::set<std::string>& paths, std::string& err);
 
 // Removes every question folder directly inside item/<userId>/ (relative to
-// the working directory, the data folder) whose name no row of the user
-// holds, with everything in it, and counts in `removed` the folders that are
-// gone. Only folders named as a save names them (a UUID without braces) are
-// taken; files, links and other folders there are left alone. When the rows cannot be read
-// completely, nothing is removed and the result is -1 with err set.
+// the working directory, the data folder) that no row of the user names,
+// with everything in it, and counts in `removed` the folders that are gone.
+// A row names a folder when their lenient forms (see RowNames) are equal or
+// almost equal, so that a question whose row path was slightly damaged, or
+// differs in letter case (a notebook on a file system that ignores case),
+// keeps its folder. Only folders named as a save names them (a UUID without
+// braces) are taken; files, links and other folders there are left alone.
+// When the rows cannot be read completely, nothing is removed and the result
+// is -1 with err set.
 int removeRowlessFolders(IDatabase& db, int userId, int& removed, std::string& err);
+
+// The row paths, compared leniently with folder names. The lenient form of a
+// name drops blanks and separators ('/', '\\') at both ends and ignores
+// letter case. A folder is named by a row when the two lenient forms are
+// equal, or become equal when at most one character is taken out of each:
+// one character changed, added, removed or moved elsewhere.
+class RowNames {
+public:
+    explicit RowNames(const std::set<std::string>& paths);
+    bool names(const QString& folder) const;
+
+private:
+    // Hashes of every row's lenient form and of each form with one character
+    // taken out, sorted. A hash collision can only keep a folder.
+    std::vector<std::size_t> keys_;
+};
 
 }  // namespace rowless

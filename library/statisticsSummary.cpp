@@ -24,6 +24,7 @@
 #include "library/RowlessFolders.h"
 #include "library/StatisticsData.h"
 #include "library/StatisticsPage.h"
+#include "platform/RemoveTree.h"
 #include "ui/AwaitTask.h"
 #include "ui/Modal.h"
 #include "ui/QMessageBoxBase.h"
@@ -54,19 +55,18 @@ QString typeName(int id)
     return QString::fromStdString(AppContext::instance()->typeName(id));
 }
 
-// Removes everything inside folder, leaving the folder itself. Links are
-// removed, never followed.
-void emptyFolder(const QString& folder)
+// Empties the cache folder and keeps it. A cache folder that is a link is
+// removed as a link, and a real folder takes its place: what the link points
+// to is never touched, nor is anything a link inside the folder points to.
+void clearCache(const QString& folder)
 {
-    const QDir dir(folder);
-    const QFileInfoList entries = dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System |
-                                                    QDir::NoDotAndDotDot);
-    for (const QFileInfo& entry : entries) {
-        if (entry.isDir() && !entry.isSymLink())
-            QDir(entry.absoluteFilePath()).removeRecursively();
-        else
-            QFile::remove(entry.absoluteFilePath());
+    const std::string path = QFile::encodeName(folder).toStdString();
+    if (!platform::isLink(path)) {
+        platform::emptyFolder(path);
+        return;
     }
+    if (platform::removeTree(path))
+        QDir().mkdir(folder);
 }
 
 // Size threads are never waited for, so one may finish while the program
@@ -293,7 +293,7 @@ void statisticsSummary::on_btn_clear1_clicked()
 void statisticsSummary::on_btn_clear2_clicked()
 {
     const QString cache = QDir::current().absoluteFilePath(QStringLiteral("tmp"));
-    const bool hasCache = QFileInfo(cache).isDir();
+    const bool hasCache = QFileInfo(cache).isDir() || platform::isLink(QFile::encodeName(cache).toStdString());
     const int userId = AppContext::instance()->user.id;
 
     QProgressDialog progress;
@@ -314,7 +314,7 @@ void statisticsSummary::on_btn_clear2_clicked()
     const int rc = awaitTask(
         [&]() -> int {
             if (hasCache)
-                emptyFolder(cache);
+                clearCache(cache);
             return rowless::removeRowlessFolders(*Singleton<sqlite>::instance(), userId, removed, err);
         },
         err, BusyDialog::Hidden);

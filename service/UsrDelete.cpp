@@ -2,7 +2,6 @@
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
-#include <QDir>
 #include <QFormLayout>
 #include <QLabel>
 #include <QVBoxLayout>
@@ -10,6 +9,7 @@
 #include "core/AppContext.h"
 #include "core/Format.h"
 #include "core/SettingsKeys.h"
+#include "platform/RemoveTree.h"
 #include "service/AccountFields.h"
 #include "service/PasswordDigest.h"
 #include "service/httpUtil.h"
@@ -72,7 +72,7 @@ void UsrDelete::on_pushButton_usrDelete_clicked()
     // Only a real user folder name goes into the path, never an empty one
     // (which would name the whole question folder).
     if (!context->user_folder.empty())
-        QDir(QString::fromStdString(format("item/{0}", context->user_folder))).removeRecursively();
+        platform::removeTree(format("item/{0}", context->user_folder));
     setIniValue(ini::kUserId, QString());
     password_->clear();
     setIniValue(ini::kPassword, QVariant());

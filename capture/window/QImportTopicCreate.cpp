@@ -11,6 +11,7 @@
 #include "capture/window/QuestionFolder.h"
 #include "core/AppContext.h"
 #include "core/Utils.h"
+#include "platform/RemoveTree.h"
 
 namespace {
 
@@ -56,7 +57,7 @@ void QImportTopic::folderStored(const QString& detailPath)
 void QImportTopic::removeUnstoredFolders()
 {
     for (const QString& folder : unstoredFolders())
-        QDir(folder).removeRecursively();
+        platform::removeTree(QFile::encodeName(folder).toStdString());
     createdFolders_.clear();
     storedPaths_.clear();
 }
@@ -92,7 +93,7 @@ void QImportTopic::createItem(QImage* image, QString filePath)
     const QString failure = writeOriginal(picture, shot, target);
     if (!failure.isEmpty()) {
         // A question without its picture cannot be completed: leave nothing.
-        QDir(folder).removeRecursively();
+        platform::removeTree(QFile::encodeName(folder).toStdString());
         tell(failure);
         return;
     }

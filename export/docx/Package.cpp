@@ -3,11 +3,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryFile>
 
 #include <zip.h>
 
 #include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace docx {
 namespace {
@@ -24,6 +27,27 @@ std::string zipErrorText(int code)
 std::string utf8(const QString& text)
 {
     return text.toUtf8().toStdString();
+}
+
+// The temporary document beside the target, as write() names it; libzip
+// writes its own temporary file as that name plus ".XXXXXX".
+const char* const kStagingTemplate = ".lorvane-XXXXXX.docx";
+
+// What QTemporaryFile and libzip put for the X's: letters and digits.
+bool isStagingName(const QString& name)
+{
+    static const QRegularExpression pattern(QStringLiteral("^\\.lorvane-[A-Za-z0-9]{6}\\.docx(\\.[A-Za-z0-9]{6})?$"));
+    return pattern.match(name).hasMatch();
+}
+
+// Last written before `since`, by lstat(): a link is never looked through.
+bool isOldRegularFile(const QString& path, qint64 sinceMs)
+{
+    struct stat st;
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    const qint64 written = static_cast<qint64>(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000;
+    return written < sinceMs;
 }
 
 }  // namespace
@@ -142,7 +166,7 @@ bool Package::write(const QString& path, std::string& err) const
     // and renames it to this name when it closes.
     QString staging;
     {
-        QTemporaryFile probe(folder.filePath(QStringLiteral(".lorvane-XXXXXX.docx")));
+        QTemporaryFile probe(folder.filePath(QLatin1String(kStagingTemplate)));
         if (!probe.open()) {
             err = "无法写入文件 " + utf8(path) + "：" + utf8(probe.errorString());
             return false;
@@ -189,6 +213,22 @@ bool Package::write(const QString& path, std::string& err) const
         return false;
     }
     return true;
+}
+
+int Package::removeLeftovers(const QString& folder, const QDateTime& since)
+{
+    const qint64 sinceMs = since.toMSecsSinceEpoch();
+    const QDir dir(folder);
+    const QStringList names = dir.entryList(QStringList{QStringLiteral(".lorvane-*")},
+                                            QDir::Files | QDir::Hidden | QDir::System);
+    int removed = 0;
+    for (const QString& name : names) {
+        const QString path = dir.filePath(name);
+        if (isStagingName(name) && isOldRegularFile(path, sinceMs) &&
+            ::unlink(QFile::encodeName(path).constData()) == 0)
+            ++removed;
+    }
+    return removed;
 }
 
 }  // namespace docx

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 
 #include <string>
@@ -32,6 +33,14 @@ public:
     // failure leaves neither a partial file nor a changed old one. False with
     // err (UTF-8) on failure.
     bool write(const QString& path, std::string& err) const;
+
+    // Removes from folder what a write cut short there left behind (the
+    // program killed, the power gone): the files named like its temporary
+    // documents, ".lorvane-XXXXXX.docx" and ".lorvane-XXXXXX.docx.XXXXXX",
+    // last written before `since`. Only regular files of exactly those names
+    // go; a link, a folder or a file of any other name stays, and so does one
+    // written since (another write may be going on). Returns how many went.
+    static int removeLeftovers(const QString& folder, const QDateTime& since);
 
 private:
     struct Part {

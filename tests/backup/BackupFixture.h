@@ -1,7 +1,8 @@
 #pragma once
 // The backup program, run as a child process against the test's own data
 // folder ($APPDATA/Lorvane) with the file dialogs and the result window
-// replaced by environment variables.
+// replaced by environment variables. It runs from a program folder of the
+// test's own, beside a stand-in notebook that it starts when it ends.
 
 #include <QByteArray>
 #include <QDir>
@@ -22,6 +23,7 @@
 #include <vector>
 
 #include "core/Sqlite.h"
+#include "support/ProgramFolder.h"
 #include "support/TestEnv.h"
 
 namespace backuptest {
@@ -95,6 +97,7 @@ class BackupProgram : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        ASSERT_TRUE(programs.isValid());
         data = testenv::prepareDataFolder();
         root = testenv::appDataRoot();
         populate();
@@ -148,13 +151,14 @@ protected:
             environment.insert(entry.first, entry.second);
         process.setProcessEnvironment(environment);
         process.setWorkingDirectory(data);
-        process.start(testenv::binDir() + "/backup", {mode, data});
+        process.start(programs.program(), {mode, data});
         ASSERT_TRUE(process.waitForStarted()) << process.errorString().toStdString();
     }
 
     // Restore folders left beside the data folder.
     QStringList leftovers() const { return QDir(root).entryList(QStringList{".Lorvane.*"}, QDir::Dirs | QDir::Hidden); }
 
+    testenv::ProgramFolder programs;
     QString data;
     QString root;
     QString backups;

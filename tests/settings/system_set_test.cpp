@@ -21,6 +21,7 @@
 #include "core/Settings.h"
 #include "platform/System.h"
 #include "settings/SettingsFixture.h"
+#include "support/ProgramFolder.h"
 #include "ui/ModalRecorder.h"
 #include "ui/QMessageBoxBase.h"
 
@@ -199,11 +200,14 @@ TEST_F(SettingsDialog, EnterNeverStartsABackup)
 
 TEST_F(SettingsDialog, BackupStartsTheBackupProgramAndClosesTheProgram)
 {
-    // The real backup program, told where to write so that it shows nothing.
+    // The real backup program, told where to write so that it shows nothing,
+    // beside a stand-in for the notebook it starts again when it ends.
     const QString archive = testenv::appDataRoot() + "/saved.zip";
     qputenv("LORVANE_BACKUP_QUIET", "1");
     qputenv("LORVANE_BACKUP_ARCHIVE", archive.toUtf8());
-    QSystemSet::setBackupProgram(testenv::binDir() + "/backup");
+    const testenv::ProgramFolder programs;
+    ASSERT_TRUE(programs.isValid());
+    QSystemSet::setBackupProgram(programs.program());
     // The program's own data, as the database creates it.
     Singleton<sqlite>::instance();
     setIniValue("detail_order", 1);
@@ -224,6 +228,7 @@ TEST_F(SettingsDialog, BackupStartsTheBackupProgramAndClosesTheProgram)
         QThread::msleep(50);
     EXPECT_TRUE(QFileInfo::exists(archive));
     EXPECT_GT(QFileInfo(archive).size(), 0);
+    EXPECT_EQ(programs.waitForNotebookStarts(1).size(), 1);
 }
 
 }  // namespace

@@ -86,4 +86,44 @@ TEST(DataFolder, RelativeApplicationDataFolderIsKeptAbsolute)
         EXPECT_TRUE(QFileInfo(data + "/" + folder).isDir()) << folder;
 }
 
+// A tmp/ that is a link would send the cache and its clean-up into the folder
+// it points to: start-up puts a real folder in its place and leaves the
+// target as it was.
+TEST(DataFolder, LinkedTmpIsReplacedByARealFolder)
+{
+    struct Case {
+        const char* what;
+        const char* target;  // relative to the temporary folder
+    };
+    const Case cases[] = {
+        {"a link to a folder", "cache"},
+        {"a link to a file", "cache/page-1.png"},
+        {"a dangling link", "missing"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QTemporaryDir dir;
+        const QString data = dir.filePath(QStringLiteral("Lorvane"));
+        ASSERT_TRUE(QDir().mkpath(data));
+        ASSERT_TRUE(QDir().mkpath(dir.filePath("cache/pages")));
+        writeFile(dir.filePath("cache/page-1.png"), "kept");
+        writeFile(dir.filePath("cache/pages/page-2.png"), "kept too");
+        ASSERT_TRUE(QFile::link(dir.filePath(c.target), data + "/tmp"));
+
+        OtherAppData scope(dir.path());
+        createDataFolders();
+
+        const QFileInfo tmp(data + "/tmp");
+        EXPECT_FALSE(tmp.isSymLink());
+        EXPECT_TRUE(tmp.isDir());
+        EXPECT_TRUE(QDir(data + "/tmp").isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot));
+        QFile first(dir.filePath("cache/page-1.png"));
+        ASSERT_TRUE(first.open(QIODevice::ReadOnly));
+        EXPECT_EQ(first.readAll(), "kept");
+        QFile second(dir.filePath("cache/pages/page-2.png"));
+        ASSERT_TRUE(second.open(QIODevice::ReadOnly));
+        EXPECT_EQ(second.readAll(), "kept too");
+    }
+}
+
 }  // namespace

@@ -13,6 +13,8 @@
 #include "StatsFixture.h"
 #include "library/ClearDetail.h"
 #include "library/statisticsSummary.h"
+#include "platform/RemoveTree.h"
+#include "support/FolderHash.h"
 #include "ui/ModalRecorder.h"
 #include "ui/QMessageBoxBase.h"
 #include "ui/WaiteDialog.h"
@@ -169,13 +171,34 @@ TEST_F(CleanUp, TickedRowsLoseQuestionsOfEverySubjectAndOnlyTheirOwnFolders)
     EXPECT_TRUE(QDir("item").exists());
 }
 
+// A question folder that is a link, or holds one, loses the link, never what
+// it points to.
 TEST_F(CleanUp, LinkedQuestionFolderLosesTheLinkNotItsTarget)
 {
-    writeFile("elsewhere/keep.txt", 10);
-    ASSERT_TRUE(QFile::link(QDir::current().absoluteFilePath("elsewhere"), userFolder + "/linked"));
-    ClearDetail::removeQuestionFolder(std::to_string(user.id), "linked");
-    EXPECT_FALSE(QFileInfo(userFolder + "/linked").isSymLink());
-    EXPECT_TRUE(QFile::exists("elsewhere/keep.txt"));
+    struct Case {
+        const char* folder;
+        const char* link;  // inside the user's folder
+        const char* target;
+    };
+    const Case cases[] = {
+        {"linked", "linked", "elsewhere"},
+        {"holds-folder-link", "holds-folder-link/pictures", "elsewhere"},
+        {"holds-file-link", "holds-file-link/original.jpg", "elsewhere/keep.txt"},
+        {"holds-deep-link", "holds-deep-link/a/b/pictures", "elsewhere"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.folder);
+        writeFile("elsewhere/keep.txt", 10);
+        writeFile("elsewhere/sub/keep2.txt", 20);
+        const QString link = userFolder + "/" + c.link;
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(link).path()));
+        ASSERT_TRUE(QFile::link(QDir::current().absoluteFilePath(c.target), link));
+        ClearDetail::removeQuestionFolder(std::to_string(user.id), c.folder);
+        EXPECT_FALSE(QFileInfo(link).isSymLink());
+        EXPECT_FALSE(QFileInfo::exists(userFolder + "/" + c.folder));
+        EXPECT_TRUE(QFile::exists("elsewhere/keep.txt"));
+        EXPECT_TRUE(QFile::exists("elsewhere/sub/keep2.txt"));
+    }
 }
 
 TEST_F(CleanUp, RowWhoseQuestionsAreGoneStopsWithTheDatabaseText)
@@ -342,6 +365,117 @@ TEST_F(Summary, CacheCleanUpRemovesTheUsersRowlessQuestionFolders)
     boxes.clear();
     page.on_btn_clear2_clicked();
     EXPECT_EQ(boxes.count(), 0);
+}
+
+// A folder goes only when no row names it even leniently: letter case
+// (either way), blanks and separators at the ends, and one damaged character
+// (changed, missing, extra, moved) still name it. The rows lie in several
+// grades, terms and subjects.
+TEST_F(Summary, CacheCleanUpKeepsEveryFolderThatARowNamesLeniently)
+{
+    const int otherSubject = context->subjects.at(1).id;
+    struct Case {
+        const char* folder;
+        const char* row;  // nullptr: no row
+        int grade;        // 0: current
+        bool kept;
+    };
+    const Case cases[] = {
+        {"a0000000-0000-4000-8000-000000000001", "a0000000-0000-4000-8000-000000000001", 0, true},
+        {"a0000000-0000-4000-8000-00000000000b", "A0000000-0000-4000-8000-00000000000B", 0, true},
+        {"A0000000-0000-4000-8000-00000000000C", "a0000000-0000-4000-8000-00000000000c", oldGrade, true},
+        {"a0000000-0000-4000-8000-000000000004", "a0000000-0000-4000-8000-000000000004/", 0, true},
+        {"a0000000-0000-4000-8000-000000000005", " a0000000-0000-4000-8000-000000000005", oldGrade, true},
+        {"a0000000-0000-4000-8000-000000000006", "\\a0000000-0000-4000-8000-000000000006 \t", 0, true},
+        {"a0000000-0000-4000-8000-000000000007", "a0000000-0000-4000-8000-00000000000x", 0, true},   // changed
+        {"a0000000-0000-4000-8000-000000000008", "a0000000-0000-4000-8000-00000000008", 0, true},    // missing
+        {"a0000000-0000-4000-8000-000000000009", "a0000000-0000-4000-8000-0000000000099", 0, true},  // extra
+        {"a0000000-0000-4000-8000-0000000000ab", "a0000000-0000-4000-8000-0000000000ba", 0, true},   // moved
+        {"b0000000-0000-4000-8000-000000000011", nullptr, 0, false},
+        {"c0000000-0000-4000-8000-000000000012", "c0000000-0000-4000-8000-0000000000xy", 0, false},
+        {"d0000000-0000-4000-8000-000000000013", "d0000000-0000-4000-8000-0000000013", oldGrade, false},
+    };
+    for (const Case& c : cases) {
+        if (c.row)
+            insert(Row().grade(c.grade).term(c.grade ? oldTerm : 0).subject(c.grade ? otherSubject : 0).path(c.row));
+        writeFile(userFolder + "/" + c.folder + "/original.jpg", 10);
+    }
+    // A hostile row path of a megabyte that starts with a folder's name names
+    // nothing, and is compared in time proportional to its length.
+    const QString besideLongRow = QStringLiteral("f0000000-0000-4000-8000-000000000014");
+    insert(Row().path(besideLongRow.toStdString() + std::string(1 << 20, 'x')));
+    writeFile(userFolder + "/" + besideLongRow + "/original.jpg", 10);
+    QDir("tmp").removeRecursively();
+    const int rows = count("1");
+
+    statisticsSummary page;
+    ASSERT_TRUE(waitFor([&] { return !page.sizing(); }));
+    ModalRecorder boxes;
+    page.on_btn_clear2_clicked();
+    int gone = 0;
+    for (const Case& c : cases) {
+        const QString folder = userFolder + "/" + c.folder;
+        EXPECT_EQ(QFileInfo::exists(folder + "/original.jpg"), c.kept) << c.folder << " row " << (c.row ? c.row : "-");
+        EXPECT_EQ(QFileInfo::exists(folder), c.kept) << c.folder;
+        gone += c.kept ? 0 : 1;
+    }
+    EXPECT_FALSE(QFileInfo::exists(userFolder + "/" + besideLongRow));
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("已删除%1个没有记录的题目文件夹").arg(gone + 1));
+    EXPECT_EQ(count("1"), rows);
+    ASSERT_TRUE(waitFor([&] { return !page.sizing(); }));
+}
+
+// Nothing 清理缓存 deletes is reached through a link: each link goes as a
+// link, whatever it points to stays as it was, and the cache folder is a real
+// folder afterwards.
+TEST_F(Summary, CacheCleanUpRemovesLinksAsLinksAndLeavesTheirTargets)
+{
+    const QString outside = testenv::appDataRoot() + "/outside";
+    const QString rowless = userFolder + "/e0000000-0000-4000-8000-000000000001";
+    struct Case {
+        const char* what;
+        QString link;
+        bool toFile;
+    };
+    const Case cases[] = {
+        {"tmp itself a link", QStringLiteral("tmp"), false},
+        {"a link to a folder inside tmp", QStringLiteral("tmp/pages"), false},
+        {"a link to a file inside tmp", QStringLiteral("tmp/page-1.png"), true},
+        {"a link deep inside tmp", QStringLiteral("tmp/pdf/run/pages"), false},
+        {"a link inside a rowless question folder", rowless + "/pictures", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(platform::removeTree("tmp"));
+        ASSERT_TRUE(QDir().mkpath("tmp"));
+        writeFile("tmp/stale.png", 10);
+        writeFile(rowless + "/original.jpg", 10);
+        QDir(outside).removeRecursively();
+        writeFile(outside + "/target/a.png", 100);
+        writeFile(outside + "/target/sub/b.png", 200);
+        const QString target = outside + (c.toFile ? "/target/a.png" : "/target");
+        if (c.link == "tmp") {
+            ASSERT_TRUE(platform::removeTree("tmp"));
+        }
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(c.link).path()));
+        ASSERT_TRUE(QFile::link(target, c.link));
+        const testenv::FolderHashes before = testenv::folderHashes(outside);
+
+        statisticsSummary page;
+        ASSERT_TRUE(waitFor([&] { return !page.sizing(); }));
+        ModalRecorder boxes;
+        page.on_btn_clear2_clicked();
+        ASSERT_TRUE(waitFor([&] { return !page.sizing(); }));
+
+        EXPECT_FALSE(QFileInfo(c.link).isSymLink());
+        EXPECT_EQ(testenv::folderHashes(outside), before)
+            << testenv::hashDifference(before, testenv::folderHashes(outside)).toStdString();
+        EXPECT_TRUE(QFileInfo("tmp").isDir());
+        EXPECT_FALSE(QFileInfo("tmp").isSymLink());
+        EXPECT_TRUE(QDir("tmp").isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot));
+        EXPECT_FALSE(QFileInfo::exists(rowless));
+    }
 }
 
 // A row that the per-bucket reads cannot reach means the rows were not all

@@ -21,9 +21,13 @@
 
 #include "core/DatabaseCheck.h"
 #include "core/SettingsFileCheck.h"
+#include "platform/RemoveTree.h"
 #include "platform/System.h"
+#include "platform/Translation.h"
 #include "tools/backup/Archive.h"
 #include "tools/backup/Leftovers.h"
+#include "tools/backup/Notebook.h"
+#include "ui/Modal.h"
 
 namespace backuptool {
 
@@ -98,6 +102,18 @@ bool takeInstanceLock(const QString& dataFolder, QString& reason)
     }
 }
 
+// A file dialog run through the modal seam; empty when cancelled.
+QString runChooser(QFileDialog::AcceptMode mode, const QString& caption, const QString& start, const QString& filter)
+{
+    QFileDialog dialog(nullptr, caption, start, filter);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (modal::exec(dialog) != QDialog::Accepted)
+        return QString();
+    const QStringList chosen = dialog.selectedFiles();
+    return chosen.isEmpty() ? QString() : chosen.first();
+}
+
 QString chooseArchive(bool forSaving)
 {
     const QString given = envText("LORVANE_BACKUP_ARCHIVE");
@@ -108,14 +124,25 @@ QString chooseArchive(bool forSaving)
     if (forSaving) {
         const QString name = QStringLiteral("错题本备份-%1.zip")
                                  .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss")));
-        QString path = QFileDialog::getSaveFileName(nullptr, QStringLiteral("备份"),
-                                                    documents + QLatin1Char('/') + name, filter);
+        QString path = runChooser(QFileDialog::AcceptSave, QStringLiteral("备份"), documents + QLatin1Char('/') + name,
+                                  filter);
         if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty())
             path += QStringLiteral(".zip");
         return path;
     }
-    return QFileDialog::getOpenFileName(nullptr, QStringLiteral("还原"), documents,
-                                        filter + QStringLiteral(";;所有文件 (*)"));
+    return runChooser(QFileDialog::AcceptOpen, QStringLiteral("还原"), documents,
+                      filter + QStringLiteral(";;所有文件 (*)"));
+}
+
+// Prints the text and, unless quiet, shows it in a box through the modal seam.
+void tell(const QString& text)
+{
+    std::printf("%s\n", text.toUtf8().constData());
+    std::fflush(stdout);
+    if (quiet())
+        return;
+    QMessageBox box(QMessageBox::Information, QStringLiteral("提示"), text, QMessageBox::Ok);
+    modal::exec(box);
 }
 
 Result failure(const QString& text)
@@ -251,18 +278,21 @@ Result restore(const QString& givenFolder)
     fresh.setAutoRemove(false);
     stopIfAsked("LORVANE_BACKUP_STOP_AFTER_SWAP");
     if (!oldFolder.isEmpty())
-        QDir(oldFolder).removeRecursively();
+        platform::removeTree(QFile::encodeName(oldFolder).toStdString());
     return Result{Success, QStringLiteral("还原成功")};
 }
 
-int run(const QStringList& arguments)
+int run(const QStringList& arguments, const QString& programFolder)
 {
+    platform::installQtTranslation(programFolder);
     Result result;
+    QString dataFolder;
+    bool ran = false;
     if (arguments.size() < 3 || (arguments.at(1) != QLatin1String("0") && arguments.at(1) != QLatin1String("1"))) {
         result = failure(QStringLiteral("用法：backup 0|1 数据文件夹（0 备份，1 还原）"));
     } else {
         const bool restoring = arguments.at(1) == QLatin1String("1");
-        const QString dataFolder = normalFolder(arguments.at(2));
+        dataFolder = normalFolder(arguments.at(2));
         // Stay out of the data folder: a restore moves it away.
         QDir::setCurrent(QFileInfo(dataFolder).absolutePath());
         QString reason;
@@ -271,18 +301,23 @@ int run(const QStringList& arguments)
             result = failure(reason.isEmpty() ? QStringLiteral("%1：错题本仍在运行，请关闭后重试").arg(what)
                                               : QStringLiteral("%1：%2").arg(what, reason));
         } else {
+            ran = true;
             result = restoring ? restore(dataFolder) : backup(dataFolder);
         }
     }
 
-    if (!result.message.isEmpty()) {
-        std::printf("%s\n", result.message.toUtf8().constData());
-        std::fflush(stdout);
-        if (!quiet())
-            QMessageBox::information(nullptr, QStringLiteral("提示"), result.message);
-    }
+    if (!result.message.isEmpty())
+        tell(result.message);
     if (g_lock)
         g_lock->unlock();
+    // Back to the notebook, which closed itself for this run, once the lock
+    // is free for it. Not when the lock was never taken: the notebook is then
+    // still running, or could not take its lock either.
+    if (ran && notebook::opensFolder(dataFolder)) {
+        QString error;
+        if (!notebook::start(programFolder, dataFolder, error))
+            tell(error);
+    }
     return result.code;
 }
 

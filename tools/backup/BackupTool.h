@@ -8,7 +8,8 @@
 //
 // It first takes the main program's single-instance lock (so it waits until
 // the program has exited, and the program cannot start again while it works),
-// then backs the data folder up into one zip file, or restores it from one.
+// then backs the data folder up into one zip file, or restores it from one,
+// and finally starts the notebook again.
 //
 // Environment, for automated runs:
 //   LORVANE_BACKUP_ARCHIVE          the archive to write or read (no file dialog)
@@ -38,7 +39,13 @@ struct Result {
 Result backup(const QString& dataFolder);
 Result restore(const QString& dataFolder);
 
-// Parses the command line, runs, reports. Returns the process exit code.
-int run(const QStringList& arguments);
+// Parses the command line, runs, reports, in Chinese (Qt's own texts too:
+// the file dialog's 保存 and 取消, the box's 确定). The file dialog and the
+// result box run through the modal seam (ui/Modal.h). When the run has taken
+// the lock (the notebook had ended) and is over, done, cancelled or failed,
+// the notebook ("Lorvane" in programFolder, this program's folder) is started
+// again on the same data folder (see tools/backup/Notebook.h). Returns the
+// process exit code.
+int run(const QStringList& arguments, const QString& programFolder);
 
 }  // namespace backuptool

@@ -7,6 +7,8 @@
 #include <QSaveFile>
 #include <QStringList>
 
+#include "platform/RemoveTree.h"
+
 namespace leftovers {
 
 namespace {
@@ -67,13 +69,13 @@ void removeAll(const QString& dataFolder)
                                                QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
     for (const QString& name : stale) {
         if (isOurs(parent.filePath(name), restore))
-            QDir(parent.filePath(name)).removeRecursively();
+            platform::removeTree(QFile::encodeName(parent.filePath(name)).toStdString());
     }
 
     const QRegularExpression partial(QStringLiteral("^\\..+\\.partial-[A-Za-z0-9]{6}$"));
     QStringList kept;
     for (const QString& path : journal(dataFolder)) {
-        if (isOurs(path, partial) && !QDir(path).removeRecursively())
+        if (isOurs(path, partial) && !platform::removeTree(QFile::encodeName(path).toStdString()))
             kept << path;
     }
     writeJournal(dataFolder, kept);

@@ -15,5 +15,5 @@ int main(int argc, char** argv)
         return checkResult;
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("backup"));
-    return backuptool::run(app.arguments());
+    return backuptool::run(app.arguments(), QCoreApplication::applicationDirPath());
 }
