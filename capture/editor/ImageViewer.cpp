@@ -7,6 +7,7 @@
 #include <QPixmap>
 #include <QShortcut>
 #include <QToolButton>
+#include <QVBoxLayout>
 #include <QWheelEvent>
 
 #include "capture/common/AdaptiveToolBar.h"
@@ -171,7 +172,12 @@ QRect ImageViewer::pictureArea() const
 // bar never covers the fitted picture.
 void ImageViewer::fitToWindow()
 {
-    bar_->adaptTo(width());
+    if (bar_->adaptTo(width())) {
+        // The bar takes its new height now, not at a later layout pass, so
+        // that it never stands over the picture fitted here.
+        bar_->layout()->activate();
+        mainLayout_->activate();
+    }
     if (!hasPicture())
         return;
     const QImage& image = history_.image();
