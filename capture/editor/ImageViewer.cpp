@@ -172,12 +172,12 @@ QRect ImageViewer::pictureArea() const
 // bar never covers the fitted picture.
 void ImageViewer::fitToWindow()
 {
-    if (bar_->adaptTo(width())) {
-        // The bar takes its new height now, not at a later layout pass, so
-        // that it never stands over the picture fitted here.
-        bar_->layout()->activate();
-        mainLayout_->activate();
-    }
+    bar_->adaptTo(width());
+    // A bar that changed its icons (here or on its own resize) takes its new
+    // height now, not at a later layout pass, so that it never stands over
+    // the picture fitted here. Both calls do nothing when nothing changed.
+    bar_->layout()->activate();
+    mainLayout_->activate();
     if (!hasPicture())
         return;
     const QImage& image = history_.image();
