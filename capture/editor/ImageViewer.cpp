@@ -7,6 +7,7 @@
 #include <QPixmap>
 #include <QShortcut>
 #include <QToolButton>
+#include <QVBoxLayout>
 #include <QWheelEvent>
 
 #include "capture/common/AdaptiveToolBar.h"
@@ -172,6 +173,11 @@ QRect ImageViewer::pictureArea() const
 void ImageViewer::fitToWindow()
 {
     bar_->adaptTo(width());
+    // A bar that changed its icons (here or on its own resize) takes its new
+    // height now, not at a later layout pass, so that it never stands over
+    // the picture fitted here. Both calls do nothing when nothing changed.
+    bar_->layout()->activate();
+    mainLayout_->activate();
     if (!hasPicture())
         return;
     const QImage& image = history_.image();

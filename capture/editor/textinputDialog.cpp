@@ -16,7 +16,7 @@ constexpr int kMovePictureRoom = 26;
 
 textinputDialog::textinputDialog() : QDialog(nullptr)
 {
-    setWindowFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    setWindowFlags(Qt::Popup | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
 
@@ -30,6 +30,8 @@ textinputDialog::textinputDialog() : QDialog(nullptr)
 
     setStyleSheet(QStringLiteral("border:1px solid gray;"));
     lineEdit_->installEventFilter(this);
+    // A pop-up gives the keys to its focus widget.
+    lineEdit_->setFocus();
 }
 
 textinputDialog::~textinputDialog() = default;
@@ -75,6 +77,14 @@ bool textinputDialog::eventFilter(QObject* watched, QEvent* event)
 
 void textinputDialog::mousePressEvent(QMouseEvent* event)
 {
+    if (!rect().contains(event->pos())) {
+        event->accept();
+        if (text().simplified().isEmpty())
+            reject();
+        else
+            accept();
+        return;
+    }
     if (isWindow()) {
         dragger_.press(this, event->globalPos());
         event->accept();

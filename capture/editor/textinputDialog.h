@@ -16,6 +16,11 @@ class QLineEdit;
 // window by one pixel while the entry is empty (afterwards they move the
 // text cursor), Tab switches the text between red and black.
 //
+// The window is a pop-up: while it is open every mouse press comes to it,
+// and a press outside it ends the entry as Enter does (an entry holding
+// nothing but blanks is rejected, so nothing is written), so that a pupil
+// who clicks elsewhere (下一步, another tool) is never held by it.
+//
 //     textinputDialog entry;
 //     entry.move(globalPoint);
 //     if (modal::exec(entry) == QDialog::Accepted)

@@ -109,12 +109,46 @@ void QTopicEdit::setupSteps()
 // 完成        hidden hidden hidden shown
 void QTopicEdit::showStep(int step)
 {
+    showControls(step);
+    pages_->setCurrentIndex(step);
+}
+
+void QTopicEdit::showControls(int step)
+{
     if (step != AnswerStep)
         checkInfo_->setVisible(step == QuestionStep);
     btnLast_->setVisible(step == WrongAnswerStep || step == AnswerStep);
     btnNext_->setVisible(step == QuestionStep || step == WrongAnswerStep);
     btnComplete_->setVisible(step == AnswerStep);
-    pages_->setCurrentIndex(step);
+}
+
+QRect QTopicEdit::questionAreaAt(const QSize& size)
+{
+    const QSize before = this->size();
+    const bool infoShown = checkInfo_->isVisibleTo(this);
+    showControls(QuestionStep);
+    resize(size);
+    layout()->invalidate();
+    layout()->activate();
+    // The page stack places only its current page (and keeps no rectangle of
+    // its own): step 1's page gets the rectangle the current page got.
+    fillInfo_->setGeometry(pages_->currentWidget()->geometry());
+    fillInfo_->layout()->invalidate();
+    fillInfo_->layout()->activate();
+    const QRect area = fillInfo_->editor()->pictureArea();
+
+    resize(before);
+    showControls(step());
+    if (step() == AnswerStep)
+        checkInfo_->setVisible(infoShown);
+    layout()->invalidate();
+    return area;
+}
+
+bool QTopicEdit::hasQuestionRoomAt(const QSize& size)
+{
+    const QRect area = questionAreaAt(size);
+    return area.width() >= kQuestionRoom.width() && area.height() >= kQuestionRoom.height();
 }
 
 int QTopicEdit::step() const
@@ -131,6 +165,10 @@ void QTopicEdit::setData(_detail_t detail)
                                     "original.jpg");
     fillInfo_->loadImage(path);
     wrongEditor_->loadImage(QString::fromStdString(path));
+    // A visible editor keeps its view on loading: the last question's scale
+    // would show this one cut off or under the tool bar.
+    fillInfo_->editor()->fitToWindow();
+    wrongEditor_->fitToWindow();
     // The previous question's answer (and its pictures in another folder)
     // must not show in this one.
     textEdit_->clear();

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QImage>
+#include <QRect>
+#include <QSize>
 #include <QString>
 #include <QWidget>
 
@@ -80,6 +82,17 @@ public:
     // The current step (0 to 3).
     int step() const;
 
+    // The least room for the picture of step 1 and 2: a question three
+    // times as wide as high shows there at least 200 pixels high.
+    static constexpr QSize kQuestionRoom{600, 200};
+    // Where step 1's editor would place the picture (its area above the tool
+    // bar, in editor pixels) were the wizard `size` large: the wizard is laid
+    // out as in step 1 without showing anything, then left as it was. For a
+    // window that decides its size before the wizard has a question.
+    QRect questionAreaAt(const QSize& size);
+    // Whether that area holds kQuestionRoom.
+    bool hasQuestionRoomAt(const QSize& size);
+
     // The parts, for the capture window and for tests.
     QStepBar* stepBar() const { return stepBar_; }
     QFillInfo* fillInfo() const { return fillInfo_; }
@@ -112,6 +125,8 @@ private:
     void createButtons();
     void setupSteps();
     void showStep(int step);
+    // The check box and the buttons of `step` shown, the others hidden.
+    void showControls(int step);
 
     // Files of the question's folder (QTopicEditSave.cpp).
     QString questionFile(const char* name) const;

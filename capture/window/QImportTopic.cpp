@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QProgressDialog>
 #include <QScreen>
+#include <QShowEvent>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
@@ -327,13 +328,56 @@ void QImportTopic::edit_complete()
     emit fresh();
 }
 
+// Fitted into the screen first (QDialogBase); the window is not on the
+// screen yet, so opening maximized shows no jump.
+void QImportTopic::showEvent(QShowEvent* event)
+{
+    QDialogBase::showEvent(event);
+    if (roomChecked_ || event->spontaneous())
+        return;
+    roomChecked_ = true;
+    // The wizard's tab gets the rectangle the current tab has now.
+    if (!isMaximized() && !topicEdit_->hasQuestionRoomAt(tabWidget_->currentWidget()->size()))
+        setMaximized(true);
+}
+
+bool QImportTopic::hasPendingQuestion() const
+{
+    return topicEdit_->step() != QTopicEdit::NoQuestion &&
+           !storedPaths_.contains(QString::fromStdString(created_.detail_path));
+}
+
+bool QImportTopic::mayClose()
+{
+    if (closeAgreed_ || !isVisible() || !hasPendingQuestion())
+        return true;
+    closeAgreed_ = QMessageBoxBase::question(this, QStringLiteral("提示"),
+                                             QStringLiteral("当前题目尚未保存，关闭后将丢失，是否关闭？")) == 1;
+    return closeAgreed_;
+}
+
+// QDialog::done hides the window and ends exec() before closeEvent runs:
+// the question is asked here first.
+void QImportTopic::done(int result)
+{
+    if (!mayClose())
+        return;
+    QDialogBase::done(result);
+}
+
 void QImportTopic::closeEvent(QCloseEvent* event)
 {
+    if (!mayClose()) {
+        event->ignore();
+        return;
+    }
     setIniValue(QString::fromLatin1(kWindowKey), isMaximized());
     // The question pending in the wizard goes with the window: nothing of it
     // may stay behind without its row.
     removeUnstoredFolders();
+    // QDialog's own handling of a visible window runs done() once more.
     QDialogBase::closeEvent(event);
+    closeAgreed_ = false;
 }
 
 void QImportTopic::keyPressEvent(QKeyEvent* event)

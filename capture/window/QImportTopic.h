@@ -48,10 +48,16 @@ class imageCut;
 //
 // Escape never closes the window (a pupil pressing it to dismiss a pop-up
 // would lose the question in the wizard); the title bar's close button does.
-// On closing, the folders of questions made here whose row was never stored
-// are removed; folders with a row are never touched.
+// Every close (the close button, reject(), close(), the desktop's close) first
+// asks "当前题目尚未保存，关闭后将丢失，是否关闭？" while the wizard holds a
+// question whose row is not stored; 否 keeps the window and the question as
+// they are. On closing, the folders of questions made here whose row was
+// never stored are removed; folders with a row are never touched.
 //
-// Whether the window was maximized is kept in "importWindow". GUI thread only.
+// Whether the window was maximized is kept in "importWindow". It also opens
+// maximized when at its opening size (three quarters of the screen) the
+// wizard could not show a question picture with QTopicEdit::kQuestionRoom,
+// as on a 1280 x 720 screen. GUI thread only.
 class QImportTopic : public QDialogBase {
     Q_OBJECT
 public:
@@ -74,6 +80,11 @@ public:
 
     // The record handed to the wizard by the last successful createItem.
     const _detail_t& createdRecord() const { return created_; }
+    // The wizard holds a question whose row is not stored: closing asks.
+    bool hasPendingQuestion() const;
+
+    // Closes only when nothing is pending or the pupil agrees (see above).
+    void done(int result) override;
 
     // The parts, for tests.
     QLabel* libraryLabel() const { return labelImage_; }
@@ -120,6 +131,7 @@ public slots:
     QStringList unstoredFolders() const;
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     // Escape does nothing here (see above); other keys as for any dialog.
     void keyPressEvent(QKeyEvent* event) override;
@@ -136,6 +148,9 @@ private:
     void folderStored(const QString& detailPath);
     // Removes every folder of unstoredFolders().
     void removeUnstoredFolders();
+    // True when the window may close: nothing pending, or the pupil agreed
+    // (asked once per close).
+    bool mayClose();
 
     // Copies `files` into the library and shows the first of them; the
     // files refused as no picture are named in one message.
@@ -167,4 +182,8 @@ private:
     QSet<QString> storedPaths_;
     // The library's thumbnails, kept for the reloads after each import.
     ThumbnailCache thumbnails_;
+    // The pupil agreed to drop the pending question in the close under way.
+    bool closeAgreed_ = false;
+    // The opening size was checked for the wizard's room (first show).
+    bool roomChecked_ = false;
 };

@@ -44,11 +44,14 @@ TEST(EditorBarFit, TheFittedPictureNeverMeetsTheBar)
         editor.show();
         for (const auto& s : sizes) {
             editor.resize(s.editor);
-            settle();
-            const QRect bar = editor.toolBar()->geometry();
             const std::string label = std::to_string(s.editor.width()) + "x" + std::to_string(s.editor.height()) +
                                       " picture " + std::to_string(picture.width()) + "x" +
                                       std::to_string(picture.height());
+            // At once, before any posted layout request: the bar that changed
+            // its icons already stands where the fit left it room.
+            EXPECT_EQ(editor.toolBar()->geometry().top(), editor.pictureArea().bottom() + 1) << label;
+            settle();
+            const QRect bar = editor.toolBar()->geometry();
             ASSERT_EQ(editor.size(), s.editor) << label;
             EXPECT_EQ(editor.toolBar()->iconSide(), s.iconSide) << label;
             // The fit's area is exactly what the layout left above the bar.

@@ -116,6 +116,33 @@ TEST(TextEntry, EnterAcceptsAndEscapeRejects)
     }
 }
 
+// The entry is a pop-up: a press anywhere outside it ends it, as Enter does
+// when something was typed, as Esc does when nothing (or only blanks) was.
+TEST(TextEntry, APressOutsideEndsIt)
+{
+    const struct {
+        const char* typed;
+        int result;
+    } cases[] = {{"abc", QDialog::Accepted}, {"   ", QDialog::Rejected}, {"", QDialog::Rejected}};
+    QWidget elsewhere;  // another window of the program (the wizard, its 下一步)
+    elsewhere.setGeometry(400, 300, 300, 200);
+    elsewhere.show();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        textinputDialog entry;
+        entry.move(100, 100);
+        entry.show();
+        EXPECT_EQ(QApplication::activePopupWidget(), &entry);
+        QTest::keyClicks(entry.lineEdit(), QString::fromLatin1(c.typed));
+        entry.setResult(-1);
+        // Through the window system, as a real click comes (the pop-up takes it).
+        QTest::mouseClick(elsewhere.windowHandle(), Qt::LeftButton, Qt::NoModifier, QPoint(150, 100));
+        EXPECT_EQ(entry.result(), c.result);
+        EXPECT_FALSE(entry.isVisible());
+        EXPECT_EQ(entry.text(), QString::fromLatin1(c.typed));
+    }
+}
+
 TEST(TextEntry, DraggingBesideTheEntryMovesIt)
 {
     textinputDialog entry;

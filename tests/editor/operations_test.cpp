@@ -4,11 +4,13 @@
 
 #include <QLineEdit>
 #include <QPainter>
+#include <QPushButton>
 #include <QTest>
 
 #include <cstring>
 #include <functional>
 #include <stdexcept>
+#include <vector>
 
 #include "EditorHarness.h"
 #include "capture/common/ImageOps.h"
@@ -457,6 +459,45 @@ TEST(EditorText, NothingHappensOutsideThePictureOrWithoutText)
     EXPECT_EQ(modals.count(modal::Kind::Dialog), 2);
     EXPECT_EQ(editor->historyCodes(), std::vector<int>{0});
     EXPECT_TRUE(samePixels(editor->getImage(), start));
+}
+
+// A pupil who clicks elsewhere (下一步, another tool) instead of pressing
+// Enter: the typed text is placed; an empty entry is dropped; Esc cancels.
+TEST(EditorText, AClickOutsideTheEntryEndsItAsEnterDoes)
+{
+    const struct {
+        const char* typed;
+        bool escape;
+        std::vector<int> codes;
+    } cases[] = {
+        {"ABC", false, {0, 6}},
+        {"", false, {0}},
+        {"ABC", true, {0}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << '"' << c.typed << (c.escape ? "\" then Esc" : "\" then a click outside"));
+        const QImage start = pictures::flat(400, 300, Qt::white);
+        auto editor = makeEditor(start, ImageViewer::kText);
+        QPushButton elsewhere(QStringLiteral("下一步"));
+        elsewhere.setGeometry(600, 500, 120, 40);
+        elsewhere.show();
+        ModalRecorder modals;
+        modals.onDialog([&](QDialog& d) {
+            auto& entry = dynamic_cast<textinputDialog&>(d);
+            entry.show();  // as exec() shows it
+            QTest::keyClicks(entry.lineEdit(), QString::fromLatin1(c.typed));
+            if (c.escape)
+                QTest::keyClick(entry.lineEdit(), Qt::Key_Escape);
+            else
+                QTest::mouseClick(elsewhere.windowHandle(), Qt::LeftButton, Qt::NoModifier, QPoint(60, 20));
+            EXPECT_FALSE(entry.isVisible());
+            return entry.result();
+        });
+        clickPixel(*editor, {100, 50});
+        EXPECT_EQ(modals.count(modal::Kind::Dialog), 1);
+        EXPECT_EQ(editor->historyCodes(), c.codes);
+        EXPECT_EQ(samePixels(editor->getImage(), start), c.codes.size() == 1);
+    }
 }
 
 TEST(EditorText, AFailingTextHeightCountsAsNone)

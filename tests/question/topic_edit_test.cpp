@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStackedLayout>
+#include <QTest>
 #include <QTextCodec>
 #include <QTextEdit>
 
@@ -375,3 +376,62 @@ TEST_F(Wizard, FailedIdLookUpNeverStoresTheQuestionTwice)
 }
 
 }  // namespace
+
+// The capture window decides its opening size before the wizard has a
+// question: the room measured on the hidden wizard is the room that step 1
+// then gives, and measuring leaves the wizard as it was.
+TEST_F(WizardTest, QuestionRoomIsMeasuredAsStepOneLaysItOut)
+{
+    const struct {
+        QSize wizard;
+        bool room;
+    } cases[] = {
+        {{1300, 800}, true},   // a maximized capture window on 1280 x 720 and more
+        {{560, 800}, false},   // squeezed in a narrow window: too narrow
+        {{1300, 420}, false},  // the form and the tool bar leave too little height
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.wizard.width() << "x" << c.wizard.height());
+        // Children, as in the capture window: sized below their minimum there.
+        QWidget hiddenHolder;
+        auto* hidden = new QTopicEdit(&hiddenHolder);
+        const QSize before = hidden->size();
+        const QRect measured = hidden->questionAreaAt(c.wizard);
+        EXPECT_EQ(hidden->hasQuestionRoomAt(c.wizard), c.room) << measured.width() << "x" << measured.height();
+        EXPECT_EQ(hidden->step(), QTopicEdit::NoQuestion);
+        EXPECT_TRUE(hidden->nextButton()->isHidden());
+        EXPECT_TRUE(hidden->infoBox()->isHidden());
+        EXPECT_EQ(hidden->size(), before);
+
+        QWidget holder;
+        holder.resize(c.wizard);
+        auto* shown = new QTopicEdit(&holder);
+        shown->setGeometry(QRect(QPoint(0, 0), c.wizard));
+        holder.show();
+        shown->setData(newQuestion());
+        ImageViewer* editor = shown->fillInfo()->editor();
+        // Laid out once the page shows (posted layout requests).
+        (void)QTest::qWaitFor([&] { return editor->pictureArea() == measured; }, 10000);
+        EXPECT_EQ(editor->pictureArea(), measured)
+            << editor->pictureArea().width() << "x" << editor->pictureArea().height() << " against " << measured.width()
+            << "x" << measured.height();
+    }
+}
+
+// A visible editor keeps its view on loading; the wizard fits each new
+// question, so one never shows at the last one's scale.
+TEST_F(Wizard, EachQuestionIsFittedWhole)
+{
+    edit->setData(newQuestion());
+    ImageViewer* editor = edit->fillInfo()->editor();
+    for (int i = 0; i < 4; ++i)
+        editor->zoomIn();
+    ASSERT_FALSE(QRectF(editor->pictureArea())
+                     .contains(editor->viewMatrix().mapRect(QRectF(QPointF(0, 0), QSizeF(editor->getImage().size())))));
+
+    ASSERT_TRUE(questionPicture(600, 1200).save(folder + QStringLiteral("original.jpg")));  // tall this time
+    edit->setData(newQuestion());
+    const QRectF shown = editor->viewMatrix().mapRect(QRectF(QPointF(0, 0), QSizeF(editor->getImage().size())));
+    EXPECT_TRUE(QRectF(editor->pictureArea()).adjusted(-0.5, -0.5, 0.5, 0.5).contains(shown))
+        << shown.x() << "," << shown.y() << " " << shown.width() << "x" << shown.height();
+}

@@ -1,7 +1,14 @@
 // Every window of the capture road opens whole on the screens pupils have: a
 // 1280 x 720 laptop, and a 1920 x 1080 one at 150 % scaling. Each window's
 // frame lies inside the screen's available area and no visible control of it
-// lies outside the window.
+// lies outside the window. In the wizard's steps 1 and 2 the question
+// picture (a real cut, three times as wide as high) shows whole above the
+// editor's tool bar, and at least 200 pixels high at the window's opening
+// size and maximized.
+//
+// No check depends on the machine's speed: each waits (bounded) for the
+// state it needs, and the main window's first-run tip, a transient that
+// covers part of the title bar for three seconds, is turned off beforehand.
 //
 // Window placement needs a real X server: the test starts a private Xvfb per
 // screen and runs the window checks (ScreenFitChild) in a copy of this
@@ -17,7 +24,9 @@
 #include <QImage>
 #include <QLayout>
 #include <QLineEdit>
+#include <QPainter>
 #include <QProcess>
+#include <QPushButton>
 #include <QScreen>
 #include <QSettings>
 #include <QStandardPaths>
@@ -28,9 +37,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <iostream>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "app/Lorvane.h"
@@ -39,11 +50,15 @@
 #include "app/Startup.h"
 #include "capture/common/AdaptiveToolBar.h"
 #include "capture/cutter/imageCut.h"
+#include "capture/cutter/showRectWidget.h"
 #include "capture/editor/ImageViewer.h"
+#include "capture/question/QFillInfo.h"
 #include "capture/question/QTopicEdit.h"
 #include "capture/sources/QVideoView.h"
 #include "capture/viewer/QViewItem.h"
 #include "capture/window/QImportTopic.h"
+#include "core/Settings.h"
+#include "core/SettingsKeys.h"
 #include "export/QExportDialog.h"
 #include "platform/camera/FileFeed.h"
 #include "service/httpUtil.h"
@@ -106,38 +121,39 @@ bool isFloating(const QWidget* w)
     return !inLayout(parent->layout(), w);
 }
 
-// Lets the window settle (exposed, laid out, placed by the X server).
-void settle(QWidget* window)
+// What is wrong with `window` now, one line each; empty when it is whole:
+// its frame inside the available area, every visible control inside it, no
+// widget placed by hand over a control, and every image editor's picture
+// whole above its tool bar (at least `minPicture` pixels high, when given,
+// in the editor that shows).
+std::vector<std::string> problems(const char* name, QWidget* window, int minPicture)
 {
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(window, 10000));
-    QTest::qWait(150);
-}
-
-void expectWhole(const char* name, QWidget* window)
-{
-    settle(window);
+    std::vector<std::string> out;
+    auto add = [&out, name](const std::string& text) { out.push_back(std::string(name) + ": " + text); };
+    auto rectText = [](const QRectF& r) {
+        return std::to_string(r.x()) + "," + std::to_string(r.y()) + " " + std::to_string(r.width()) + "x" +
+               std::to_string(r.height());
+    };
     const QScreen* screen = window->screen();
-    ASSERT_NE(screen, nullptr) << name;
+    if (!screen) {
+        add("no screen");
+        return out;
+    }
     const QRect area = screen->availableGeometry();
     const QRect frame = window->frameGeometry();
-    std::cout << "[fit] " << name << ": " << frame.width() << "x" << frame.height() << " at " << frame.x() << ","
-              << frame.y() << " (minimum " << window->minimumSizeHint().width() << "x"
-              << window->minimumSizeHint().height() << ") on " << area.width() << "x" << area.height() << std::endl;
-    EXPECT_TRUE(area.contains(frame)) << name << ": frame " << frame.x() << "," << frame.y() << " " << frame.width()
-                                      << "x" << frame.height() << " outside the available area " << area.width() << "x"
-                                      << area.height();
+    if (!area.contains(frame))
+        add("frame " + rectText(frame) + " outside the available area " + rectText(area));
     const QRect inside = window->rect();
-    for (QWidget* child : window->findChildren<QWidget*>()) {
+    const QList<QWidget*> all = window->findChildren<QWidget*>();
+    for (QWidget* child : all) {
         if (child->isWindow() || !child->isVisible() || insideScrolledArea(child))
             continue;
         const QRect r = rectInWindow(child);
-        EXPECT_TRUE(inside.contains(r)) << name << ": " << child->metaObject()->className() << " \""
-                                        << child->objectName().toStdString() << "\" at " << r.x() << "," << r.y() << " "
-                                        << r.width() << "x" << r.height() << " outside the window " << inside.width()
-                                        << "x" << inside.height();
+        if (!inside.contains(r))
+            add(std::string(child->metaObject()->className()) + " \"" + child->objectName().toStdString() + "\" at " +
+                rectText(r) + " outside the window " + rectText(inside));
     }
     // Nothing placed by hand covers a control.
-    const QList<QWidget*> all = window->findChildren<QWidget*>();
     for (QWidget* floating : all) {
         if (floating->isWindow() || !floating->isVisible() || insideScrolledArea(floating) || !isFloating(floating))
             continue;
@@ -146,28 +162,100 @@ void expectWhole(const char* name, QWidget* window)
             if (control == floating || !control->isVisible() || !isControl(control) || control->isWindow() ||
                 floating->isAncestorOf(control) || control->isAncestorOf(floating) || insideScrolledArea(control))
                 continue;
-            EXPECT_FALSE(f.intersects(rectInWindow(control)))
-                << name << ": " << floating->metaObject()->className() << " \"" << floating->objectName().toStdString()
-                << "\" covers " << control->metaObject()->className() << " \"" << control->objectName().toStdString()
-                << "\" (" << control->property("text").toString().toStdString() << ")";
+            if (f.intersects(rectInWindow(control)))
+                add(std::string(floating->metaObject()->className()) + " \"" + floating->objectName().toStdString() +
+                    "\" covers " + control->metaObject()->className() + " \"" + control->objectName().toStdString() +
+                    "\" (" + control->property("text").toString().toStdString() + ")");
         }
     }
-    // Image editors show their fitted picture above their tool bar.
+    // Image editors show their fitted picture whole above their tool bar.
+    bool pictureShown = false;
     for (ImageViewer* editor : window->findChildren<ImageViewer*>()) {
         if (!editor->isVisible() || editor->getImage().isNull())
             continue;
+        pictureShown = true;
         const QRectF shown = editor->viewMatrix().mapRect(QRectF(QPointF(0, 0), QSizeF(editor->getImage().size())));
+        const QRectF room = QRectF(editor->pictureArea()).adjusted(-0.5, -0.5, 0.5, 0.5);
         const QRect bar = editor->toolBar()->geometry();
-        EXPECT_FALSE(shown.intersects(QRectF(bar))) << name << ": the picture (" << shown.top() << " to "
-                                                    << shown.bottom() << ") meets the tool bar at " << bar.top();
-        EXPECT_GT(shown.height(), 0.0) << name;
+        if (!room.contains(shown) || shown.bottom() > bar.top() + 0.5 || shown.height() <= 0)
+            add("the picture " + rectText(shown) + " is not whole above the tool bar at " + std::to_string(bar.top()) +
+                " (room " + rectText(editor->pictureArea()) + ")");
+        if (shown.height() < minPicture)
+            add("the picture shows " + std::to_string(shown.height()) + " px high, less than " +
+                std::to_string(minPicture));
     }
+    if (minPicture > 0 && !pictureShown)
+        add("no picture shows");
+    return out;
 }
 
-// A scanned page, portrait, as the library holds them.
+// Waits (bounded) until the window is exposed and whole, so that the X
+// server's placement and the layouts have run whatever the machine's speed;
+// then reports what is still wrong.
+void expectWhole(const char* name, QWidget* window, int minPicture)
+{
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(window, 10000)) << name;
+    // The report below tells what did not come right.
+    (void)QTest::qWaitFor([&] { return problems(name, window, minPicture).empty(); }, 10000);
+    const QRect area = window->screen() ? window->screen()->availableGeometry() : QRect();
+    const QRect frame = window->frameGeometry();
+    std::cout << "[fit] " << name << ": " << frame.width() << "x" << frame.height() << " at " << frame.x() << ","
+              << frame.y() << " (minimum " << window->minimumSizeHint().width() << "x"
+              << window->minimumSizeHint().height() << ") on " << area.width() << "x" << area.height() << std::endl;
+    for (ImageViewer* editor : window->findChildren<ImageViewer*>()) {
+        if (editor->isVisible() && !editor->getImage().isNull()) {
+            const QRectF shown = editor->viewMatrix().mapRect(QRectF(QPointF(0, 0), QSizeF(editor->getImage().size())));
+            std::cout << "[fit] " << name << ": picture " << qRound(shown.width()) << "x" << qRound(shown.height())
+                      << " in an editor of " << editor->width() << "x" << editor->height() << std::endl;
+        }
+    }
+    for (const std::string& problem : problems(name, window, minPicture))
+        ADD_FAILURE() << problem;
+}
+
+// A scanned page, portrait, as the library holds them, with a question of
+// three lines in kQuestion, three times as wide as high.
+const QRect kQuestion(100, 200, 900, 300);
+
 QImage pagePicture()
 {
-    return numberedPicture(1240, 1754, 1);
+    QImage page = numberedPicture(1240, 1754, 1);
+    QPainter painter(&page);
+    painter.fillRect(kQuestion, Qt::white);
+    painter.setPen(Qt::black);
+    QFont font = painter.font();
+    font.setPixelSize(48);
+    painter.setFont(font);
+    painter.drawText(kQuestion.adjusted(20, 20, -20, -20), Qt::AlignLeft | Qt::TextWordWrap,
+                     QStringLiteral("1. 已知 3x + 7 = 22，求 x 的值，并计算 2x² - 5x + 1。 A) 26 B) 31 C) 36"));
+    return page;
+}
+
+// Cuts kQuestion out of the page in the cutter as a pupil does (drag, then
+// 新建题目): the wizard opens on it.
+void cutQuestion(imageCut* cutter)
+{
+    const QTransform& view = cutter->viewMatrix();
+    const QPoint from = view.map(kQuestion.topLeft());
+    const QPoint to = view.map(kQuestion.bottomRight());
+    auto send = [cutter](QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held) {
+        QMouseEvent event(type, QPointF(at), QPointF(cutter->mapToGlobal(at)), button, held, Qt::NoModifier);
+        QApplication::sendEvent(cutter, &event);
+    };
+    send(QEvent::MouseMove, from, Qt::NoButton, Qt::NoButton);
+    send(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+    for (int i = 1; i <= 4; ++i)
+        send(QEvent::MouseMove, from + (to - from) * i / 4, Qt::NoButton, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
+    ASSERT_TRUE(cutter->actionBar()->button(3)->isVisible());
+    cutter->actionBar()->button(3)->click();
+}
+
+void clickMaximize(QDialogBase* window)
+{
+    auto* button = window->titleBar()->findChild<QAbstractButton*>(QStringLiteral("maximizeButton"));
+    ASSERT_TRUE(button && button->isVisible());
+    button->click();
 }
 
 class ScreenFitChild : public CaptureTest {
@@ -186,6 +274,10 @@ protected:
             ini.setValue(QStringLiteral("project"), QStringLiteral("svc"));
         }
         Singleton<httpUtil>::instance()->loadAddress();
+        // The first-run tip (set_tips.png) covers the title bar's buttons for
+        // three seconds from half a second after start: a transient that
+        // the whole-window check must not meet.
+        setIniValue(ini::kFirstRun, getIniValue(ini::kFirstRun) & ~ini::kFirstRunMainTip);
         camera::setBackendFactory([] {
             auto backend = std::make_unique<camera::FileFeedBackend>();
             backend->plugIn("cam", std::vector<QImage>{numberedPicture(640, 480, 7)}, 30.0);
@@ -210,7 +302,11 @@ protected:
 struct WindowCase {
     const char* name;
     std::function<QWidget*()> open;
+    // The least height of the picture in the editor that shows (0: any).
+    int minPicture = 0;
 };
+
+constexpr int kRoom = QTopicEdit::kQuestionRoom.height();
 
 }  // namespace
 
@@ -218,13 +314,14 @@ TEST_F(ScreenFitChild, EveryWindowIsWhole)
 {
     const QImage page = pagePicture();
     ASSERT_TRUE(page.save(QStringLiteral("documents/1.png")));
-    QImage cut = numberedPicture(900, 420, 2);
 
     const std::vector<WindowCase> windows = {
         {"main window",
          [this] {
              mainWindow = std::make_unique<Lorvane>(nullptr);
              mainWindow->show();
+             // Its start ends (timer of half a second) by starting the worker.
+             EXPECT_TRUE(QTest::qWaitFor([&] { return mainWindow->workerThread()->isRunning(); }, 30000));
              return mainWindow.get();
          }},
         {"capture window, page in the cutter",
@@ -232,20 +329,53 @@ TEST_F(ScreenFitChild, EveryWindowIsWhole)
              capture = std::make_unique<QImportTopic>(nullptr);
              capture->show();
              EXPECT_TRUE(QTest::qWaitFor([&] { return capture->libraryStrip()->count() == 1; }, 10000));
+             // Too small at three quarters of these screens for the wizard.
+             EXPECT_TRUE(capture->isMaximized());
              return capture.get();
          }},
         {"capture window, wizard step 1",
-         [this, &cut] {
-             capture->createItem(&cut);
+         [this] {
+             cutQuestion(capture->cutter());
              EXPECT_EQ(capture->wizard()->step(), QTopicEdit::QuestionStep);
+             const QImage cut = capture->wizard()->fillInfo()->getImage();
+             EXPECT_NEAR(double(cut.width()) / std::max(1, cut.height()), 3.0, 0.2)
+                 << cut.width() << "x" << cut.height();
              return capture.get();
-         }},
+         },
+         kRoom},
         {"capture window, wizard step 2",
          [this] {
              capture->wizard()->clicked_next_step();
              EXPECT_EQ(capture->wizard()->step(), QTopicEdit::WrongAnswerStep);
              return capture.get();
+         },
+         kRoom},
+        {"capture window, wizard step 2, restored",
+         [this] {
+             clickMaximize(capture.get());
+             EXPECT_FALSE(capture->isMaximized());
+             return capture.get();
          }},
+        {"capture window, wizard step 1, restored",
+         [this] {
+             capture->wizard()->clicked_last_step();
+             EXPECT_EQ(capture->wizard()->step(), QTopicEdit::QuestionStep);
+             return capture.get();
+         }},
+        {"capture window, wizard step 1, maximized",
+         [this] {
+             clickMaximize(capture.get());
+             EXPECT_TRUE(capture->isMaximized());
+             return capture.get();
+         },
+         kRoom},
+        {"capture window, wizard step 2, maximized",
+         [this] {
+             capture->wizard()->clicked_next_step();
+             EXPECT_EQ(capture->wizard()->step(), QTopicEdit::WrongAnswerStep);
+             return capture.get();
+         },
+         kRoom},
         {"capture window, wizard step 3",
          [this] {
              capture->wizard()->clicked_next_step();
@@ -306,7 +436,7 @@ TEST_F(ScreenFitChild, EveryWindowIsWhole)
     for (const WindowCase& w : windows) {
         QWidget* window = w.open();
         ASSERT_NE(window, nullptr) << w.name;
-        expectWhole(w.name, window);
+        expectWhole(w.name, window, w.minPicture);
     }
 }
 

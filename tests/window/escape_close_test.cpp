@@ -1,6 +1,8 @@
 // The capture window against Escape and closing: Escape keeps the window and
-// the question in the wizard; closing removes the folders of the questions it
-// made whose row was never stored, and nothing else.
+// the question in the wizard; every way of closing asks before a question
+// that is not stored is dropped (否 keeps window and question as they are);
+// closing removes the folders of the questions it made whose row was never
+// stored, and nothing else.
 
 #include <QApplication>
 #include <QDir>
@@ -11,10 +13,14 @@
 #include <QTest>
 #include <QTextEdit>
 
+#include <functional>
 #include <memory>
+#include <string>
 
 #include "CaptureFixture.h"
+#include "capture/question/QFillInfo.h"
 #include "capture/question/QTopicEdit.h"
+#include "capture/question/QTopicInfo.h"
 #include "capture/question/TextEdit.h"
 #include "capture/window/QImportTopic.h"
 
@@ -78,6 +84,79 @@ TEST_F(EscapeClose, EscapeKeepsTheWindowAndThePendingQuestion)
     EXPECT_EQ(window->wizard()->step(), QTopicEdit::WrongAnswerStep);
     EXPECT_TRUE(QFileInfo(folder + QStringLiteral("/original.jpg")).isFile());
     EXPECT_EQ(window->unstoredFolders(), QStringList{folder});
+    EXPECT_EQ(modals.count(), 0);
+}
+
+namespace {
+
+// The ways the window is closed: its title bar's close button, reject() (as
+// a dialog's own close does), and the application closing every window
+// (the desktop's close and quitting come through close()).
+struct CloseWay {
+    const char* name;
+    std::function<void(QImportTopic&)> close;
+};
+
+const CloseWay kCloseWays[] = {
+    {"close button",
+     [](QImportTopic& w) { w.titleBar()->findChild<QPushButton*>(QStringLiteral("closeButton"))->click(); }},
+    {"reject", [](QImportTopic& w) { w.reject(); }},
+    {"all windows closed", [](QImportTopic&) { QApplication::closeAllWindows(); }},
+};
+
+const QString kDropQuestion = QStringLiteral("当前题目尚未保存，关闭后将丢失，是否关闭？");
+
+}  // namespace
+
+TEST_F(EscapeClose, ClosingWithAnUnsavedQuestionAsksFirst)
+{
+    for (const CloseWay& way : kCloseWays) {
+        for (const int answer : {0, 1}) {
+            SCOPED_TRACE(std::string(way.name) + (answer ? ", 是" : ", 否"));
+            window = std::make_unique<QImportTopic>();
+            window->show();
+            const QString folder = cut(1);
+            QLineEdit* point = window->wizard()->fillInfo()->form()->pointLine();
+            point->setText(QStringLiteral("一元一次方程"));
+            modals.clear();
+            modals.setAnswer(answer);
+
+            way.close(*window);
+            QApplication::processEvents();
+            ASSERT_EQ(modals.count(), 1);
+            EXPECT_EQ(modals.last().messageKind, 1);  // 是 / 否
+            EXPECT_EQ(modals.last().text, kDropQuestion);
+            EXPECT_EQ(window->isVisible(), answer == 0);
+            EXPECT_EQ(exists(folder), answer == 0);
+            if (answer == 0) {
+                EXPECT_EQ(window->tabs()->currentIndex(), 1);
+                EXPECT_EQ(window->wizard()->step(), QTopicEdit::QuestionStep);
+                EXPECT_EQ(point->text(), QStringLiteral("一元一次方程"));
+                EXPECT_FALSE(window->wizard()->fillInfo()->getImage().isNull());
+            }
+            EXPECT_TRUE(storedQuestions().empty());
+        }
+    }
+}
+
+TEST_F(EscapeClose, ClosingWithNothingPendingAsksNothing)
+{
+    for (const CloseWay& way : kCloseWays) {
+        for (const bool saved : {false, true}) {
+            SCOPED_TRACE(std::string(way.name) + (saved ? ", after a save" : ", no question"));
+            window = std::make_unique<QImportTopic>();
+            window->show();
+            if (saved) {
+                cut(2);
+                completeWizard();
+            }
+            modals.clear();
+            way.close(*window);
+            QApplication::processEvents();
+            EXPECT_EQ(modals.count(), 0);
+            EXPECT_FALSE(window->isVisible());
+        }
+    }
 }
 
 TEST_F(EscapeClose, ClosingRemovesOnlyRowlessFoldersItMade)

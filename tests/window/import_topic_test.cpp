@@ -178,18 +178,21 @@ TEST_F(ImportTopic, DeletingAPageLoadsTheNextOneOnce)
 
 TEST_F(ImportTopic, MaximizedStateIsKept)
 {
-    open();
-    EXPECT_FALSE(window->isMaximized());
-    EXPECT_TRUE(window->buttons() & 2);
-    window->setMaximized(true);
-    window->close();
-    EXPECT_TRUE(getIniValue<bool>(QStringLiteral("importWindow"), false));
-
+    // The test screen (800 x 600) leaves the wizard no room at three
+    // quarters of its size: the window opens maximized whatever is stored.
     open();
     EXPECT_TRUE(window->isMaximized());
+    EXPECT_TRUE(window->buttons() & 2);
     window->setMaximized(false);
     window->close();
     EXPECT_FALSE(getIniValue<bool>(QStringLiteral("importWindow"), true));
+
+    open();
+    EXPECT_TRUE(window->isMaximized());
+    window->close();
+    EXPECT_TRUE(getIniValue<bool>(QStringLiteral("importWindow"), false));
+    open();
+    EXPECT_TRUE(window->isMaximized());
 }
 
 TEST_F(ImportTopic, ScreenCaptureReportMakesAQuestionAtOnce)
