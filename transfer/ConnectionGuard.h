@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <map>
 #include <memory>
 
@@ -24,10 +25,13 @@ struct evhttp_connection;
 //    before it accepts the next), so the server never holds more than
 //    connections + 1 sockets;
 //  - every request's header block must be complete within `headerDeadline`
-//    of its first byte (the first request's: of the accept); a connection
-//    that is slower is closed, however steadily it trickles. Bodies, replies
-//    and idle keep-alive time are not counted (the server's idle time-out
-//    covers them);
+//    of its first byte (the first request's: of the accept), and the whole
+//    request, its body included, within requestDeadline(declared length) of
+//    that same byte: `requestDeadline` plus `perQuarterMebibyte` for every
+//    256 KiB (begun) of its Content-Length (a chunked body counts as the
+//    largest allowed, `maxBody`). A connection that is slower is closed,
+//    however steadily it trickles. Replies and idle keep-alive time are not
+//    counted (the server's idle time-out covers them);
 //  - an accept() that fails (no descriptor left, ...) pauses the listener for
 //    `acceptPause` instead of being retried at once, so the loop never spins
 //    on a connection it cannot take.
@@ -45,8 +49,15 @@ public:
     struct Limits {
         int connections = 64;
         std::chrono::milliseconds headerDeadline{20000};
+        std::chrono::milliseconds requestDeadline{20000};
+        std::chrono::milliseconds perQuarterMebibyte{1000};
+        std::uint64_t maxBody = 32u * 1024u * 1024u;
         std::chrono::milliseconds acceptPause{1000};
     };
+
+    // The time a request whose body declares `length` bytes may take from
+    // its first byte to its last (`length` above maxBody counts as maxBody).
+    static std::chrono::milliseconds requestDeadline(const Limits& limits, std::uint64_t length);
 
     // open: kept equal to the number of open connections, for readers on
     // other threads.
@@ -79,6 +90,7 @@ private:
     static void release(Connection* connection);
     void forget(Connection* connection);
     void beginHeader(Connection* connection);
+    void beginBody(Connection* connection);
     void scan(Connection* connection, evbuffer* buffer, size_t from);
     void pauseAccepting(int error);
     void updateListener();

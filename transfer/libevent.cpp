@@ -203,6 +203,9 @@ void libevent::dispatch(event_base* base, evhttp* http, evhttp_bound_socket* han
     ConnectionGuard::Limits limits;
     limits.connections = connectionLimit_ > 0 ? connectionLimit_ : defaultConnectionLimit();
     limits.headerDeadline = headerDeadline_;
+    limits.requestDeadline = requestDeadline_;
+    limits.perQuarterMebibyte = perQuarterMebibyte_;
+    limits.maxBody = maxBodySize();
     std::unique_ptr<ConnectionGuard> guard;
     try {
         guard = std::make_unique<ConnectionGuard>(base, http, evhttp_bound_socket_get_listener(handle), limits,

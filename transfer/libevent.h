@@ -34,7 +34,8 @@ struct evhttp_request;
 // 32 KiB, connections idle for 30 s are closed. At most connectionLimit()
 // connections are open at once (one beyond is closed at once); a request's
 // header block must arrive within the header deadline (20 s) of its first
-// byte; a failing accept() (no descriptor left) pauses new connections for a
+// byte, and the whole request within the request deadline of that byte (20 s
+// plus 1 s per 256 KiB of its declared body); a failing accept() (no descriptor left) pauses new connections for a
 // second instead of being retried at once (see ConnectionGuard). Paths
 // containing ".." (raw or percent-encoded), paths that leave the root through
 // a link, and anything that is neither a regular file nor a folder give 404;
@@ -95,6 +96,13 @@ public:
     // defaultConnectionLimit()) and the time a request's header block may take.
     void setConnectionLimit(int limit) { connectionLimit_ = limit; }
     void setHeaderDeadline(std::chrono::milliseconds deadline) { headerDeadline_ = deadline; }
+    // Before start(): the time a whole request may take, `base` plus
+    // `perQuarterMebibyte` for every 256 KiB of its declared body.
+    void setRequestDeadline(std::chrono::milliseconds base, std::chrono::milliseconds perQuarterMebibyte)
+    {
+        requestDeadline_ = base;
+        perQuarterMebibyte_ = perQuarterMebibyte;
+    }
     // 64, or a quarter of the process's descriptor limit when that is less:
     // the program's own files always keep the larger share.
     static int defaultConnectionLimit();
@@ -138,6 +146,8 @@ private:
     int requestStatus_ = 200;            // server thread only
     int connectionLimit_ = 0;
     std::chrono::milliseconds headerDeadline_{20000};
+    std::chrono::milliseconds requestDeadline_{20000};
+    std::chrono::milliseconds perQuarterMebibyte_{1000};
     std::atomic<int> openConnections_{0};
     ConnectionGuard* guard_ = nullptr;  // server thread only, while it serves
 };
