@@ -244,6 +244,8 @@ void ConnectionGuard::closed(evhttp_connection* connection, void* arg)
     evhttp_connection_set_closecb(connection, nullptr, nullptr);
     if (c->watch)
         evbuffer_remove_cb_entry(bufferevent_get_input(c->stream), c->watch);
+    if (c->guard->closeListener_)
+        c->guard->closeListener_(connection);
     c->guard->forget(c);
 }
 

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -69,6 +70,9 @@ public:
     void requestArrived(evhttp_connection* connection);
     // Before evhttp_free, which frees the listener: it is not touched again.
     void releaseListener();
+    // Told of every adopted connection as it is freed (before its requests
+    // go), for whoever holds one of its requests.
+    void setCloseListener(std::function<void(evhttp_connection*)> listener) { closeListener_ = std::move(listener); }
 
 private:
     ConnectionGuard(const ConnectionGuard&) = delete;
@@ -104,4 +108,5 @@ private:
     bool paused_ = false;    // after a failed accept
     bool refusing_ = false;  // a connection over the limit waits to be closed
     std::map<Connection*, std::unique_ptr<Connection>> connections_;
+    std::function<void(evhttp_connection*)> closeListener_;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QMetaType>
 #include <QSet>
 #include <QString>
@@ -59,6 +60,7 @@ public:
         QString path;
         std::string error;
         int status = 200;  // the HTTP status the request is answered with
+        QImage thumbnail;  // of the written file, when its owner made one
     };
 
     // folder: where pictures are written (the data folder's tmp).

@@ -9,6 +9,7 @@
 #include <vector>
 
 class ConnectionGuard;
+class RequestWorkers;
 struct event_base;
 struct evhttp;
 struct evhttp_bound_socket;
@@ -25,8 +26,9 @@ struct evhttp_request;
 //     start(root.toUtf8().constData(), 8080);   // in the constructor
 //     stop();                                   // in closeEvent and in the destructor
 //
-// The four callbacks run on the server thread: an owner only emits queued
-// signals from them. An owner stops the server in its own destructor (before
+// The four callbacks run on the server thread (on_request on worker threads
+// when setRequestWorkers was given): an owner only emits queued signals from
+// them. An owner stops the server in its own destructor (before
 // its members go), so no callback reaches a half-destroyed object; the
 // destructor here stops it once more for owners that did not.
 //
@@ -88,9 +90,14 @@ public:
     // Before start(): only these names (UTF-8, plain file names in the root)
     // and the page are served; every other path, folders included, gives 404.
     void serveOnly(const std::vector<std::string>& names);
-    // Called from on_request on the server thread: the status its request is
-    // answered with (a status other than 200 goes out as an error reply).
-    void setRequestStatus(int status) { requestStatus_ = status; }
+    // Called from on_request: the status its request is answered with (a
+    // status other than 200 goes out as an error reply).
+    void setRequestStatus(int status);
+    // Before start(): on_request runs on up to `threads` threads of its own
+    // (0, the default: on the server thread), so a request that takes long
+    // holds no other; its reply goes out once on_request returns. An owner
+    // that sets this takes calls of on_request on several threads at once.
+    void setRequestWorkers(int threads) { requestWorkers_ = threads; }
 
     // Before start(): the most connections open at once (0: the default,
     // defaultConnectionLimit()) and the time a request's header block may take.
@@ -119,6 +126,8 @@ public:
     void requestArrived(evhttp_request* req);
     void handleDocument(evhttp_request* req);
     void handleRequest(evhttp_request* req);
+    // Runs on_request for one request body; its status.
+    int runRequest(const std::string& uri, const std::string& body);
 
 private:
     libevent(const libevent&) = delete;
@@ -143,7 +152,8 @@ private:
     std::string indexFile_ = "index.html";
     bool servedOnly_ = false;
     std::set<std::string> servedNames_;  // "/" + name, when servedOnly_
-    int requestStatus_ = 200;            // server thread only
+    int requestWorkers_ = 0;
+    RequestWorkers* workers_ = nullptr;  // server thread only, while it serves
     int connectionLimit_ = 0;
     std::chrono::milliseconds headerDeadline_{20000};
     std::chrono::milliseconds requestDeadline_{20000};

@@ -523,3 +523,78 @@ TEST_F(GuardedServerTest, WholeRequestMustArriveWithinADeadlineThatGrowsWithItsB
     EXPECT_EQ(outcome.replies, 1);
     EXPECT_TRUE(outcome.closed);
 }
+
+namespace {
+
+// A server whose handling of "/slow" waits until the test lets it go, on
+// three request workers.
+class HeldServer : public ProbeServer {
+public:
+    HeldServer() { setRequestWorkers(3); }
+    ~HeldServer() override
+    {
+        release();
+        stop();
+    }
+    void on_request(const char* uri, const char* body, int length) override
+    {
+        if (std::string(uri) == "/slow") {
+            std::unique_lock<std::mutex> lock(mutex_);
+            ++held_;
+            changed_.notify_all();
+            changed_.wait(lock, [this] { return released_; });
+            setRequestStatus(415);
+            return;
+        }
+        ProbeServer::on_request(uri, body, length);
+    }
+    bool waitHeld(int count)
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        return changed_.wait_for(lock, std::chrono::seconds(30), [&] { return held_ >= count; });
+    }
+    void release()
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        released_ = true;
+        changed_.notify_all();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    int held_ = 0;
+    bool released_ = false;
+};
+
+}  // namespace
+
+// While two requests are being handled (pictures decoded), the server
+// answers pages on its loop and another request on the third worker; each
+// held request gets its own status once done, and one whose client left
+// meanwhile is dropped without harm.
+TEST(ServerWorkers, LongRequestsHoldNoOtherAndKeepTheirStatus)
+{
+    QTemporaryDir dir;
+    writeFile(dir.path() + QStringLiteral("/index.html"), "<html>page</html>");
+    HeldServer server;
+    const int port = server.startLoopback(dir.path().toStdString());
+    ASSERT_NE(port, 0);
+
+    auto slow = std::async(std::launch::async, [port] { return post(port, "/slow", "picture").status; });
+    const int leaving = connectLoopback(port);
+    ASSERT_GE(leaving, 0);
+    ASSERT_TRUE(sendAll(leaving, "POST /slow HTTP/1.1\r\nHost: a\r\nContent-Length: 1\r\n\r\nx"));
+    ASSERT_TRUE(server.waitHeld(2));
+    ::close(leaving);
+
+    EXPECT_EQ(get(port, "/").status, 200);
+    EXPECT_EQ(post(port, "/fast", "quick").status, 200);
+    ASSERT_EQ(server.requestsSeen().size(), 1u);
+    EXPECT_EQ(server.requestsSeen().front().first, "/fast");
+
+    server.release();
+    EXPECT_EQ(slow.get(), 415);
+    EXPECT_EQ(get(port, "/").status, 200);
+    EXPECT_TRUE(waitUntil([&] { return server.openConnections() == 0; }, 30000)) << server.openConnections();
+}
