@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -30,7 +29,9 @@ httpUploadDialog::httpUploadDialog(QWidget* parent)
     const transfer::Endpoint where = transfer::endpoint();
     setBindAddress(where.bindAddress);
     const QString root = platform::findShared(QStringLiteral("upload"));
-    setRequestWorkers(std::max(2, std::min(4, QThread::idealThreadCount())));
+    // Enough workers that another phone's picture finds one while large ones
+    // wait for the decode budget (which bounds their memory, not the workers).
+    setRequestWorkers(8);
     start(root.toUtf8().constData(), where.port);
 }
 
