@@ -7,20 +7,82 @@
 
 #include <algorithm>
 
+#include "platform/DecodeBudget.h"
+#include "platform/JpegCheck.h"
+#include "platform/PictureContent.h"
+
 namespace platform {
 
 namespace {
 
-// Reads the header through `reader` (whose device stays open for the decode
-// that may follow, so the picture checked is the picture decoded).
-PictureHeader inspectReader(QImageReader& reader)
+// One picture's bytes, from a file or from memory, read from their start.
+class Source {
+public:
+    // False when `path` is no regular file that can be opened.
+    bool open(const QString& path)
+    {
+        if (!QFileInfo(path).isFile())
+            return false;
+        file_.setFileName(path);
+        device_ = &file_;
+        return file_.open(QIODevice::ReadOnly);
+    }
+    void open(const QByteArray& bytes)
+    {
+        buffer_.setData(bytes);
+        buffer_.open(QIODevice::ReadOnly);
+        device_ = &buffer_;
+    }
+    QIODevice* rewound()
+    {
+        device_->seek(0);
+        return device_;
+    }
+
+private:
+    QFile file_;
+    QBuffer buffer_;
+    QIODevice* device_ = nullptr;
+};
+
+// What a read asks of the picture beyond its check.
+struct Wanted {
+    bool pixels = false;  // the decoded picture
+    bool autoTransform = false;
+    QSize bound;  // valid: decoded to fit it (a thumbnail)
+};
+
+struct Examined {
+    PictureHeader header;
+    PictureVerdict verdict = PictureVerdict::NotPicture;
+    QImage image;
+};
+
+// Reads the header of what `source` holds: its format by content only, the
+// size the format's own header declares.
+PictureHeader inspectSource(Source& source, jpeg::Header* jpegHeader)
 {
     PictureHeader header;
-    reader.setDecideFormatFromContent(true);
-    header.format = reader.format().toLower();
-    if (header.format.isEmpty())
-        return header;  // NotPicture
-    header.size = reader.size();
+    const QByteArray head = content::head(source.rewound());
+    const QByteArray format = content::formatOf(head);
+    if (format.isEmpty())
+        return header;  // NotPicture, whatever the name says
+    if (format == "jpeg") {
+        const jpeg::Header found = jpeg::readHeader(source.rewound());
+        if (!found.ok)
+            return header;
+        header.size = found.size;
+        if (jpegHeader)
+            *jpegHeader = found;
+    } else if (format == "bmp") {
+        // The decoder reports rows stored top-down as a negative height.
+        header.size = content::bmpSize(head);
+    } else {
+        QImageReader reader(source.rewound(), format);
+        reader.setAutoDetectImageFormat(false);
+        header.size = reader.size();
+    }
+    header.format = format;
     if (!header.size.isValid() || header.size.isEmpty())
         return header;  // no declared size: it cannot be checked, so it is not read
     header.verdict = pictureSizeAllowed(header.size) ? PictureVerdict::Ok : PictureVerdict::TooLarge;
@@ -41,41 +103,58 @@ QSize fittedSize(const QSize& source, const QSize& bound)
     return fitted.expandedTo(QSize(1, 1));
 }
 
-// A JPEG decoder pads a file cut short with grey and calls it a success; the
-// end-of-image marker after the last start of scan tells a whole file. The
-// coded data cannot hold 0xFF 0xD9 (0xFF is stuffed there), so the marker
-// found after the last scan is the real one.
-bool jpegComplete(const char* data, qint64 size)
+// The memory the decode of `wanted` takes, from the declared size.
+qint64 decodeCost(Source& source, const PictureHeader& header, const jpeg::Header& jpegHeader, const Wanted& wanted)
 {
-    qint64 lastScan = -1;
-    for (qint64 i = size - 2; i >= 0; --i) {
-        if (static_cast<unsigned char>(data[i]) == 0xFF && static_cast<unsigned char>(data[i + 1]) == 0xDA) {
-            lastScan = i;
-            break;
-        }
-    }
-    if (lastScan < 0)
-        return false;
-    for (qint64 i = lastScan + 2; i + 1 < size; ++i) {
-        if (static_cast<unsigned char>(data[i]) == 0xFF && static_cast<unsigned char>(data[i + 1]) == 0xD9)
-            return true;
-    }
-    return false;
+    const qint64 pixels = static_cast<qint64>(header.size.width()) * header.size.height();
+    if (header.format != "jpeg")
+        return content::decodedBytes(header.format, content::head(source.rewound()), header.size);
+    // The check decodes at an eighth of each side; a full read holds the
+    // whole picture too.
+    const qint64 output = wanted.pixels && !wanted.bound.isValid() ? pixels * 4 : pixels / 16;
+    return output + jpeg::coefficientBytes(jpegHeader);
 }
 
-// Decodes what `reader` holds after its header was found Ok. JPEG pictures
-// are decoded at an eighth of their size: the decoder still walks all of the
-// coded data, in a fraction of the time.
-PictureVerdict decodeWhole(QImageReader& reader, const PictureHeader& header, QImage* decoded)
+// The decoder's picture, its format fixed to the one found by content.
+QImage decode(Source& source, const PictureHeader& header, const Wanted& wanted)
 {
-    if (header.format == "jpeg" && !decoded)
-        reader.setScaledSize(QSize(std::max(1, header.size.width() / 8), std::max(1, header.size.height() / 8)));
-    const QImage image = reader.read();
-    if (image.isNull())
-        return PictureVerdict::Damaged;
-    if (decoded)
-        *decoded = image;
-    return PictureVerdict::Ok;
+    QImageReader reader(source.rewound(), header.format);
+    reader.setAutoDetectImageFormat(false);
+    reader.setAutoTransform(wanted.autoTransform);
+    if (wanted.bound.isValid())
+        reader.setScaledSize(fittedSize(header.size, wanted.bound));
+    return reader.read();
+}
+
+// Checks (and, as wanted, decodes) what `source` holds: only a PNG, JPEG or
+// BMP picture within the size limits that is whole is decoded.
+Examined examine(Source& source, const Wanted& wanted)
+{
+    Examined result;
+    jpeg::Header jpegHeader;
+    result.header = inspectSource(source, &jpegHeader);
+    result.verdict = result.header.verdict;
+    if (result.verdict != PictureVerdict::Ok)
+        return result;
+    const DecodeBudget::Hold hold(DecodeBudget::shared(), decodeCost(source, result.header, jpegHeader, wanted));
+    // A JPEG or BMP decoder pads a picture cut short; its own structure
+    // tells whether it is whole.
+    const QByteArray& format = result.header.format;
+    const bool whole = format == "jpeg"  ? jpeg::whole(source.rewound())
+                       : format == "bmp" ? content::bmpComplete(source.rewound())
+                                         : true;
+    if (!whole) {
+        result.verdict = PictureVerdict::Damaged;
+        return result;
+    }
+    // A JPEG was decoded whole by its check; a PNG or BMP is checked by
+    // decoding it.
+    if (format != "jpeg" || wanted.pixels) {
+        result.image = decode(source, result.header, wanted);
+        if (result.image.isNull())
+            result.verdict = PictureVerdict::Damaged;
+    }
+    return result;
 }
 
 }  // namespace
@@ -99,109 +178,92 @@ QString pictureTooLargeMessage(const QString& name, const QSize& size)
 
 PictureHeader inspectPicture(const QString& path)
 {
-    if (!QFileInfo(path).isFile()) {
+    Source source;
+    if (!source.open(path)) {
         PictureHeader header;
         header.verdict = PictureVerdict::NotFound;
         return header;
     }
-    QImageReader reader(path);
-    return inspectReader(reader);
+    return inspectSource(source, nullptr);
 }
 
 PictureHeader inspectPictureData(const QByteArray& bytes)
 {
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    return inspectReader(reader);
+    Source source;
+    source.open(bytes);
+    return inspectSource(source, nullptr);
 }
 
 QImage readPicture(const QString& path, QString* refusal, bool autoTransform)
 {
-    if (!QFileInfo(path).isFile())
+    Source source;
+    if (!source.open(path))
         return QImage();
-    QImageReader reader(path);
-    const PictureHeader header = inspectReader(reader);
-    if (header.verdict == PictureVerdict::TooLarge && refusal)
-        *refusal = pictureTooLargeMessage(path, header.size);
-    if (header.verdict != PictureVerdict::Ok)
-        return QImage();
-    reader.setAutoTransform(autoTransform);
-    return reader.read();
+    Wanted wanted;
+    wanted.pixels = true;
+    wanted.autoTransform = autoTransform;
+    const Examined result = examine(source, wanted);
+    if (result.verdict == PictureVerdict::TooLarge && refusal)
+        *refusal = pictureTooLargeMessage(path, result.header.size);
+    return result.verdict == PictureVerdict::Ok ? result.image : QImage();
 }
 
 QImage readPictureData(const QByteArray& bytes, const QString& name, QString* refusal)
 {
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    const PictureHeader header = inspectReader(reader);
-    if (header.verdict == PictureVerdict::TooLarge && refusal)
-        *refusal = pictureTooLargeMessage(name, header.size);
-    if (header.verdict != PictureVerdict::Ok)
-        return QImage();
-    return reader.read();
+    Source source;
+    source.open(bytes);
+    Wanted wanted;
+    wanted.pixels = true;
+    const Examined result = examine(source, wanted);
+    if (result.verdict == PictureVerdict::TooLarge && refusal)
+        *refusal = pictureTooLargeMessage(name, result.header.size);
+    return result.verdict == PictureVerdict::Ok ? result.image : QImage();
 }
 
 QImage readPictureScaled(const QString& path, const QSize& bound)
 {
-    if (!QFileInfo(path).isFile() || bound.isEmpty())
+    Source source;
+    if (bound.isEmpty() || !source.open(path))
         return QImage();
-    QImageReader reader(path);
-    const PictureHeader header = inspectReader(reader);
-    if (header.verdict != PictureVerdict::Ok)
+    Wanted wanted;
+    wanted.pixels = true;
+    wanted.bound = bound;
+    const Examined result = examine(source, wanted);
+    if (result.verdict != PictureVerdict::Ok)
         return QImage();
-    const QSize fitted = fittedSize(header.size, bound);
-    reader.setScaledSize(fitted);
-    QImage picture = reader.read();
-    if (!picture.isNull() && picture.size() != fitted)
-        picture = picture.scaled(fitted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    return picture;
+    const QSize fitted = fittedSize(result.header.size, bound);
+    if (result.image.size() != fitted)
+        return result.image.scaled(fitted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return result.image;
 }
 
 PictureVerdict verifyPicture(const QString& path, PictureHeader* header)
 {
-    PictureHeader found;
-    PictureVerdict verdict = PictureVerdict::NotFound;
-    QFile file(path);
-    if (QFileInfo(path).isFile() && file.open(QIODevice::ReadOnly)) {
-        QImageReader reader(&file);
-        found = inspectReader(reader);
-        verdict = found.verdict;
-        if (verdict == PictureVerdict::Ok)
-            verdict = decodeWhole(reader, found, nullptr);
-        if (verdict == PictureVerdict::Ok && found.format == "jpeg") {
-            const uchar* data = file.map(0, file.size());
-            if (!data || !jpegComplete(reinterpret_cast<const char*>(data), file.size()))
-                verdict = PictureVerdict::Damaged;
-        }
+    Source source;
+    Examined result;
+    if (source.open(path)) {
+        result = examine(source, Wanted());
     } else {
-        found.verdict = PictureVerdict::NotFound;
+        result.verdict = PictureVerdict::NotFound;
+        result.header.verdict = PictureVerdict::NotFound;
     }
     if (header)
-        *header = found;
-    return verdict;
+        *header = result.header;
+    return result.verdict;
 }
 
 PictureVerdict verifyPictureData(const QByteArray& bytes, PictureHeader* header, QImage* decoded)
 {
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    const PictureHeader found = inspectReader(reader);
-    PictureVerdict verdict = found.verdict;
-    if (verdict == PictureVerdict::Ok)
-        verdict = decodeWhole(reader, found, decoded);
-    if (verdict == PictureVerdict::Ok && found.format == "jpeg" && !jpegComplete(bytes.constData(), bytes.size()))
-        verdict = PictureVerdict::Damaged;
-    if (verdict != PictureVerdict::Ok && decoded)
-        *decoded = QImage();
+    Source source;
+    source.open(bytes);
+    Wanted wanted;
+    wanted.pixels = decoded != nullptr;
+    const Examined result = examine(source, wanted);
+    if (decoded)
+        *decoded = result.verdict == PictureVerdict::Ok ? result.image : QImage();
     if (header)
-        *header = found;
-    return verdict;
+        *header = result.header;
+    return result.verdict;
 }
 
 }  // namespace platform

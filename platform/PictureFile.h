@@ -6,7 +6,11 @@
 #include <QString>
 
 // The one door through which the program reads a picture from a file or from
-// bytes. Every read first looks at the size the picture DECLARES in its
+// bytes. Only PNG, JPEG and BMP pictures are read, judged by their content
+// (signature) whatever the file is called, and the decoder is fixed to the
+// format found: an ICO, SVG, GIF, TIFF, WebP, ... is no picture here, even
+// named ".png" (such containers declare one size and hold a picture of
+// another). Every read first looks at the size the picture DECLARES in its
 // header, and a picture that declares more than the limits below is refused
 // without decoding a single row: a few hundred bytes of JPEG or PNG may
 // declare 30000 x 30000 pixels, and decoding that takes gigabytes.
@@ -16,8 +20,13 @@
 //     if (!refusal.isEmpty())
 //         QMessageBoxBase::information(this, "提示", refusal);   // names the file
 //
-// Formats are decided by content, never by the file name's suffix. Every
-// function is safe on any thread (each call has its own reader).
+// Only a whole picture is decoded: a JPEG whose own structure ends with its
+// end-of-image marker after scans that decode without damage (bytes after
+// that marker, such as a phone's motion-photo video, are ignored), a BMP that
+// holds the pixel data its header declares, a PNG that decodes. Decodes
+// running at one time share a memory budget (DecodeBudget.h) by their
+// declared sizes, so checks of many pictures side by side stay within it.
+// Every function is safe on any thread (each call has its own reader).
 namespace platform {
 
 // A picture may declare at most this many pixels, and no side longer than
@@ -28,7 +37,7 @@ constexpr int kMaxPictureSide = 30000;
 enum class PictureVerdict {
     Ok,
     NotFound,    // no such regular file (missing, a folder, ...)
-    NotPicture,  // no known picture format, or its header cannot be read
+    NotPicture,  // not a PNG, JPEG or BMP by content, or its header cannot be read
     TooLarge,    // declares more than the limits: never decoded
     Damaged,     // the header is fine but the data does not decode whole
 };
@@ -36,7 +45,7 @@ enum class PictureVerdict {
 struct PictureHeader {
     PictureVerdict verdict = PictureVerdict::NotPicture;
     QSize size;         // as declared; valid when the header was read
-    QByteArray format;  // lower case: "png", "jpeg", "bmp", ...
+    QByteArray format;  // "png", "jpeg" or "bmp" by content; empty for no picture
 };
 
 // Whether a picture of `size` may be decoded.
@@ -48,7 +57,7 @@ bool pictureSizeAllowed(const QSize& size);
 PictureHeader inspectPicture(const QString& path);
 PictureHeader inspectPictureData(const QByteArray& bytes);
 
-// The whole picture, null when it is refused or does not decode. With
+// The whole picture, null when it is refused or is not whole. With
 // `refusal` given, a picture refused for its declared size leaves there the
 // message for the user (naming `path`); any other failure leaves it empty.
 // `autoTransform` turns the picture upright by its EXIF orientation.
@@ -56,15 +65,15 @@ QImage readPicture(const QString& path, QString* refusal = nullptr, bool autoTra
 QImage readPictureData(const QByteArray& bytes, const QString& name, QString* refusal = nullptr);
 
 // The picture decoded at no more than `bound` (aspect kept), for thumbnails:
-// pictures over the limits are not decoded at all (null). JPEG pictures are
-// decoded at reduced size directly; others are decoded whole (within the
-// limits) and scaled.
+// pictures over the limits or not whole are not decoded at all (null). JPEG
+// pictures are decoded at reduced size directly; others are decoded whole
+// (within the limits) and scaled.
 QImage readPictureScaled(const QString& path, const QSize& bound);
 
-// Decodes the whole picture to check that it is complete, as far as the
-// decoder can tell, plus the end-of-image marker for JPEG, which the decoder
-// forgives (it pads a cut-off file with grey). Ok only when it decodes.
-// `header` (optional) receives what the header declared.
+// Checks that the picture is whole (see above) by decoding it: a JPEG at an
+// eighth of its size (every coded byte is still read), others whole. Ok only
+// when it is whole. `header` (optional) receives what the header declared;
+// `decoded` (optional) the whole picture when it is Ok.
 PictureVerdict verifyPicture(const QString& path, PictureHeader* header = nullptr);
 PictureVerdict verifyPictureData(const QByteArray& bytes, PictureHeader* header = nullptr, QImage* decoded = nullptr);
 

@@ -10,7 +10,7 @@ PACKAGES=(
   libsqlite3-dev sqlite3
   libcurl4-openssl-dev libjsoncpp-dev libevent-dev libtinyxml2-dev libzip-dev
   libopencv-core-dev libopencv-imgproc-dev libopencv-photo-dev libopencv-imgcodecs-dev
-  libopencv-videoio-dev
+  libopencv-videoio-dev libjpeg62-turbo-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libgl1-mesa-dri libglu1-mesa-dev
   xvfb xauth fonts-wqy-microhei

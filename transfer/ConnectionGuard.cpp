@@ -8,10 +8,13 @@
 
 #include <sys/time.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
 #include <new>
+#include <string>
 
 namespace {
 
@@ -41,9 +44,10 @@ timeval toTimeval(std::chrono::milliseconds span)
 
 struct ConnectionGuard::Connection {
     enum class Phase {
-        Header,  // reading a header block: the deadline runs
-        Rest,    // the header block is complete: body, handling, reply
-        Idle,    // the request was handled: nothing of the next one yet
+        Header,  // reading a header block: the header deadline runs
+        Body,    // the header block is complete: the request deadline runs
+        Idle,    // the request arrived whole: its handling, its reply, then
+                 // nothing of the next one yet
     };
 
     ConnectionGuard* guard = nullptr;
@@ -55,17 +59,51 @@ struct ConnectionGuard::Connection {
     bool holding = false;  // this guard holds a reference on stream
     bool refuse = false;   // over the limit: closed as soon as it is adopted
     Phase phase = Phase::Header;
-    char last[2] = {0, 0};  // the two bytes before the next one scanned
+    char last[2] = {0, 0};                          // the two bytes before the next one scanned
+    std::chrono::steady_clock::time_point started;  // the header block's first byte
+    std::string line;                               // the start of the header line being read
+    std::uint64_t declared = 0;                     // the body's declared length
 
     // True when ch ends the header block (an empty line, CRLF or LF).
-    bool feed(char ch)
+    bool feed(char ch, std::uint64_t largestBody)
     {
         const bool end = ch == '\n' && (last[1] == '\n' || (last[1] == '\r' && last[0] == '\n'));
         last[0] = last[1];
         last[1] = ch;
+        if (ch == '\n') {
+            readLine(largestBody);
+            line.clear();
+        } else if (line.size() < 64) {
+            line += static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+        }
         return end;
     }
+
+    // The body's length from a "Content-Length" line; a chunked body may be
+    // as long as the largest allowed.
+    void readLine(std::uint64_t largestBody)
+    {
+        static const std::string length = "content-length:";
+        if (line.compare(0, length.size(), length) == 0) {
+            std::uint64_t value = 0;
+            for (size_t i = length.size(); i < line.size(); ++i) {
+                if (std::isdigit(static_cast<unsigned char>(line[i])))
+                    value = std::min<std::uint64_t>(value * 10 + static_cast<unsigned>(line[i] - '0'), largestBody);
+            }
+            declared = std::max(declared, value);
+        } else if (line.compare(0, 18, "transfer-encoding:") == 0) {
+            declared = largestBody;
+        }
+    }
 };
+
+std::chrono::milliseconds ConnectionGuard::requestDeadline(const Limits& limits, std::uint64_t length)
+{
+    constexpr std::uint64_t kQuarterMebibyte = 256u * 1024u;
+    const std::uint64_t counted = std::min(length, limits.maxBody);
+    const auto quarters = static_cast<long long>((counted + kQuarterMebibyte - 1) / kQuarterMebibyte);
+    return limits.requestDeadline + limits.perQuarterMebibyte * quarters;
+}
 
 ConnectionGuard::ConnectionGuard(event_base* base, evhttp* http, evconnlistener* listener, Limits limits,
                                  std::atomic<int>& open)
@@ -206,6 +244,8 @@ void ConnectionGuard::closed(evhttp_connection* connection, void* arg)
     evhttp_connection_set_closecb(connection, nullptr, nullptr);
     if (c->watch)
         evbuffer_remove_cb_entry(bufferevent_get_input(c->stream), c->watch);
+    if (c->guard->closeListener_)
+        c->guard->closeListener_(connection);
     c->guard->forget(c);
 }
 
@@ -220,6 +260,9 @@ void ConnectionGuard::beginHeader(Connection* c)
 {
     c->phase = Connection::Phase::Header;
     c->last[0] = c->last[1] = 0;
+    c->started = std::chrono::steady_clock::now();
+    c->line.clear();
+    c->declared = 0;
     if (c->deadline) {
         const timeval tv = toTimeval(limits_.headerDeadline);
         evtimer_add(c->deadline, &tv);
@@ -241,15 +284,29 @@ void ConnectionGuard::scan(Connection* c, evbuffer* buffer, size_t from)
         if (n <= 0)
             return;
         for (ev_ssize_t i = 0; i < n; ++i) {
-            if (c->feed(chunk[i])) {
-                c->phase = Connection::Phase::Rest;
-                event_del(c->deadline);
+            if (c->feed(chunk[i], limits_.maxBody)) {
+                beginBody(c);
                 return;
             }
         }
         if (evbuffer_ptr_set(buffer, &position, static_cast<size_t>(n), EVBUFFER_PTR_ADD) != 0)
             return;
     }
+}
+
+// The header block is complete: what is left of the whole request's time
+// (from the header block's first byte) is the body's.
+void ConnectionGuard::beginBody(Connection* c)
+{
+    c->phase = Connection::Phase::Body;
+    if (!c->deadline)
+        return;
+    event_del(c->deadline);
+    const auto end = c->started + requestDeadline(limits_, c->declared);
+    const auto left = std::max(std::chrono::milliseconds(0), std::chrono::duration_cast<std::chrono::milliseconds>(
+                                                                 end - std::chrono::steady_clock::now()));
+    const timeval tv = toTimeval(left);
+    evtimer_add(c->deadline, &tv);
 }
 
 void ConnectionGuard::inputChanged(evbuffer* buffer, const evbuffer_cb_info* info, void* arg)

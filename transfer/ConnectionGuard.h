@@ -2,6 +2,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -24,10 +26,13 @@ struct evhttp_connection;
 //    before it accepts the next), so the server never holds more than
 //    connections + 1 sockets;
 //  - every request's header block must be complete within `headerDeadline`
-//    of its first byte (the first request's: of the accept); a connection
-//    that is slower is closed, however steadily it trickles. Bodies, replies
-//    and idle keep-alive time are not counted (the server's idle time-out
-//    covers them);
+//    of its first byte (the first request's: of the accept), and the whole
+//    request, its body included, within requestDeadline(declared length) of
+//    that same byte: `requestDeadline` plus `perQuarterMebibyte` for every
+//    256 KiB (begun) of its Content-Length (a chunked body counts as the
+//    largest allowed, `maxBody`). A connection that is slower is closed,
+//    however steadily it trickles. Replies and idle keep-alive time are not
+//    counted (the server's idle time-out covers them);
 //  - an accept() that fails (no descriptor left, ...) pauses the listener for
 //    `acceptPause` instead of being retried at once, so the loop never spins
 //    on a connection it cannot take.
@@ -45,8 +50,15 @@ public:
     struct Limits {
         int connections = 64;
         std::chrono::milliseconds headerDeadline{20000};
+        std::chrono::milliseconds requestDeadline{20000};
+        std::chrono::milliseconds perQuarterMebibyte{1000};
+        std::uint64_t maxBody = 32u * 1024u * 1024u;
         std::chrono::milliseconds acceptPause{1000};
     };
+
+    // The time a request whose body declares `length` bytes may take from
+    // its first byte to its last (`length` above maxBody counts as maxBody).
+    static std::chrono::milliseconds requestDeadline(const Limits& limits, std::uint64_t length);
 
     // open: kept equal to the number of open connections, for readers on
     // other threads.
@@ -58,6 +70,9 @@ public:
     void requestArrived(evhttp_connection* connection);
     // Before evhttp_free, which frees the listener: it is not touched again.
     void releaseListener();
+    // Told of every adopted connection as it is freed (before its requests
+    // go), for whoever holds one of its requests.
+    void setCloseListener(std::function<void(evhttp_connection*)> listener) { closeListener_ = std::move(listener); }
 
 private:
     ConnectionGuard(const ConnectionGuard&) = delete;
@@ -79,6 +94,7 @@ private:
     static void release(Connection* connection);
     void forget(Connection* connection);
     void beginHeader(Connection* connection);
+    void beginBody(Connection* connection);
     void scan(Connection* connection, evbuffer* buffer, size_t from);
     void pauseAccepting(int error);
     void updateListener();
@@ -92,4 +108,5 @@ private:
     bool paused_ = false;    // after a failed accept
     bool refusing_ = false;  // a connection over the limit waits to be closed
     std::map<Connection*, std::unique_ptr<Connection>> connections_;
+    std::function<void(evhttp_connection*)> closeListener_;
 };

@@ -2,11 +2,9 @@
 
 #include "platform/PictureFile.h"
 
-#include <QBuffer>
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
-#include <QImageReader>
 #include <QStringList>
 
 #include <json/json.h>
@@ -74,53 +72,52 @@ QStringList suffixesOf(const QByteArray& format)
     return {};
 }
 
-// Whether bytes hold a whole picture of a format the library takes. The
-// declared size is read first: a picture too large to decode safely is
-// refused without being decoded.
+// Whether bytes hold a whole picture of a format the library takes, through
+// the program's one picture door: by content, within the size limits (a
+// picture too large is refused before it is decoded), whole.
 Picture checkPicture(const std::string& bytes)
 {
     Picture picture;
-    QByteArray data = QByteArray::fromRawData(bytes.data(), static_cast<int>(bytes.size()));
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    const QByteArray format = reader.format();
-    const QSize size = reader.size();
-    if (bytes.empty() || suffixesOf(format).isEmpty() || !size.isValid() || size.isEmpty()) {
-        picture.status = 415;
-        picture.error = "not a picture";
-        return picture;
-    }
-    if (!platform::pictureSizeAllowed(size)) {
+    const QByteArray data = QByteArray::fromRawData(bytes.data(), static_cast<int>(bytes.size()));
+    platform::PictureHeader header;
+    const platform::PictureVerdict verdict = platform::verifyPictureData(data, &header);
+    if (verdict == platform::PictureVerdict::TooLarge) {
         picture.status = 413;
         picture.error = "picture too large";
-        return picture;
-    }
-    // A JPEG is decoded at an eighth of its side: every byte of it is still
-    // read and checked, without the memory of the whole picture (the other
-    // formats would decode whole and then scale).
-    if (format == "jpeg")
-        reader.setScaledSize(QSize(std::max(1, size.width() / 8), std::max(1, size.height() / 8)));
-    if (reader.read().isNull()) {
+    } else if (verdict != platform::PictureVerdict::Ok || suffixesOf(header.format).isEmpty()) {
         picture.status = 415;
         picture.error = "not a picture";
-        return picture;
+    } else {
+        picture.format = header.format;
     }
-    picture.format = format;
     return picture;
 }
 
-// name when its suffix fits format, else name with the format's suffix added.
+const int kMostNameBytes = 255;
+
+// `stem` shortened by whole characters until stem + tail fits the file-name
+// limit in UTF-8.
+QString fitted(QString stem, const QString& tail)
+{
+    const int room = kMostNameBytes - tail.toUtf8().size();
+    while (!stem.isEmpty() && stem.toUtf8().size() > room)
+        stem.chop(stem.size() >= 2 && QChar::isLowSurrogate(stem.at(stem.size() - 1).unicode()) ? 2 : 1);
+    return stem + tail;
+}
+
+// name when its suffix fits format, else name with the format's suffix added
+// (the name shortened when it would not fit then).
 QString nameFor(const QString& name, const QByteArray& format)
 {
     const QStringList suffixes = suffixesOf(format);
     const int dot = name.lastIndexOf(QLatin1Char('.'));
     if (dot > 0 && suffixes.contains(name.mid(dot + 1), Qt::CaseInsensitive))
         return name;
-    return name + QLatin1Char('.') + suffixes.first();
+    return fitted(name, QLatin1Char('.') + suffixes.first());
 }
 
-// The n-th name tried for name: itself, then "a_2.jpg", "a_3.jpg", ...
+// The n-th name tried for name: itself, then "a_2.jpg", "a_3.jpg", ...; the
+// stem shortened as far as the number needs to fit the file-name limit.
 QString numbered(const QString& name, int n)
 {
     if (n == 1)
@@ -128,7 +125,7 @@ QString numbered(const QString& name, int n)
     const int dot = name.lastIndexOf(QLatin1Char('.'));
     const QString stem = dot > 0 ? name.left(dot) : name;
     const QString suffix = dot > 0 ? name.mid(dot) : QString();
-    return stem + QLatin1Char('_') + QString::number(n) + suffix;
+    return fitted(stem, QLatin1Char('_') + QString::number(n) + suffix);
 }
 
 bool writeAll(int fd, const std::string& bytes)
@@ -218,12 +215,14 @@ UploadReceiver::Result UploadReceiver::receiveFile(const char* body, size_t leng
 
 UploadReceiver::Result UploadReceiver::keep(const QString& name, const std::string& bytes)
 {
+    // Names are taken one at a time; checks run side by side before.
+    const std::lock_guard<std::mutex> lock(namesMutex_);
     const QDir folder(folder_);
     for (int n = 1; n <= kMostNumbers; ++n) {
         const QString candidate = numbered(name, n);
         if (received_.contains(candidate))
             continue;
-        if (candidate.toUtf8().size() > 255)
+        if (candidate.toUtf8().size() > kMostNameBytes)
             return failure(400, "bad file name");
         const QString path = folder.filePath(candidate);
         const QByteArray local = QFile::encodeName(path);

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <QImage>
 #include <QMetaType>
 #include <QSet>
 #include <QString>
 #include <QtGlobal>
 
 #include <cstddef>
+#include <mutex>
 #include <string>
 
 // The phone's two upload requests, read defensively:
@@ -22,19 +24,28 @@
 //
 // Only pictures are kept: the bytes must be a JPEG, PNG or BMP picture (by
 // their content, whatever the name says) that decodes whole; anything else
-// is refused with 415. A picture declaring more than the program decodes
-// (platform::pictureSizeAllowed) is refused with 413 before it is decoded. A name whose
-// suffix does not fit the content gets the content's suffix added
-// ("photo.heic" holding a JPEG is written as "photo.heic.jpg"): the library
-// lists pictures by their suffix.
+// is refused with 415. The check is the program's picture door
+// (platform::verifyPictureData), the same the library import makes: a JPEG
+// whose own structure ends with its end marker (bytes after it, such as a
+// motion photo's video, are kept but not read), a BMP holding the pixel data
+// its header declares, a PNG that decodes; an ICO, SVG, GIF, ... is no
+// picture whatever its name. A picture declaring more than the program
+// decodes (platform::pictureSizeAllowed) is refused with 413 before it is
+// decoded. A name whose suffix does not fit the content gets the content's
+// suffix added ("photo.heic" holding a JPEG is written as "photo.heic.jpg"):
+// the library lists pictures by their suffix.
 //
 // The file is created new (O_EXCL) and written completely before it is
 // reported; a write that fails removes the file again (500). It never
 // replaces a file: a name that is taken, by this receiver's earlier picture
 // or by anything else in the folder (a link included), gets a number instead
-// ("a_2.jpg").
+// ("a_2.jpg"). A name with a number or an added suffix keeps within the
+// file-name limit of 255 bytes: its stem is shortened by whole characters,
+// the suffix kept.
 //
-// Not thread-safe: one receiver serves one thread at a time.
+// receive() may run on several threads at once (a server that decodes
+// uploads on worker threads): the checks run side by side, the names are
+// taken one at a time.
 class UploadReceiver {
 public:
     enum class Kind {
@@ -49,6 +60,7 @@ public:
         QString path;
         std::string error;
         int status = 200;  // the HTTP status the request is answered with
+        QImage thumbnail;  // of the written file, when its owner made one
     };
 
     // folder: where pictures are written (the data folder's tmp).
@@ -67,7 +79,8 @@ private:
     Result keep(const QString& name, const std::string& bytes);
 
     QString folder_;
-    QSet<QString> received_;
+    std::mutex namesMutex_;
+    QSet<QString> received_;  // guarded by namesMutex_
 };
 
 Q_DECLARE_METATYPE(UploadReceiver::Result)

@@ -29,6 +29,9 @@ httpUploadDialog::httpUploadDialog(QWidget* parent)
     const transfer::Endpoint where = transfer::endpoint();
     setBindAddress(where.bindAddress);
     const QString root = platform::findShared(QStringLiteral("upload"));
+    // Enough workers that another phone's picture finds one while large ones
+    // wait for the decode budget (which bounds their memory, not the workers).
+    setRequestWorkers(8);
     start(root.toUtf8().constData(), where.port);
 }
 
@@ -81,6 +84,13 @@ void httpUploadDialog::closeEvent(QCloseEvent* event)
     QDialogBase::closeEvent(event);
 }
 
+void httpUploadDialog::showEvent(QShowEvent* event)
+{
+    QDialogBase::showEvent(event);
+    // The strip fixed its side as it was shown (children first).
+    thumbnailSide_ = thumbnail_->thumbnailSide();
+}
+
 void httpUploadDialog::on_document(const char* path)
 {
     emit sgn_document_request(QString::fromUtf8(path + (*path ? 1 : 0)));
@@ -90,6 +100,9 @@ void httpUploadDialog::on_request(const char* uri, const char* body, int length)
 {
     const std::string target = uri;
     UploadReceiver::Result result = receiver_.receive(target, body, static_cast<size_t>(std::max(length, 0)));
+    const int side = thumbnailSide_.load();
+    if (result.kind == UploadReceiver::Kind::File && side > 0)
+        result.thumbnail = QThumbnail::makeThumbnail(result.path, side);
     // The phone learns of a refused or unsaved picture from the status.
     setRequestStatus(result.status);
     emit sgn_request(QString::fromUtf8(uri), result);
@@ -130,15 +143,20 @@ void httpUploadDialog::slot_request(QString uri, UploadReceiver::Result result)
         progress_->setRange(0, result.count);
         progress_->setValue(0);
         break;
-    case UploadReceiver::Kind::File: fileReceived(result.path); break;
+    case UploadReceiver::Kind::File: fileReceived(result.path, result.thumbnail); break;
     case UploadReceiver::Kind::Error: status_->setText(QStringLiteral("有一张图片未能接收，请重新发送")); break;
     case UploadReceiver::Kind::None: break;
     }
 }
 
-void httpUploadDialog::fileReceived(const QString& path)
+void httpUploadDialog::fileReceived(const QString& path, const QImage& thumbnail)
 {
-    thumbnail_->addItem(path);
+    // Made on the worker at the strip's side; without it (a file that came
+    // before the strip was shown) it is made here.
+    if (!thumbnail.isNull() && thumbnail.width() == thumbnail_->thumbnailSide())
+        thumbnail_->addItem(path, thumbnail);
+    else
+        thumbnail_->addItem(path);
     // A bar that was never given a count starts at nothing; more pictures
     // than announced widen it instead of being dropped by setValue.
     const int next = std::max(progress_->value(), progress_->minimum()) + 1;

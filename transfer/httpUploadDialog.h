@@ -2,6 +2,7 @@
 
 #include <QStringList>
 
+#include <atomic>
 #include <memory>
 #include <string>
 
@@ -32,10 +33,13 @@ class QThumbnail;
 //             copyIntoLibrary(files);                    // like the camera's shots
 //     }
 //
-// The bodies are read and the pictures written on the server thread (one at a
-// time, the phone waiting for each reply), so a large picture never holds the
-// window; the window only learns of finished files. The server is stopped
-// when the dialog ends (done, close) and in the destructor.
+// The bodies are read on the server thread; each picture is checked (by
+// decoding it), written and made into its thumbnail on a worker thread of the
+// server (several phones side by side, each waiting for its reply), so a
+// large picture holds neither the server, which answers other phones
+// meanwhile, nor the window, which only learns of finished files with their
+// thumbnails. The server is stopped when the dialog ends (done, close) and in
+// the destructor.
 class httpUploadDialog : public QDialogBase, public libevent {
     Q_OBJECT
 public:
@@ -73,12 +77,13 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void setupLayout();
     void setupConnections();
     void phoneConnected();
-    void fileReceived(const QString& path);
+    void fileReceived(const QString& path, const QImage& thumbnail);
 
     std::unique_ptr<QRcodeDialog> qrDialog_;
     QThumbnail* thumbnail_ = nullptr;
@@ -86,5 +91,6 @@ private:
     QProgressBar* progress_ = nullptr;
     QPushButton* ok_ = nullptr;
     bool connected_ = false;
-    UploadReceiver receiver_;  // used on the server thread only
+    std::atomic<int> thumbnailSide_{0};  // the strip's, once it is shown
+    UploadReceiver receiver_;            // used on the server's worker threads
 };

@@ -22,9 +22,11 @@
 #include <memory>
 
 #include "transfer/ConnectionGuard.h"
+#include "transfer/RequestWorkers.h"
 
 void documentHandler(evhttp_request* req, void* arg);
 void requestHandler(evhttp_request* req, void* arg);
+void sendRequestStatus(evhttp_request* req, int status);
 
 namespace {
 
@@ -203,6 +205,9 @@ void libevent::dispatch(event_base* base, evhttp* http, evhttp_bound_socket* han
     ConnectionGuard::Limits limits;
     limits.connections = connectionLimit_ > 0 ? connectionLimit_ : defaultConnectionLimit();
     limits.headerDeadline = headerDeadline_;
+    limits.requestDeadline = requestDeadline_;
+    limits.perQuarterMebibyte = perQuarterMebibyte_;
+    limits.maxBody = maxBodySize();
     std::unique_ptr<ConnectionGuard> guard;
     try {
         guard = std::make_unique<ConnectionGuard>(base, http, evhttp_bound_socket_get_listener(handle), limits,
@@ -212,9 +217,25 @@ void libevent::dispatch(event_base* base, evhttp* http, evhttp_bound_socket* han
         evhttp_free(http);
         return;
     }
+    std::unique_ptr<RequestWorkers> workers;
+    if (requestWorkers_ > 0) {
+        workers = std::make_unique<RequestWorkers>(
+            base, requestWorkers_,
+            [this](const std::string& uri, const std::string& body) { return runRequest(uri, body); },
+            &sendRequestStatus);
+        if (workers->ok())
+            guard->setCloseListener([w = workers.get()](evhttp_connection* c) { w->connectionClosing(c); });
+        else
+            workers.reset();
+    }
     guard_ = guard.get();
+    workers_ = workers.get();
     on_success();
     event_base_dispatch(base);
+    // The handlers still running finish first; no reply goes out after this.
+    workers_ = nullptr;
+    guard->setCloseListener(nullptr);
+    workers.reset();
     guard_ = nullptr;
     // evhttp_free frees the listener, then closes every connection, which the
     // guard hears of: it goes after them and before the base.

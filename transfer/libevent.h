@@ -9,6 +9,7 @@
 #include <vector>
 
 class ConnectionGuard;
+class RequestWorkers;
 struct event_base;
 struct evhttp;
 struct evhttp_bound_socket;
@@ -25,8 +26,9 @@ struct evhttp_request;
 //     start(root.toUtf8().constData(), 8080);   // in the constructor
 //     stop();                                   // in closeEvent and in the destructor
 //
-// The four callbacks run on the server thread: an owner only emits queued
-// signals from them. An owner stops the server in its own destructor (before
+// The four callbacks run on the server thread (on_request on worker threads
+// when setRequestWorkers was given): an owner only emits queued signals from
+// them. An owner stops the server in its own destructor (before
 // its members go), so no callback reaches a half-destroyed object; the
 // destructor here stops it once more for owners that did not.
 //
@@ -34,7 +36,8 @@ struct evhttp_request;
 // 32 KiB, connections idle for 30 s are closed. At most connectionLimit()
 // connections are open at once (one beyond is closed at once); a request's
 // header block must arrive within the header deadline (20 s) of its first
-// byte; a failing accept() (no descriptor left) pauses new connections for a
+// byte, and the whole request within the request deadline of that byte (20 s
+// plus 1 s per 256 KiB of its declared body); a failing accept() (no descriptor left) pauses new connections for a
 // second instead of being retried at once (see ConnectionGuard). Paths
 // containing ".." (raw or percent-encoded), paths that leave the root through
 // a link, and anything that is neither a regular file nor a folder give 404;
@@ -87,14 +90,26 @@ public:
     // Before start(): only these names (UTF-8, plain file names in the root)
     // and the page are served; every other path, folders included, gives 404.
     void serveOnly(const std::vector<std::string>& names);
-    // Called from on_request on the server thread: the status its request is
-    // answered with (a status other than 200 goes out as an error reply).
-    void setRequestStatus(int status) { requestStatus_ = status; }
+    // Called from on_request: the status its request is answered with (a
+    // status other than 200 goes out as an error reply).
+    void setRequestStatus(int status);
+    // Before start(): on_request runs on up to `threads` threads of its own
+    // (0, the default: on the server thread), so a request that takes long
+    // holds no other; its reply goes out once on_request returns. An owner
+    // that sets this takes calls of on_request on several threads at once.
+    void setRequestWorkers(int threads) { requestWorkers_ = threads; }
 
     // Before start(): the most connections open at once (0: the default,
     // defaultConnectionLimit()) and the time a request's header block may take.
     void setConnectionLimit(int limit) { connectionLimit_ = limit; }
     void setHeaderDeadline(std::chrono::milliseconds deadline) { headerDeadline_ = deadline; }
+    // Before start(): the time a whole request may take, `base` plus
+    // `perQuarterMebibyte` for every 256 KiB of its declared body.
+    void setRequestDeadline(std::chrono::milliseconds base, std::chrono::milliseconds perQuarterMebibyte)
+    {
+        requestDeadline_ = base;
+        perQuarterMebibyte_ = perQuarterMebibyte;
+    }
     // 64, or a quarter of the process's descriptor limit when that is less:
     // the program's own files always keep the larger share.
     static int defaultConnectionLimit();
@@ -111,6 +126,8 @@ public:
     void requestArrived(evhttp_request* req);
     void handleDocument(evhttp_request* req);
     void handleRequest(evhttp_request* req);
+    // Runs on_request for one request body; its status.
+    int runRequest(const std::string& uri, const std::string& body);
 
 private:
     libevent(const libevent&) = delete;
@@ -135,9 +152,12 @@ private:
     std::string indexFile_ = "index.html";
     bool servedOnly_ = false;
     std::set<std::string> servedNames_;  // "/" + name, when servedOnly_
-    int requestStatus_ = 200;            // server thread only
+    int requestWorkers_ = 0;
+    RequestWorkers* workers_ = nullptr;  // server thread only, while it serves
     int connectionLimit_ = 0;
     std::chrono::milliseconds headerDeadline_{20000};
+    std::chrono::milliseconds requestDeadline_{20000};
+    std::chrono::milliseconds perQuarterMebibyte_{1000};
     std::atomic<int> openConnections_{0};
     ConnectionGuard* guard_ = nullptr;  // server thread only, while it serves
 };

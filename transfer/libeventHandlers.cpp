@@ -2,6 +2,8 @@
 // request bodies.
 #include "transfer/libevent.h"
 
+#include "transfer/RequestWorkers.h"
+
 #include <event2/buffer.h>
 #include <event2/bufferevent.h>
 #include <event2/http.h>
@@ -30,6 +32,18 @@
 namespace {
 
 const char* const kNotFound = "Document was not found";
+
+// The status of the request whose on_request runs on this thread.
+thread_local int* t_requestStatus = nullptr;
+
+// Points t_requestStatus at one request's status while its on_request runs.
+class StatusScope {
+public:
+    explicit StatusScope(int* status) { t_requestStatus = status; }
+    ~StatusScope() { t_requestStatus = nullptr; }
+    StatusScope(const StatusScope&) = delete;
+    StatusScope& operator=(const StatusScope&) = delete;
+};
 
 struct ContentType {
     const char* suffix;
@@ -123,6 +137,10 @@ void guarded(evhttp_request* req, F&& body)
 
 }  // namespace
 
+// Answers a request body's request with `status` (200: "OK", others as an
+// error page); libevent.cpp hands it to the request workers.
+void sendRequestStatus(evhttp_request* req, int status);
+
 void documentHandler(evhttp_request* req, void* arg)
 {
     auto* server = static_cast<libevent*>(arg);
@@ -197,15 +215,38 @@ void libevent::handleRequest(evhttp_request* req)
     const bool large = body.size() >= (1u << 20);
     if (large)
         ::malloc_trim(0);
-    requestStatus_ = HTTP_OK;
-    on_request(uri ? uri : "", body.c_str(), static_cast<int>(body.size()));
+    if (workers_) {
+        // Answered from the loop once a worker has handled it.
+        workers_->submit(req, uri ? uri : "", std::move(body));
+        return;
+    }
+    const int status = runRequest(uri ? uri : "", body);
     std::string().swap(body);
-    if (requestStatus_ == HTTP_OK)
-        evhttp_send_reply(req, HTTP_OK, "OK", nullptr);
-    else
-        evhttp_send_error(req, requestStatus_, reasonOf(requestStatus_));
+    sendRequestStatus(req, status);
     if (large)
         ::malloc_trim(0);
+}
+
+int libevent::runRequest(const std::string& uri, const std::string& body)
+{
+    int status = HTTP_OK;
+    const StatusScope scope(&status);
+    on_request(uri.c_str(), body.c_str(), static_cast<int>(body.size()));
+    return status;
+}
+
+void libevent::setRequestStatus(int status)
+{
+    if (t_requestStatus)
+        *t_requestStatus = status;
+}
+
+void sendRequestStatus(evhttp_request* req, int status)
+{
+    if (status == HTTP_OK)
+        evhttp_send_reply(req, HTTP_OK, "OK", nullptr);
+    else
+        evhttp_send_error(req, status, reasonOf(status));
 }
 
 void libevent::handleDocument(evhttp_request* req)

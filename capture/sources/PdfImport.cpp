@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "capture/sources/FileProgress.h"
+#include "platform/PictureFile.h"
 #include "platform/Programs.h"
 #include "ui/AwaitTask.h"
 
@@ -73,12 +74,37 @@ QStringList pageNames(const QString& stamp, const QString& folder)
     return names;
 }
 
-void removePages(const QString& stamp, const QString& folder)
+bool isPageNumber(const QString& name, long long number)
 {
-    QDir dir(folder);
-    for (const QString& name : pageNames(stamp, folder))
-        dir.remove(name);
+    long long found = 0;
+    return pageKey(name, found) && found == number;
 }
+
+}  // namespace
+
+// The pages a converter that failed had written, in order, up to the first
+// that is missing or is not a whole picture (the page it was writing when it
+// failed may be cut short); the others are removed.
+QStringList pagesBeforeFailure(const QString& stamp, const QString& folder)
+{
+    QStringList names = pageNames(stamp, folder);
+    std::sort(names.begin(), names.end(), pageLess);
+    QStringList pages;
+    QDir dir(folder);
+    bool stopped = false;
+    for (const QString& name : names) {
+        const QString path = folder + QLatin1Char('/') + name;
+        stopped = stopped || !isPageNumber(name, pages.size() + 1) ||
+                  platform::verifyPicture(path) != platform::PictureVerdict::Ok;
+        if (stopped)
+            dir.remove(name);
+        else
+            pages.append(path);
+    }
+    return pages;
+}
+
+namespace {
 
 }  // namespace
 
@@ -116,6 +142,11 @@ QString timedOutMessage()
 QString failedMessage(int exitCode)
 {
     return QStringLiteral("PDF转换失败（mutool 退出码：%1），文件可能已损坏或加密").arg(exitCode);
+}
+
+QString partialMessage(int exitCode, int pages)
+{
+    return QStringLiteral("PDF转换失败（mutool 退出码：%1），已导入前 %2 页").arg(exitCode).arg(pages);
 }
 
 QString noPagesMessage()
@@ -205,10 +236,10 @@ Conversion convert(const QString& pdfPath, int timeoutMs)
     int exitCode = 0;
     const int rc = awaitTask([&] { return runConverter(program, arguments, timeoutMs, err, exitCode); }, err);
     if (rc == kFailed) {
-        // What a failing converter left is not a page to import.
-        removePages(result.stamp, folder);
         result.code = rc;
-        result.message = failedMessage(exitCode);
+        result.pages = pagesBeforeFailure(result.stamp, folder);
+        result.message = result.pages.isEmpty() ? failedMessage(exitCode)
+                                                : partialMessage(exitCode, result.pages.size());
         return result;
     }
     if (rc == kTimedOut) {

@@ -22,9 +22,11 @@ struct Conversion {
     // for a message box under "提示": "错误码：<n>" when the converter cannot
     // be started (2: not found, followed by the line "未找到 mutool，请安装
     // mupdf-tools"), or a text of its own for a conversion that timed out,
-    // failed (the converter ended with an error: the pages it left are
-    // removed, none is imported) or gave no page (a damaged or encrypted
-    // file).
+    // failed or gave no page (a damaged or encrypted file). A converter that
+    // failed after writing pages (kFailed) still leaves in `pages` those it
+    // wrote whole, in order (pagesBeforeFailure), and the message says after
+    // how many it failed (partialMessage); the caller imports them and shows
+    // the message.
     int code = 0;
     QString message;
     QStringList pages;  // "tmp/<T>_<page>.png", in page order
@@ -56,6 +58,12 @@ int runConverter(const QString& program, const QStringList& arguments, int timeo
 // progress dialog "加载图片".
 QStringList collectPages(const QString& stamp, const QString& folder = QStringLiteral("tmp"));
 
+// The pages of conversion `stamp` that a failed converter wrote in `folder`:
+// pages 1, 2, ... in order up to the first that is missing or does not pass
+// the picture door (platform::verifyPicture); that page and the rest are
+// removed.
+QStringList pagesBeforeFailure(const QString& stamp, const QString& folder = QStringLiteral("tmp"));
+
 // Strict total order of page file names: names whose base name (up to the
 // first dot) has a number after its first "_" come first, by that number;
 // the others after them; equal keys by name.
@@ -65,6 +73,8 @@ bool pageLess(const QString& a, const QString& b);
 QString startFailedMessage(int code);
 QString timedOutMessage();
 QString failedMessage(int exitCode);
+// "PDF转换失败（mutool 退出码：<n>），已导入前 <pages> 页"
+QString partialMessage(int exitCode, int pages);
 QString noPagesMessage();
 
 }  // namespace pdfimport

@@ -52,10 +52,11 @@ void QImportTopic::importPDF_clicked()
         return;
     // Only the first chosen file is converted.
     const pdfimport::Conversion conversion = pdfimport::convert(files.first());
-    if (conversion.code != 0) {
+    if (conversion.code != 0)
         tell(conversion.message);
+    // A conversion that failed part way still gives the pages it wrote whole.
+    if (conversion.pages.isEmpty())
         return;
-    }
     importFiles(conversion.pages);
     rememberFolder(kPdfFolderKey, files.first());
 }

@@ -1,8 +1,6 @@
 #include "export/docx/Media.h"
 
-#include <QBuffer>
 #include <QFileInfo>
-#include <QImage>
 
 #include <tinyxml2.h>
 
@@ -57,36 +55,16 @@ bool MediaSet::add(const QString& path, std::string& rId, QSize& pixels)
     Entry entry;
     // The header only; a picture that declares more pixels than the program
     // decodes is left out like an unreadable one (a reader of the document
-    // would have to decode it).
+    // would have to decode it), and so is every format the door does not
+    // read, whatever the file is called.
     const platform::PictureHeader header = platform::inspectPicture(path);
     if (header.verdict != platform::PictureVerdict::Ok) {
         unreadable_[key] = true;
         return false;
     }
-    const QByteArray& format = header.format;
     entry.pixels = header.size;
-    if (format == "jpeg" || format == "jpg" || format == "png" || format == "gif" || format == "bmp") {
-        entry.ext = format == "jpg" ? "jpeg" : format.toStdString();
-        entry.file = path;
-    } else {
-        // Word does not show this kind: stored as PNG.
-        const QImage image = platform::readPicture(path);
-        if (image.isNull()) {
-            unreadable_[key] = true;
-            return false;
-        }
-        QByteArray bytes;
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        image.save(&buffer, "PNG");
-        entry.data = bytes.toStdString();
-        entry.pixels = image.size();
-        entry.ext = "png";
-    }
-    if (!entry.pixels.isValid() || entry.pixels.isEmpty()) {
-        unreadable_[key] = true;
-        return false;
-    }
+    entry.ext = header.format.toStdString();  // "png", "jpeg" or "bmp": Word shows them all
+    entry.file = path;
     entry.rId = nextId();
     entry.part = "word/media/" + prefix_ + std::to_string(entries_.size() + 1) + "." + entry.ext;
     rId = entry.rId;

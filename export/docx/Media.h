@@ -20,16 +20,19 @@ class Package;
 
 // The pictures of one document being written: each picture file becomes a
 // part word/media/<prefix><n>.<ext> with a relationship of its own. The same
-// file used twice shares its part. JPEG, PNG, GIF and BMP files go in as
-// they are (stored, not compressed again); other readable pictures are
-// converted to PNG.
+// file used twice shares its part. Only what the program's picture door
+// reads is a picture here: PNG, JPEG and BMP files, by their content, within
+// the size limits; they go in as they are (stored, not compressed again).
+// Anything else (a GIF, an ICO or SVG named .png, ...) is left out like an
+// unreadable file, never decoded.
 class MediaSet {
 public:
     // takenIds: relationship ids the document part already uses.
     explicit MediaSet(std::set<std::string> takenIds = {}, std::string prefix = "lv_image");
 
     // Adds the picture at path; false when it cannot be read as a picture
-    // (missing, empty, not a regular file, not an image, too large). rId
+    // (missing, empty, not a regular file, not a PNG, JPEG or BMP picture,
+    // too large). rId
     // and pixels describe it.
     bool add(const QString& path, std::string& rId, QSize& pixels);
 

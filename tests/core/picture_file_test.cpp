@@ -4,13 +4,19 @@
 
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QImageReader>
 
 #include <sys/resource.h>
 
+#include <cstdio>
+
+#include "platform/DecodeBudget.h"
 #include "platform/PictureFile.h"
+#include "support/ChildRun.h"
 #include "support/HostilePictures.h"
 #include "support/TestEnv.h"
 
@@ -42,6 +48,19 @@ TEST(PictureFile, HostileFilesTable)
     ASSERT_TRUE(QDir().mkpath(dir + QStringLiteral("/folder.png")));
     const QByteArray wholePng = hostile::png(300, 200);
     const QByteArray wholeJpeg = hostile::jpeg(300, 200);
+    const QByteArray progressive = hostile::jpegProgressive(300, 200);
+    const QByteArray wholeBmp = hostile::bmp(300, 200);
+    const QByteArray rle = hostile::bmpRle8(300, 200);
+    const QByteArray inner = hostile::png(600, 400);
+    const QByteArray tiff = hostile::encoded(300, 200, "TIFF");
+    const QByteArray webp = hostile::encoded(300, 200, "WEBP");
+    ASSERT_FALSE(tiff.isEmpty());
+    ASSERT_FALSE(webp.isEmpty());
+    // The scans of a progressive JPEG: cut after the first one (its next
+    // marker), with an end marker glued on.
+    const int secondScan = progressive.indexOf(QByteArray("\xFF\xDA", 2), progressive.indexOf("\xFF\xDA") + 2);
+    ASSERT_GT(secondScan, 0);
+    const QByteArray firstScanOnly = progressive.left(secondScan) + QByteArray("\xFF\xD9", 2);
 
     struct Case {
         const char* name;
@@ -50,16 +69,43 @@ TEST(PictureFile, HostileFilesTable)
         PictureVerdict whole;
         QSize read;  // of readPicture; empty: null
     };
+    const PictureVerdict Ok = PictureVerdict::Ok;
+    const PictureVerdict Damaged = PictureVerdict::Damaged;
+    const PictureVerdict NotPicture = PictureVerdict::NotPicture;
+    const PictureVerdict TooLarge = PictureVerdict::TooLarge;
     const Case cases[] = {
-        {"page.png", wholePng, PictureVerdict::Ok, PictureVerdict::Ok, {300, 200}},
-        {"photo.jpg", wholeJpeg, PictureVerdict::Ok, PictureVerdict::Ok, {300, 200}},
-        {"png-named.jpg", wholePng, PictureVerdict::Ok, PictureVerdict::Ok, {300, 200}},
-        {"bomb.png", hostile::pngDeclaring(12000, 12000), PictureVerdict::TooLarge, PictureVerdict::TooLarge, {}},
-        {"bomb.jpg", hostile::jpegDeclaring(12000, 12000), PictureVerdict::TooLarge, PictureVerdict::TooLarge, {}},
-        {"long-side.png", hostile::pngDeclaring(30001, 2), PictureVerdict::TooLarge, PictureVerdict::TooLarge, {}},
-        {"cut.png", hostile::cut(wholePng, wholePng.size() / 2), PictureVerdict::Ok, PictureVerdict::Damaged, {}},
-        {"empty.png", QByteArray(""), PictureVerdict::NotPicture, PictureVerdict::NotPicture, {}},
-        {"text.png", QByteArray("not a picture\n"), PictureVerdict::NotPicture, PictureVerdict::NotPicture, {}},
+        {"page.png", wholePng, Ok, Ok, {300, 200}},
+        {"deep.png", hostile::png16(300, 200), Ok, Ok, {300, 200}},
+        {"photo.jpg", wholeJpeg, Ok, Ok, {300, 200}},
+        {"progressive.jpg", progressive, Ok, Ok, {300, 200}},
+        {"cmyk.jpg", hostile::jpegCmyk(300, 200), Ok, Ok, {300, 200}},
+        // Phones append a motion-photo video or a metadata block after the
+        // end marker; it holds start-of-scan bytes by chance.
+        {"motion.jpg", wholeJpeg + hostile::randomTrailer(3 << 20), Ok, Ok, {300, 200}},
+        {"metadata.jpg", wholeJpeg + QByteArray("\0\0MakerTrailer\xFF\xDA\x01\x02", 18), Ok, Ok, {300, 200}},
+        {"png-named.jpg", wholePng, Ok, Ok, {300, 200}},
+        {"picture.bmp", wholeBmp, Ok, Ok, {300, 200}},
+        {"top-down.bmp", hostile::bmpTopDown(300, 200), Ok, Ok, {300, 200}},
+        {"rle.bmp", rle, Ok, Ok, {300, 200}},
+        {"bomb.png", hostile::pngDeclaring(12000, 12000), TooLarge, TooLarge, {}},
+        {"bomb.jpg", hostile::jpegDeclaring(12000, 12000), TooLarge, TooLarge, {}},
+        {"long-side.png", hostile::pngDeclaring(30001, 2), TooLarge, TooLarge, {}},
+        {"cut.png", hostile::cut(wholePng, wholePng.size() / 2), Ok, Damaged, {}},
+        {"cut.jpg", hostile::cut(wholeJpeg, wholeJpeg.size() * 2 / 3), Ok, Damaged, {}},
+        {"cut-with-end.jpg", hostile::jpegCutWithEnd(wholeJpeg, 60), Ok, Damaged, {}},
+        {"cut-progressive.jpg", hostile::jpegCutWithEnd(progressive, 70), Ok, Damaged, {}},
+        {"first-scan-only.jpg", firstScanOnly, Ok, Damaged, {}},
+        {"cut.bmp", hostile::cut(wholeBmp, wholeBmp.size() / 3), Ok, Damaged, {}},
+        {"cut-rle.bmp", hostile::cut(rle, rle.size() / 2), Ok, Damaged, {}},
+        // Containers that declare a small size and hold a larger PNG, and
+        // the formats the door does not read, whatever their names.
+        {"icon.png", hostile::icoHolding(inner), NotPicture, NotPicture, {}},
+        {"drawing.png", hostile::svgShowing(inner), NotPicture, NotPicture, {}},
+        {"animation.png", hostile::gif(), NotPicture, NotPicture, {}},
+        {"scan.png", tiff, NotPicture, NotPicture, {}},
+        {"web.jpg", webp, NotPicture, NotPicture, {}},
+        {"empty.png", QByteArray(""), NotPicture, NotPicture, {}},
+        {"text.png", QByteArray("not a picture\n"), NotPicture, NotPicture, {}},
         {"folder.png", QByteArray(), PictureVerdict::NotFound, PictureVerdict::NotFound, {}},
         {"missing.png", QByteArray(), PictureVerdict::NotFound, PictureVerdict::NotFound, {}},
     };
@@ -77,7 +123,11 @@ TEST(PictureFile, HostileFilesTable)
         if (!c.bytes.isNull()) {
             EXPECT_EQ(platform::inspectPictureData(c.bytes).verdict,
                       c.header == PictureVerdict::NotFound ? PictureVerdict::NotPicture : c.header);
-            EXPECT_EQ(platform::verifyPictureData(c.bytes), c.whole);
+            QImage decoded;
+            EXPECT_EQ(platform::verifyPictureData(c.bytes, nullptr, &decoded), c.whole);
+            EXPECT_EQ(decoded.isNull() ? QSize() : decoded.size(), c.read);
+            const QImage fromBytes = platform::readPictureData(c.bytes, QString::fromLatin1(c.name));
+            EXPECT_EQ(fromBytes.isNull() ? QSize() : fromBytes.size(), c.read);
         }
 
         QString refusal;
@@ -96,12 +146,54 @@ TEST(PictureFile, HostileFilesTable)
     EXPECT_LT(peakKilobytes() - before, 200 * 1024);
 }
 
+// A file found to be an ICO or SVG is never handed to a decoder, so the
+// picture inside (here 5000 x 5000, 100 MB decoded) costs nothing. Measured
+// in a process of its own, whose address space is bounded besides.
+TEST(PictureFile, LyingContainersAreNeverDecoded)
+{
+    if (childrun::sanitized())
+        GTEST_SKIP() << "peak memory and address-space limits mean nothing under AddressSanitizer";
+    if (childrun::inChild()) {
+        ASSERT_TRUE(childrun::limitAddressSpace(1LL << 30));
+        const QString dir = childrun::value(QStringLiteral("PICTURE_DIR"));
+        const long long before = childrun::peakResidentBytes();
+        for (const char* name : {"icon.png", "drawing.png"}) {
+            SCOPED_TRACE(name);
+            const QString path = dir + QLatin1Char('/') + QString::fromLatin1(name);
+            QFile file(path);
+            ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+            const QByteArray bytes = file.readAll();
+            EXPECT_EQ(platform::verifyPicture(path), PictureVerdict::NotPicture);
+            EXPECT_EQ(platform::verifyPictureData(bytes), PictureVerdict::NotPicture);
+            EXPECT_TRUE(platform::readPicture(path).isNull());
+            EXPECT_TRUE(platform::readPictureData(bytes, path).isNull());
+            EXPECT_TRUE(platform::readPictureScaled(path, QSize(64, 64)).isNull());
+        }
+        const long long grown = childrun::peakResidentBytes() - before;
+        std::printf("peak memory grew by %lld KiB\n", grown / 1024);
+        EXPECT_LT(grown, 32LL << 20);
+        return;
+    }
+    const QString dir = testenv::appDataRoot() + QStringLiteral("/lying");
+    const QByteArray inner = hostile::plainPng(5000, 5000);
+    ASSERT_TRUE(hostile::write(dir + QStringLiteral("/icon.png"), hostile::icoHolding(inner)));
+    ASSERT_TRUE(hostile::write(dir + QStringLiteral("/drawing.png"), hostile::svgShowing(inner)));
+    childrun::setValue(QStringLiteral("PICTURE_DIR"), dir);
+    QString output;
+    EXPECT_EQ(childrun::runThisTest(&output), 0) << output.toStdString();
+}
+
 TEST(PictureFile, JpegCutShortIsDamagedThoughItsDecoderPadsIt)
 {
     const QByteArray whole = hostile::jpeg(400, 300);
     const QByteArray cut = hostile::cut(whole, whole.size() * 2 / 3);
-    // The decoder pads the missing rows with grey and calls it a picture.
-    EXPECT_FALSE(platform::readPictureData(cut, QStringLiteral("cut.jpg")).isNull());
+    // Qt's decoder alone pads the missing rows with grey and calls it a
+    // picture; the door does not.
+    QBuffer buffer;
+    buffer.setData(cut);
+    buffer.open(QIODevice::ReadOnly);
+    EXPECT_FALSE(QImageReader(&buffer, "jpeg").read().isNull());
+    EXPECT_TRUE(platform::readPictureData(cut, QStringLiteral("cut.jpg")).isNull());
     EXPECT_EQ(platform::verifyPictureData(cut), PictureVerdict::Damaged);
     EXPECT_EQ(platform::verifyPictureData(whole), PictureVerdict::Ok);
 }

@@ -17,6 +17,7 @@
 #include "export/docx/Dfw.h"
 #include "export/docx/Package.h"
 #include "export/docx/TemplateMerger.h"
+#include "support/HostilePictures.h"
 
 namespace {
 
@@ -127,7 +128,8 @@ TEST_F(Merger, PicturesOfEveryKindAreEmbeddedOnceEachWithTheirOwnIds)
     const QString png = path("b.png");
     const QString gif = path("c.gif");
     const QString bmp = path("d.bmp");
-    const QString ppm = path("e.ppm");  // not a Word format: stored as PNG
+    const QString ppm = path("e.ppm");  // a picture the door does not read
+    const QString ico = path("f.png");  // an ICO holding a larger PNG
     ASSERT_TRUE(exportfixture::writePicture(jpg, 400, 100, Qt::yellow, "jpg", "JPG"));
     ASSERT_TRUE(exportfixture::writePicture(png, 100, 100, Qt::cyan, "png", "PNG"));
     {
@@ -138,7 +140,8 @@ TEST_F(Merger, PicturesOfEveryKindAreEmbeddedOnceEachWithTheirOwnIds)
     }
     ASSERT_TRUE(exportfixture::writePicture(bmp, 60, 60, Qt::red, "bmp", "BMP"));
     ASSERT_TRUE(exportfixture::writePicture(ppm, 30, 30, Qt::blue, "ppm", "PPM"));
-    for (const QString& p : {jpg, png, gif, bmp, ppm, jpg, path("missing.jpg"), path("template.dfw")}) {
+    ASSERT_TRUE(hostile::write(ico, hostile::icoHolding(hostile::plainPng(4000, 4000))));
+    for (const QString& p : {jpg, png, gif, bmp, ppm, ico, jpg, path("missing.jpg"), path("template.dfw")}) {
         ok(merger.setText("pic", "photo", p.toStdString(), err));
         ok(merger.paste("pic", err));
     }
@@ -150,17 +153,17 @@ TEST_F(Merger, PicturesOfEveryKindAreEmbeddedOnceEachWithTheirOwnIds)
     EXPECT_TRUE(doc.malformedParts().empty());
     EXPECT_TRUE(doc.danglingEmbeds().empty());
     EXPECT_TRUE(doc.untypedMedia().empty());
-    // Six pictures shown (jpg twice), the missing file, the non-picture and
-    // the empty value leave their paragraphs empty.
+    // Four pictures shown (jpg twice); the GIF, the PPM, the ICO, the missing
+    // file, the non-picture and the empty value leave their paragraphs empty.
     const std::vector<int> ids = doc.drawingIds();
-    EXPECT_EQ(ids.size(), 6u);
+    EXPECT_EQ(ids.size(), 4u);
     EXPECT_EQ(std::set<int>(ids.begin(), ids.end()).size(), ids.size());
-    EXPECT_EQ(doc.paragraphs().size(), 9);
+    EXPECT_EQ(doc.paragraphs().size(), 10);
     std::set<std::string> kinds;
     for (const std::string& m : doc.media())
         kinds.insert(m.substr(m.rfind('.') + 1));
-    EXPECT_EQ(kinds, (std::set<std::string>{"bmp", "gif", "jpeg", "png"}));
-    EXPECT_EQ(doc.media().size(), 6u);  // five new pictures and the template's own
+    EXPECT_EQ(kinds, (std::set<std::string>{"bmp", "jpeg", "png"}));
+    EXPECT_EQ(doc.media().size(), 4u);  // three new pictures and the template's own
 
     // Pictures are stored as they are, the XML is compressed.
     zip_t* archive = zip_open(QFile::encodeName(path("pictures.docx")).constData(), ZIP_RDONLY, nullptr);

@@ -8,8 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "capture/sources/LibraryImport.h"
 #include "core/Settings.h"
+#include "support/ChildRun.h"
+#include "support/HostilePictures.h"
 #include "support/TestEnv.h"
 
 namespace {
@@ -124,4 +128,79 @@ TEST_F(LibraryImport, MissingFolderIsNotListed)
     QStringList listed{"kept"};
     EXPECT_FALSE(libraryimport::listImages(QStringLiteral("no-such-folder"), listed));
     EXPECT_EQ(listed, QStringList{"kept"});
+}
+
+// What a pupil imports from a phone and what a hostile folder holds: a
+// photo with a motion-photo video or metadata after its end enters the
+// library byte for byte; a picture cut short (a JPEG with an end marker glued
+// on, a BMP), and an ICO or SVG named .png, do not.
+TEST_F(LibraryImport, PhonePhotosEnterAndCutOrForeignPicturesDoNot)
+{
+    const QByteArray photo = hostile::jpeg(320, 240);
+    const QByteArray inner = hostile::png(500, 400);
+    const QByteArray picture = hostile::bmp(200, 100);
+    const QString damaged = QStringLiteral("不是图片或已损坏");
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+        QString reason;  // empty: imported
+    };
+    const Case cases[] = {
+        {"motion.jpg", photo + hostile::randomTrailer(3 << 20), QString()},
+        {"trailer.JPG", photo + QByteArray("\xFF\xDA metadata block", 18), QString()},
+        {"picture.bmp", picture, QString()},
+        {"cut.jpg", hostile::jpegCutWithEnd(photo, 60), damaged},
+        {"cut.bmp", hostile::cut(picture, picture.size() / 3), damaged},
+        {"icon.png", hostile::icoHolding(inner), damaged},
+        {"drawing.png", hostile::svgShowing(inner), damaged},
+    };
+    QStringList files;
+    for (const Case& c : cases) {
+        files.append(data_ + QStringLiteral("/sources/") + QString::fromLatin1(c.name));
+        ASSERT_TRUE(hostile::write(files.last(), c.bytes));
+        EXPECT_EQ(libraryimport::refusalReason(files.last()), c.reason) << c.name;
+    }
+    QStringList refused;
+    const QStringList copied = libraryimport::copyIntoLibrary(files, libraryimport::libraryFolder(), &refused);
+    EXPECT_EQ(copied, (QStringList{"documents/1.jpg", "documents/2.JPG", "documents/3.bmp"}));
+    for (int i = 0; i < copied.size(); ++i)
+        EXPECT_EQ(bytesOf(copied.at(i)), cases[i].bytes) << cases[i].name;
+    EXPECT_EQ(refused, (QStringList{"cut.jpg（不是图片或已损坏）", "cut.bmp（不是图片或已损坏）",
+                                    "icon.png（不是图片或已损坏）", "drawing.png（不是图片或已损坏）"}));
+}
+
+// Eight pictures of 100 megapixels imported at once would take 3.2 GB
+// decoded side by side; the checks share the decode budget instead. The
+// import runs in a process of its own whose address space eight whole
+// decodes would break.
+TEST_F(LibraryImport, EightLargePicturesAtOnceStayWithinTheMemoryBudget)
+{
+    if (childrun::sanitized())
+        GTEST_SKIP() << "address-space limits cannot be set under AddressSanitizer (its shadow memory)";
+    const int count = 8;
+    if (childrun::inChild()) {
+        const QString folder = childrun::value(QStringLiteral("LARGE_DIR"));
+        QStringList files;
+        for (int i = 0; i < count; ++i)
+            files.append(QStringLiteral("%1/large%2.png").arg(folder).arg(i));
+        ASSERT_TRUE(childrun::limitAddressSpace(2300LL << 20));
+        QStringList refused;
+        const QStringList copied = libraryimport::copyIntoLibrary(files, libraryimport::libraryFolder(), &refused);
+        std::printf("peak resident memory %lld MiB\n", childrun::peakResidentBytes() >> 20);
+        EXPECT_EQ(copied.size(), count);
+        EXPECT_TRUE(refused.isEmpty()) << refused.join(QLatin1Char('\n')).toStdString();
+        return;
+    }
+    const QString folder = data_ + QStringLiteral("/sources");
+    ASSERT_TRUE(hostile::write(folder + QStringLiteral("/large0.png"), hostile::plainPng(10000, 10000)));
+    for (int i = 1; i < count; ++i)
+        ASSERT_TRUE(
+            QFile::copy(folder + QStringLiteral("/large0.png"), QStringLiteral("%1/large%2.png").arg(folder).arg(i)));
+    childrun::setValue(QStringLiteral("LARGE_DIR"), folder);
+    QString output;
+    EXPECT_EQ(childrun::runThisTest(&output), 0) << output.toStdString();
+    for (const QString& line : output.split(QLatin1Char('\n'))) {
+        if (line.startsWith(QStringLiteral("peak")))
+            std::printf("import of %d pictures of 100 megapixels: %s\n", count, line.toUtf8().constData());
+    }
 }

@@ -246,3 +246,78 @@ TEST_F(PdfImport, FailingConverterIsReported)
         }
     }
 }
+
+namespace {
+
+// A PDF of three pages whose third is a page-tree node that holds itself:
+// mutool writes pages 1 and 2, then fails ("cycle in page tree").
+QByteArray pdfBrokenAtPageThree()
+{
+    const char* const objects[] = {
+        "<< /Type /Catalog /Pages 2 0 R >>",
+        "<< /Type /Pages /Kids [3 0 R 4 0 R 5 0 R] /Count 3 >>",
+        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] /Contents 6 0 R >>",
+        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 300] /Contents 6 0 R >>",
+        "<< /Type /Pages /Kids [5 0 R] /Count 1 >>",
+        "<< /Length 27 >>\nstream\n0 0 1 rg 10 10 100 100 re f\nendstream",
+    };
+    QByteArray out("%PDF-1.4\n");
+    QList<int> offsets;
+    int number = 0;
+    for (const char* object : objects) {
+        offsets.append(out.size());
+        out += QByteArray::number(++number) + " 0 obj\n" + object + "\nendobj\n";
+    }
+    const int xref = out.size();
+    out += "xref\n0 " + QByteArray::number(number + 1) + "\n0000000000 65535 f \n";
+    for (const int offset : offsets)
+        out += QByteArray::number(offset).rightJustified(10, '0') + " 00000 n \n";
+    out += "trailer\n<< /Size " + QByteArray::number(number + 1) + " /Root 1 0 R >>\nstartxref\n" +
+           QByteArray::number(xref) + "\n%%EOF\n";
+    return out;
+}
+
+}  // namespace
+
+// The pages a failing conversion wrote whole are kept, in order, and the
+// message says after how many it failed; a page it left cut short, and any
+// after it, are not.
+TEST_F(PdfImport, ConversionFailingAfterTwoPagesKeepsThem)
+{
+    if (pdfimport::converterPath().isEmpty())
+        GTEST_SKIP() << "mutool (package mupdf-tools) is not installed";
+    const QString pdf = testenv::appDataRoot() + QStringLiteral("/broken-third.pdf");
+    QFile file(pdf);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(pdfBrokenAtPageThree());
+    file.close();
+
+    const auto result = pdfimport::convert(pdf);
+    EXPECT_EQ(result.code, pdfimport::kFailed);
+    EXPECT_EQ(result.message, pdfimport::partialMessage(1, 2));
+    EXPECT_EQ(result.message, QStringLiteral("PDF转换失败（mutool 退出码：1），已导入前 2 页"));
+    ASSERT_EQ(result.pages, (QStringList{QStringLiteral("tmp/%1_1.png").arg(result.stamp),
+                                         QStringLiteral("tmp/%1_2.png").arg(result.stamp)}));
+    // Page 2 is the taller one: the order is the PDF's.
+    EXPECT_EQ(QImage(result.pages.at(0)).size(), QSize(1024, 1024));
+    EXPECT_EQ(QImage(result.pages.at(1)).size(), QSize(1024, 1536));
+}
+
+TEST_F(PdfImport, PagesBeforeFailureStopAtTheFirstThatIsNotWhole)
+{
+    const QString stamp = QStringLiteral("77");
+    QImage page(40, 30, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    ASSERT_TRUE(page.save(QStringLiteral("tmp/77_1.png")));
+    ASSERT_TRUE(page.save(QStringLiteral("tmp/77_2.png")));
+    QFile cut(QStringLiteral("tmp/77_3.png"));
+    ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
+    cut.write(QByteArray("\x89PNG\r\n\x1a\n", 8));  // the page being written
+    cut.close();
+    ASSERT_TRUE(page.save(QStringLiteral("tmp/77_5.png")));  // after a gap
+
+    EXPECT_EQ(pdfimport::pagesBeforeFailure(stamp),
+              (QStringList{QStringLiteral("tmp/77_1.png"), QStringLiteral("tmp/77_2.png")}));
+    EXPECT_EQ(QDir(QStringLiteral("tmp")).entryList(QDir::Files),
+              (QStringList{QStringLiteral("77_1.png"), QStringLiteral("77_2.png")}));
+}

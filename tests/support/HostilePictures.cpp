@@ -5,10 +5,20 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QImageWriter>
 #include <QPainter>
+#include <QRandomGenerator>
 #include <QtEndian>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+// Fixtures beyond Qt's writers: libjpeg for CMYK, zlib for pictures written
+// row by row.
+#include <jpeglib.h>
+#include <zlib.h>
 
 namespace hostile {
 
@@ -120,6 +130,211 @@ bool write(const QString& path, const QByteArray& bytes)
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+}  // namespace hostile
+
+namespace hostile {
+
+namespace {
+
+void appendLittle(QByteArray& out, quint32 value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        out.append(static_cast<char>((value >> (8 * i)) & 0xFF));
+}
+
+// Deflates `rows` rows of `row` (filter byte included) into one zlib stream.
+QByteArray deflatedRows(const QByteArray& row, int rows)
+{
+    z_stream stream{};
+    deflateInit(&stream, 1);
+    QByteArray out;
+    std::vector<unsigned char> chunk(1 << 16);
+    for (int y = 0; y < rows; ++y) {
+        stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(row.constData()));
+        stream.avail_in = static_cast<uInt>(row.size());
+        const int flush = y + 1 == rows ? Z_FINISH : Z_NO_FLUSH;
+        do {
+            stream.next_out = chunk.data();
+            stream.avail_out = static_cast<uInt>(chunk.size());
+            deflate(&stream, flush);
+            out.append(reinterpret_cast<const char*>(chunk.data()), static_cast<int>(chunk.size() - stream.avail_out));
+        } while (stream.avail_out == 0 || (flush == Z_FINISH && stream.avail_in > 0));
+    }
+    deflateEnd(&stream);
+    return out;
+}
+
+}  // namespace
+
+QByteArray jpegProgressive(int width, int height)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "JPEG");
+    writer.setProgressiveScanWrite(true);
+    writer.write(detailed(width, height));
+    return bytes;
+}
+
+QByteArray jpegCmyk(int width, int height)
+{
+    jpeg_compress_struct info;
+    jpeg_error_mgr errors;
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    unsigned char* out = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &out, &size);
+    info.image_width = static_cast<JDIMENSION>(width);
+    info.image_height = static_cast<JDIMENSION>(height);
+    info.input_components = 4;
+    info.in_color_space = JCS_CMYK;
+    jpeg_set_defaults(&info);
+    jpeg_start_compress(&info, TRUE);
+    std::vector<JSAMPLE> row(static_cast<size_t>(width) * 4);
+    while (info.next_scanline < info.image_height) {
+        for (int x = 0; x < width; ++x) {
+            row[static_cast<size_t>(x) * 4] = static_cast<JSAMPLE>((x * 7) % 256);
+            row[static_cast<size_t>(x) * 4 + 1] = static_cast<JSAMPLE>(info.next_scanline % 256);
+            row[static_cast<size_t>(x) * 4 + 2] = 40;
+            row[static_cast<size_t>(x) * 4 + 3] = 10;
+        }
+        JSAMPROW rows[1] = {row.data()};
+        jpeg_write_scanlines(&info, rows, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    const QByteArray bytes(reinterpret_cast<const char*>(out), static_cast<int>(size));
+    std::free(out);
+    return bytes;
+}
+
+QByteArray jpegCutWithEnd(const QByteArray& jpeg, int keepPercent)
+{
+    return jpeg.left(jpeg.size() * keepPercent / 100) + QByteArray("\xFF\xD9", 2);
+}
+
+QByteArray randomTrailer(int length)
+{
+    QRandomGenerator random(29);
+    QByteArray bytes(length, '\0');
+    for (int i = 0; i < length; ++i)
+        bytes[i] = static_cast<char>(random.bounded(256));
+    for (int i = 0; i + 4 < length; i += 4093) {
+        bytes[i] = '\xFF';
+        bytes[i + 1] = (i / 4093) % 2 == 0 ? '\xDA' : '\xD9';
+    }
+    return bytes;
+}
+
+QByteArray png16(int width, int height)
+{
+    return encode(detailed(width, height).convertToFormat(QImage::Format_RGBA64), "PNG");
+}
+
+QByteArray plainPng(int width, int height, bool sixteenBit)
+{
+    QByteArray out("\x89PNG\r\n\x1a\n", 8);
+    QByteArray header;
+    appendBigEndian(header, static_cast<quint32>(width));
+    appendBigEndian(header, static_cast<quint32>(height));
+    header.append(char(sixteenBit ? 16 : 8));
+    header.append(char(2));  // RGB
+    header.append(QByteArray(3, '\0'));
+    appendChunk(out, "IHDR", header);
+    // Filter byte 0, then a light grey row.
+    QByteArray row(1 + width * 3 * (sixteenBit ? 2 : 1), '\xC0');
+    row[0] = '\0';
+    appendChunk(out, "IDAT", deflatedRows(row, height));
+    appendChunk(out, "IEND", QByteArray());
+    return out;
+}
+
+QByteArray bmp(int width, int height)
+{
+    return encode(detailed(width, height), "BMP");
+}
+
+QByteArray bmpTopDown(int width, int height)
+{
+    QByteArray bytes = bmp(width, height);
+    // Rows stored top-down: the same rows, the height negative.
+    const auto negative = static_cast<quint32>(-height);
+    for (int i = 0; i < 4; ++i)
+        bytes[22 + i] = static_cast<char>((negative >> (8 * i)) & 0xFF);
+    return bytes;
+}
+
+QByteArray bmpRle8(int width, int height)
+{
+    QByteArray pixels;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; x += 50) {
+            const int run = std::min(50, width - x);
+            pixels.append(static_cast<char>(run));
+            pixels.append(static_cast<char>((x / 50 + y) % 4));
+        }
+        pixels.append(QByteArray("\0\0", 2));  // end of line
+    }
+    pixels.append(QByteArray("\0\1", 2));  // end of bitmap
+    const quint32 offset = 14 + 40 + 4 * 4;
+    QByteArray out("BM");
+    appendLittle(out, offset + static_cast<quint32>(pixels.size()), 4);
+    appendLittle(out, 0, 4);
+    appendLittle(out, offset, 4);
+    appendLittle(out, 40, 4);
+    appendLittle(out, static_cast<quint32>(width), 4);
+    appendLittle(out, static_cast<quint32>(height), 4);
+    appendLittle(out, 1, 2);  // planes
+    appendLittle(out, 8, 2);  // bits per pixel
+    appendLittle(out, 1, 4);  // RLE8
+    appendLittle(out, static_cast<quint32>(pixels.size()), 4);
+    appendLittle(out, 2835, 4);
+    appendLittle(out, 2835, 4);
+    appendLittle(out, 4, 4);  // colours used
+    appendLittle(out, 0, 4);
+    const quint32 palette[4] = {0x00FFFFFF, 0x00000000, 0x00FF0000, 0x000000FF};
+    for (const quint32 colour : palette)
+        appendLittle(out, colour, 4);
+    return out + pixels;
+}
+
+QByteArray icoHolding(const QByteArray& inner)
+{
+    QByteArray out;
+    appendLittle(out, 0, 2);
+    appendLittle(out, 1, 2);                // icon
+    appendLittle(out, 1, 2);                // one entry
+    out.append(QByteArray("\0\0\0\0", 4));  // 256 x 256 (0 means 256), no palette
+    appendLittle(out, 1, 2);                // planes
+    appendLittle(out, 32, 2);               // bits per pixel
+    appendLittle(out, static_cast<quint32>(inner.size()), 4);
+    appendLittle(out, 22, 4);  // offset of the picture
+    return out + inner;
+}
+
+QByteArray svgShowing(const QByteArray& inner)
+{
+    return QByteArray("<svg xmlns='http://www.w3.org/2000/svg' xmlns:xlink='http://www.w3.org/1999/xlink' "
+                      "width='100' height='100'><image width='100' height='100' xlink:href='data:image/png;base64,") +
+           inner.toBase64() + QByteArray("'/></svg>\n");
+}
+
+QByteArray gif()
+{
+    // A 1 x 1 GIF89a of one black pixel.
+    static const unsigned char bytes[] = {0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x01, 0x00, 0x01, 0x00, 0x80, 0x00,
+                                          0x00, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0x2C, 0x00, 0x00, 0x00, 0x00,
+                                          0x01, 0x00, 0x01, 0x00, 0x00, 0x02, 0x02, 0x44, 0x01, 0x00, 0x3B};
+    return QByteArray(reinterpret_cast<const char*>(bytes), sizeof bytes);
+}
+
+QByteArray encoded(int width, int height, const char* format)
+{
+    return encode(detailed(width, height), format);
 }
 
 }  // namespace hostile

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <poll.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,6 +17,7 @@
 #include <vector>
 
 #include "TransferTestUtil.h"
+#include "transfer/ConnectionGuard.h"
 #include "transfer/libevent.h"
 
 using namespace transfertest;
@@ -445,4 +448,153 @@ TEST(ServerLimits, DefaultConnectionLimitLeavesMostDescriptorsToTheProgram)
     const int expected = limit.rlim_cur == RLIM_INFINITY ? 64
                                                          : static_cast<int>(std::min<rlim_t>(64, limit.rlim_cur / 4));
     EXPECT_EQ(libevent::defaultConnectionLimit(), expected);
+}
+
+TEST(ServerLimits, RequestDeadlineGrowsWithTheDeclaredBody)
+{
+    const ConnectionGuard::Limits limits;  // the server's defaults
+    struct Case {
+        std::uint64_t length;
+        long long seconds;
+    };
+    const Case cases[] = {
+        {0, 20},
+        {1, 21},
+        {256 * 1024, 21},
+        {256 * 1024 + 1, 22},
+        {32u * 1024 * 1024, 148},
+        {std::uint64_t(1) << 40, 148},  // counted as the largest body allowed
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ConnectionGuard::requestDeadline(limits, c.length), std::chrono::seconds(c.seconds)) << c.length;
+    }
+}
+
+namespace {
+
+// Sends `head`, then one byte of the body every 100 ms until the server
+// closes the connection (true) or 30 s pass (false).
+bool trickledUntilClosed(int port, const std::string& head)
+{
+    const int fd = connectLoopback(port);
+    if (fd < 0 || !sendAll(fd, head))
+        return false;
+    bool closed = false;
+    for (int i = 0; i < 300 && !closed; ++i) {
+        if (::send(fd, "x", 1, MSG_NOSIGNAL) != 1)
+            closed = true;
+        pollfd wait{fd, POLLIN, 0};
+        char byte = 0;
+        if (::poll(&wait, 1, 100) > 0 && ::recv(fd, &byte, 1, 0) <= 0)
+            closed = true;
+    }
+    ::close(fd);
+    return closed;
+}
+
+}  // namespace
+
+// A body that trickles is closed once the whole request is overdue, however
+// steadily it comes; a large body that keeps coming gets the time its
+// declared length earns. The deadlines are small here: the server's own are
+// 20 s plus 1 s per 256 KiB.
+TEST_F(GuardedServerTest, WholeRequestMustArriveWithinADeadlineThatGrowsWithItsBody)
+{
+    // 0.8 s whatever the length: trickled bodies, declared or chunked.
+    server.stop();
+    server.setRequestDeadline(std::chrono::milliseconds(800), std::chrono::milliseconds(0));
+    port = server.startLoopback(dir.path().toStdString());
+    ASSERT_NE(port, 0);
+    EXPECT_TRUE(trickledUntilClosed(port, "POST /dump HTTP/1.1\r\nHost: a\r\nContent-Length: 100000\r\n\r\n"));
+    EXPECT_TRUE(trickledUntilClosed(port, "POST /dump HTTP/1.1\r\nHost: a\r\nTransfer-Encoding: chunked\r\n\r\n"));
+    EXPECT_TRUE(waitUntil([&] { return server.openConnections() == 0; }, 30000)) << server.openConnections();
+
+    // 512 KiB declared earns two more minutes: half of it, a pause longer
+    // than the base deadline, the other half.
+    server.stop();
+    server.setRequestDeadline(std::chrono::milliseconds(800), std::chrono::seconds(60));
+    port = server.startLoopback(dir.path().toStdString());
+    ASSERT_NE(port, 0);
+    const std::string body(512 * 1024, 'b');
+    const std::string head = "POST /dump HTTP/1.1\r\nHost: a\r\nConnection: close\r\nContent-Length: " +
+                             std::to_string(body.size()) + "\r\n\r\n";
+    const Outcome outcome = play(port,
+                                 {{head + body.substr(0, body.size() / 2), 1500}, {body.substr(body.size() / 2), 0}});
+    EXPECT_EQ(outcome.replies, 1);
+    EXPECT_TRUE(outcome.closed);
+}
+
+namespace {
+
+// A server whose handling of "/slow" waits until the test lets it go, on
+// three request workers.
+class HeldServer : public ProbeServer {
+public:
+    HeldServer() { setRequestWorkers(3); }
+    ~HeldServer() override
+    {
+        release();
+        stop();
+    }
+    void on_request(const char* uri, const char* body, int length) override
+    {
+        if (std::string(uri) == "/slow") {
+            std::unique_lock<std::mutex> lock(mutex_);
+            ++held_;
+            changed_.notify_all();
+            changed_.wait(lock, [this] { return released_; });
+            setRequestStatus(415);
+            return;
+        }
+        ProbeServer::on_request(uri, body, length);
+    }
+    bool waitHeld(int count)
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        return changed_.wait_for(lock, std::chrono::seconds(30), [&] { return held_ >= count; });
+    }
+    void release()
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        released_ = true;
+        changed_.notify_all();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    int held_ = 0;
+    bool released_ = false;
+};
+
+}  // namespace
+
+// While two requests are being handled (pictures decoded), the server
+// answers pages on its loop and another request on the third worker; each
+// held request gets its own status once done, and one whose client left
+// meanwhile is dropped without harm.
+TEST(ServerWorkers, LongRequestsHoldNoOtherAndKeepTheirStatus)
+{
+    QTemporaryDir dir;
+    writeFile(dir.path() + QStringLiteral("/index.html"), "<html>page</html>");
+    HeldServer server;
+    const int port = server.startLoopback(dir.path().toStdString());
+    ASSERT_NE(port, 0);
+
+    auto slow = std::async(std::launch::async, [port] { return post(port, "/slow", "picture").status; });
+    const int leaving = connectLoopback(port);
+    ASSERT_GE(leaving, 0);
+    ASSERT_TRUE(sendAll(leaving, "POST /slow HTTP/1.1\r\nHost: a\r\nContent-Length: 1\r\n\r\nx"));
+    ASSERT_TRUE(server.waitHeld(2));
+    ::close(leaving);
+
+    EXPECT_EQ(get(port, "/").status, 200);
+    EXPECT_EQ(post(port, "/fast", "quick").status, 200);
+    ASSERT_EQ(server.requestsSeen().size(), 1u);
+    EXPECT_EQ(server.requestsSeen().front().first, "/fast");
+
+    server.release();
+    EXPECT_EQ(slow.get(), 415);
+    EXPECT_EQ(get(port, "/").status, 200);
+    EXPECT_TRUE(waitUntil([&] { return server.openConnections() == 0; }, 30000)) << server.openConnections();
 }

@@ -11,6 +11,7 @@
 
 #include "TransferTestUtil.h"
 #include "core/Settings.h"
+#include "support/HostilePictures.h"
 #include "support/TestEnv.h"
 #include "transfer/QRcodeDialog.h"
 #include "transfer/QThumbnail.h"
@@ -108,6 +109,23 @@ TEST(UploadReceiver, KeepsOnlyPicturesUnderNewNamesAndAnswersEveryRefusal)
     const std::string png = encoded(sample(40, 30), "PNG");
     const std::string jpeg = encoded(sample(30, 40), "JPG");
     const std::string bmp = encoded(sample(8, 8), "BMP");
+    // The picture door's files (see the door's own table).
+    const auto bytes = [](const QByteArray& b) { return b.toStdString(); };
+    const QByteArray photo = hostile::jpeg(300, 200);
+    const std::string motion = bytes(photo + hostile::randomTrailer(3 << 20));
+    const QByteArray wholeBmp = hostile::bmp(90, 60);
+    const QByteArray inner = hostile::png(600, 400);
+    // Names at the file-name limit (255 bytes): a number or an added suffix
+    // shortens the stem by whole characters and keeps the suffix.
+    QString han;
+    for (int i = 0; i < 83; ++i)
+        han += QChar(0x4E2D);
+    const std::string longest = (han + QStringLiteral("a.jpg")).toStdString();  // 254 bytes
+    const std::string longestSecond = (han + QStringLiteral("_2.jpg")).toStdString();
+    const std::string noSuffix = (QStringLiteral("a") + han + QChar(0x4E2D)).toStdString();  // 253 bytes
+    const std::string noSuffixWritten = (QStringLiteral("a") + han + QStringLiteral(".png")).toStdString();
+    const std::string limit = std::string(251, 'n') + ".png";
+    const std::string limitSecond = std::string(249, 'n') + "_2.png";
     using K = UploadReceiver::Kind;
     const BodyCase cases[] = {
         {"/uploadfile", "not json", K::Error, 400, 0, nullptr},
@@ -145,6 +163,24 @@ TEST(UploadReceiver, KeepsOnlyPicturesUnderNewNamesAndAnswersEveryRefusal)
         {"/uploadfile", fileBody("wide.jpg", jpegDeclaring(30001, 8)), K::Error, 413, 0, nullptr},
         {"/uploadfile", fileBody("photo.heic", jpeg), K::File, 200, 0, "photo.heic.jpg"},
         {"/uploadfile", fileBody("noext", png), K::File, 200, 0, "noext.png"},
+        {"/uploadfile", fileBody("motion.jpg", motion), K::File, 200, 0, "motion.jpg"},
+        {"/uploadfile", fileBody("meta.jpg", bytes(photo + "\xFF\xDA meta")), K::File, 200, 0, "meta.jpg"},
+        {"/uploadfile", fileBody("prog.jpg", bytes(hostile::jpegProgressive(90, 60))), K::File, 200, 0, "prog.jpg"},
+        {"/uploadfile", fileBody("cmyk.jpg", bytes(hostile::jpegCmyk(90, 60))), K::File, 200, 0, "cmyk.jpg"},
+        {"/uploadfile", fileBody("deep.png", bytes(hostile::png16(90, 60))), K::File, 200, 0, "deep.png"},
+        {"/uploadfile", fileBody("whole.bmp", bytes(wholeBmp)), K::File, 200, 0, "whole.bmp"},
+        {"/uploadfile", fileBody("cut.jpg", bytes(hostile::jpegCutWithEnd(photo, 60))), K::Error, 415, 0, nullptr},
+        {"/uploadfile", fileBody("cut.bmp", bytes(hostile::cut(wholeBmp, wholeBmp.size() / 3))), K::Error, 415, 0,
+         nullptr},
+        {"/uploadfile", fileBody("icon.png", bytes(hostile::icoHolding(inner))), K::Error, 415, 0, nullptr},
+        {"/uploadfile", fileBody("drawing.png", bytes(hostile::svgShowing(inner))), K::Error, 415, 0, nullptr},
+        {"/uploadfile", fileBody("scan.png", bytes(hostile::encoded(90, 60, "TIFF"))), K::Error, 415, 0, nullptr},
+        {"/uploadfile", fileBody("web.jpg", bytes(hostile::encoded(90, 60, "WEBP"))), K::Error, 415, 0, nullptr},
+        {"/uploadfile", fileBody(limit, png), K::File, 200, 0, limit.c_str()},
+        {"/uploadfile", fileBody(limit, png), K::File, 200, 0, limitSecond.c_str()},
+        {"/uploadfile", fileBody(longest, jpeg), K::File, 200, 0, longest.c_str()},
+        {"/uploadfile", fileBody(longest, jpeg), K::File, 200, 0, longestSecond.c_str()},
+        {"/uploadfile", fileBody(noSuffix, png), K::File, 200, 0, noSuffixWritten.c_str()},
         // Taken names: this receiver's own pictures and everything else alike.
         {"/uploadfile", fileBody("x.png", png), K::File, 200, 0, "x_2.png"},
         {"/uploadfile", fileBody("x.png", png), K::File, 200, 0, "x_3.png"},
@@ -172,9 +208,16 @@ TEST(UploadReceiver, KeepsOnlyPicturesUnderNewNamesAndAnswersEveryRefusal)
     EXPECT_EQ(readFile(folder + "/x.png"), png);
     EXPECT_EQ(filesBelow(outside), QStringList{"keep.jpg"});
     EXPECT_EQ(readFile(outside + "/keep.jpg"), "keep");
-    EXPECT_EQ(filesBelow(folder), (QStringList{"1_1.png", "1_1_2.png", "b.BMP", "b.png", "c.png", "link_2.png",
-                                               "ln.jpg", "ln_2.jpg", "noext.png", "photo.heic.jpg", "qrcode.png",
-                                               "qrcode_2.png", "url.png", "x.png", "x_2.png", "x_3.png", "中文.jpg"}));
+    // A phone's photo is kept byte for byte, what follows its end included.
+    EXPECT_EQ(readFile(folder + "/motion.jpg"), motion);
+    QStringList expected{"1_1.png",   "1_1_2.png",      "b.BMP",    "b.png",      "c.png",        "cmyk.jpg",
+                         "deep.png",  "link_2.png",     "ln.jpg",   "ln_2.jpg",   "meta.jpg",     "motion.jpg",
+                         "noext.png", "photo.heic.jpg", "prog.jpg", "qrcode.png", "qrcode_2.png", "url.png",
+                         "whole.bmp", "x.png",          "x_2.png",  "x_3.png",    "中文.jpg"};
+    for (const std::string& name : {limit, limitSecond, longest, longestSecond, noSuffixWritten})
+        expected.append(QString::fromStdString(name));
+    expected.sort();
+    EXPECT_EQ(filesBelow(folder), expected);
 }
 
 TEST(UploadReceiver, UnwritableFolderIsAnErrorNotAFile)

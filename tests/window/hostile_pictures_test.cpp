@@ -141,6 +141,7 @@ TEST_F(HostilePictures, ScreenReportTakesOnlyPicturesInTmp)
     ASSERT_TRUE(hostile::write(QStringLiteral("tmp/bomb.png"), hostile::pngDeclaring(12000, 12000)));
     ASSERT_TRUE(hostile::write(QStringLiteral("tmp/bomb.jpg"), hostile::jpegDeclaring(12000, 12000)));
     ASSERT_TRUE(hostile::write(QStringLiteral("tmp/cut.png"), hostile::cut(png, png.size() / 2)));
+    ASSERT_TRUE(hostile::write(QStringLiteral("tmp/icon.png"), hostile::icoHolding(hostile::plainPng(5000, 5000))));
     ASSERT_TRUE(hostile::write(QStringLiteral("tmp/notes.png"), "not a picture\n"));
     ASSERT_TRUE(hostile::write(QStringLiteral("tmp/empty.png"), ""));
     ASSERT_TRUE(hostile::write(QStringLiteral("documents/page.png"), png));  // data folder, outside tmp/
@@ -173,6 +174,7 @@ TEST_F(HostilePictures, ScreenReportTakesOnlyPicturesInTmp)
         {QStringLiteral("tmp/bomb.png"), false},
         {QStringLiteral("tmp/bomb.jpg"), false},
         {QStringLiteral("tmp/cut.png"), false},
+        {QStringLiteral("tmp/icon.png"), false},
         {QStringLiteral("tmp/notes.png"), false},
         {QStringLiteral("tmp/empty.png"), false},
         {QStringLiteral("tmp/missing.png"), false},
