@@ -100,7 +100,7 @@ TEST_F(SettingsDialog, EveryOptionIsWrittenAtOnce)
         {"descending", [&] { radio(QStringLiteral("按编号降序"))->click(); }, "detail_order", 1},
         {"digits", [&] { radio(QStringLiteral("数字"))->click(); }, "state_ico", 2},
         {"text icons", [&] { radio(QStringLiteral("文字"))->click(); }, "state_ico", 0},
-        {"old export", [&] { radio(QStringLiteral("旧版（依赖microsoft word）"))->click(); }, "export_style", 1},
+        {"old export", [&] { radio(QStringLiteral("旧版（依赖LibreOffice）"))->click(); }, "export_style", 1},
         {"same page", [&] { radio(QStringLiteral("同屏拼接"))->click(); }, "import_mode", 1},
         {"size 30", [&] { sizeBox()->setValue(30); }, "image_auto_value", 30},
         {"size below range", [&] { sizeBox()->setValue(5); }, "image_auto_value", 10},
