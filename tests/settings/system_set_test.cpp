@@ -18,9 +18,11 @@
 #include <memory>
 
 #include "app/QSystemSet.h"
+#include "app/Startup.h"
 #include "core/Settings.h"
 #include "platform/System.h"
 #include "settings/SettingsFixture.h"
+#include "support/ScrollCheck.h"
 #include "ui/ModalRecorder.h"
 #include "ui/QMessageBoxBase.h"
 
@@ -84,6 +86,17 @@ TEST_F(SettingsDialog, WithoutSettingsFileShowsAndWritesTheDefaults)
                                                     {"import_mode", 0}, {"export_style", 0}, {"image_auto_value", 16}};
     for (const auto& [key, value] : defaults)
         EXPECT_EQ(stored(key).toString(), QString::number(value)) << key;
+}
+
+TEST_F(SettingsDialog, OptionsScrollLikeAnyScrollArea)
+{
+    applyStyleAndTranslation();  // the program's look, its scroll bars with it
+    open();
+    dialog->resize(640, 300);  // half of a 1280 x 720 desktop at 150 %, less
+    dialog->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
+    scrollcheck::expectScrollsLikeAnyScrollArea(dialog->findChild<QScrollArea*>());
+    qApp->setStyleSheet(QString());
 }
 
 TEST_F(SettingsDialog, EveryOptionIsWrittenAtOnce)
