@@ -16,10 +16,10 @@
 // the main window only through the queued signals; the records are written
 // before their signal and not touched again.
 //
-// The worker has a web-service client of its own (the address of the
-// program's client), made on the worker's thread when the work starts (the client
-// loads libcurl), so that cancel() can cut its calls short without touching
-// the client the dialogs use.
+// The worker has a web-service client of its own, with the address of the
+// program's client, made on the worker's thread when the work starts (a
+// client loads libcurl), so that cancel() cuts its calls short without
+// touching the client the dialogs use.
 class WorkerClient : public QObject {
     Q_OBJECT
 public:
