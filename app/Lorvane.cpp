@@ -28,6 +28,7 @@
 #include "core/Sqlite.h"
 #include "library/DetailcListWidget.h"
 #include "library/dataStatistics.h"
+#include "service/WorkerClient.h"
 #include "ui/AwaitTask.h"
 #include "ui/QMessageBoxBase.h"
 #include "ui/StyledPaint.h"
@@ -125,7 +126,10 @@ Lorvane::Lorvane(QWidget* parent) : QDialogBase(parent)
     addLayout(outer);
 
     ctx->state = 0;
-    QTimer::singleShot(500, this, &Lorvane::animation_finished);
+    // Counted from the event loop's first turn: the window is drawn, and the
+    // start-up report made at that turn written, before the base data and
+    // the start-up worker come.
+    QTimer::singleShot(0, this, [this] { QTimer::singleShot(500, this, &Lorvane::animation_finished); });
     // Every question form built from now on tells this window of the subject
     // chosen in it.
     QTopicInfo::setMainObserver(this);
@@ -177,14 +181,42 @@ void Lorvane::animation_finished()
 void Lorvane::timeout()
 {
     on_btnGrade_clicked();
+    showFirstRunTip();
+}
 
-    if (!labelTip)
+void Lorvane::showFirstRunTip()
+{
+    if (!labelTip) {
         labelTip = new QLabel(this);
-    labelTip->setPixmap(QPixmap(QStringLiteral(":/Lorvane/Resources/set_tips.png")));
-    labelTip->setGeometry(width() - 96 - 150, 24, 150, 75);
+        labelTip->setPixmap(QPixmap(QStringLiteral(":/Lorvane/Resources/set_tips.png")));
+        labelTip->resize(labelTip->sizeHint());
+        // The button moves inside the title bar when the window's width
+        // changes (resized, maximised, restored).
+        if (QWidget* settings = titleBar()->findChild<QPushButton*>(QStringLiteral("setButton")))
+            settings->installEventFilter(this);
+    }
+    placeTip();
     labelTip->show();
     labelTip->raise();
     QTimer::singleShot(3000, labelTip, &QLabel::hide);
+}
+
+void Lorvane::placeTip()
+{
+    const QWidget* settings = titleBar()->findChild<QPushButton*>(QStringLiteral("setButton"));
+    if (!labelTip || !settings)
+        return;
+    // The apex of the picture's arrow (set_tips.png, 150 x 75 px).
+    const QPoint arrow(134, 2);
+    const QPoint buttonBottom = settings->mapTo(this, QPoint(settings->width() / 2, settings->height()));
+    labelTip->move(buttonBottom - arrow);
+}
+
+bool Lorvane::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Move || event->type() == QEvent::Resize)
+        placeTip();
+    return QDialogBase::eventFilter(watched, event);
 }
 
 void Lorvane::titleBar_buttonClicked(int id)
@@ -328,8 +360,10 @@ void Lorvane::stopWorker()
 {
     if (!thread.isRunning())
         return;
-    // The worker finishes the call it is in (bounded by the client's own
-    // timeouts), skips the rest and the thread's loop ends.
+    // The worker's call in progress ends at once, the rest are skipped and
+    // the thread's loop ends: closing never waits for the web service.
+    if (worker)
+        worker->cancel();
     thread.requestInterruption();
     thread.quit();
     thread.wait();

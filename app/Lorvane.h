@@ -23,9 +23,9 @@ class myTreeWidget;
 
 // The program's main window: grade, term and subject buttons on top, the
 // subject list and the mastery tree on the left, the question list and the
-// statistics as tabs on the right. Half a second after it is built it loads
-// the base data, selects the first subject, shows the first-run tip and starts
-// the start-up worker on a thread of its own.
+// statistics as tabs on the right. Half a second after the event loop first
+// runs with it built, it loads the base data, selects the first subject, shows
+// the first-run tip and starts the start-up worker on a thread of its own.
 class Lorvane : public QDialogBase, public IObserver, public Singleton<Lorvane> {
     Q_OBJECT
 public:
@@ -42,6 +42,11 @@ public:
     // The settings menu with its six entries (the caller runs and deletes it).
     QMenu* buildSettingsMenu();
 
+    // The first-run tip (set_tips.png) for three seconds, its arrow at the
+    // lower edge of the title bar's settings button; it follows the button
+    // when the window is resized while it is shown.
+    void showFirstRunTip();
+
     // For tests and the benchmark.
     myTabBar* tabBar() const { return tabbar; }
     myTreeWidget* tree() const { return treeWidget; }
@@ -52,6 +57,7 @@ public:
     QTabWidget* mainTabs() const { return tabWidget; }
     DetailcListWidget* questionList() const { return detailList; }
     QThread* workerThread() { return &thread; }
+    const WorkerClient* workerClient() const { return worker; }
     QLabel* tipLabel() const { return labelTip; }
 
 public slots:
@@ -82,8 +88,11 @@ protected:
     // the main window ends only through its close button.
     void keyPressEvent(QKeyEvent* event) override;
     void titleBar_buttonClicked(int id) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Puts the first-run tip's arrow at the settings button.
+    void placeTip();
     // Refreshes the tab that is current from AppContext.
     void refreshCurrentTab();
     // Runs the base-data dialog on a page, then reloads the base data.

@@ -74,7 +74,7 @@ QSystemSetChild::QSystemSetChild(QWidget* parent) : QWidget(parent)
     }
 
     btn_export_new_ = new QRadioButton(QStringLiteral("新版"), this);
-    btn_export_old_ = new QRadioButton(QStringLiteral("旧版（依赖microsoft word）"), this);
+    btn_export_old_ = new QRadioButton(QStringLiteral("旧版（依赖LibreOffice）"), this);
     group_export_ = new QButtonGroup(this);
     group_export_->setExclusive(true);
     group_export_->addButton(btn_export_new_, 0);

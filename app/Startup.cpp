@@ -5,10 +5,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QSaveFile>
 #include <QTextCodec>
 #include <QTimer>
 #include <QWidget>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -72,20 +75,55 @@ void applyStyleAndTranslation()
     platform::installQtTranslation();
 }
 
+namespace {
+
+void appendLine(const QString& path, const QByteArray& line)
+{
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Append))
+        file.write(line + '\n');
+}
+
+// Whole or not at all: a reader that sees the file sees all of it.
+void copyMemoryMap(const QString& path)
+{
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    QSaveFile copy(path);
+    if (maps.open(QIODevice::ReadOnly) && copy.open(QIODevice::WriteOnly)) {
+        copy.write(maps.readAll());
+        copy.commit();
+    }
+}
+
+void closeMainWindow(const QString& report)
+{
+    if (!report.isEmpty())
+        appendLine(report, "closing");
+    if (auto* close = Singleton<Lorvane>::instance()->titleBar()->findChild<QPushButton*>(
+            QStringLiteral("closeButton")))
+        close->click();
+}
+
+}  // namespace
+
 void scheduleStartupReport()
 {
     const QString report = qEnvironmentVariable("LORVANE_STARTUP_REPORT");
+    const QString maps = qEnvironmentVariable("LORVANE_STARTUP_MAPS");
     const bool quit = qEnvironmentVariableIsSet("LORVANE_QUIT_AFTER_STARTUP");
-    if (report.isEmpty() && !quit)
+    bool closeGiven = false;
+    const int closeAfter = qEnvironmentVariableIntValue("LORVANE_CLOSE_AFTER_STARTUP", &closeGiven);
+    if (report.isEmpty() && maps.isEmpty() && !quit && !closeGiven)
         return;
-    QTimer::singleShot(0, qApp, [report, quit] {
-        if (!report.isEmpty()) {
-            QFile file(report);
-            if (file.open(QIODevice::WriteOnly | QIODevice::Append))
-                file.write(QDir::currentPath().toUtf8() + '\n');
-        }
+    QTimer::singleShot(0, qApp, [report, maps, quit, closeGiven, closeAfter] {
+        if (!maps.isEmpty())
+            copyMemoryMap(maps);
+        if (!report.isEmpty())
+            appendLine(report, QDir::currentPath().toUtf8());
         if (quit)
             QCoreApplication::quit();
+        else if (closeGiven)
+            QTimer::singleShot(std::max(0, closeAfter), qApp, [report] { closeMainWindow(report); });
     });
 }
 

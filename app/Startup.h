@@ -19,7 +19,17 @@ void applyStyleAndTranslation();
 // loop runs. Once the loop runs:
 //   LORVANE_STARTUP_REPORT=<file>  appends the working directory (UTF-8) and a
 //                                  line break to <file>: start-up is complete;
-//   LORVANE_QUIT_AFTER_STARTUP=1   then ends the event loop (a normal exit).
+//   LORVANE_STARTUP_MAPS=<file>    writes the process's memory map (a copy of
+//                                  /proc/self/maps) to <file> at that moment:
+//                                  the libraries a started program has mapped,
+//                                  before the main window's delayed start-up
+//                                  work (base data, web-service worker) runs;
+//   LORVANE_QUIT_AFTER_STARTUP=1   then ends the event loop (a normal exit);
+//   LORVANE_CLOSE_AFTER_STARTUP=<ms>  else, <ms> milliseconds later, appends
+//                                  "closing" and a line break to the report
+//                                  file and closes the main window as its
+//                                  close button does (the benchmark times the
+//                                  exit from there).
 void scheduleStartupReport();
 
 // The whole start-up and event loop; main() only calls this.

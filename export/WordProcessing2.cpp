@@ -3,8 +3,15 @@
 #include <QDomDocument>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QPrinter>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
+#include <QTextFragment>
+
+#include <utility>
+#include <vector>
 
 #include "export/MSword.h"
 #include "export/office/Session.h"
@@ -36,6 +43,72 @@ int saveAndClose(MSword& word, const std::string& path, std::string& err)
         return -1;
     }
     return 0;
+}
+
+// The size a picture of the document is laid out at, in the document's
+// pixels: its width and height as given, the missing ones from the picture
+// (aspect kept); empty when neither is given and the picture cannot be read.
+// Read as QImage: this runs on a worker thread.
+QSizeF shownSize(QTextDocument& document, const QTextImageFormat& format)
+{
+    const bool hasWidth = format.hasProperty(QTextFormat::ImageWidth);
+    const bool hasHeight = format.hasProperty(QTextFormat::ImageHeight);
+    if (hasWidth && hasHeight)
+        return QSizeF(format.width(), format.height());
+    const QVariant data = document.resource(QTextDocument::ImageResource, QUrl(format.name()));
+    QImage picture = data.value<QImage>();
+    if (picture.isNull() && data.type() == QVariant::ByteArray)
+        picture = QImage::fromData(data.toByteArray());
+    if (picture.isNull() || picture.width() == 0 || picture.height() == 0)
+        return QSizeF();
+    const QSizeF natural = picture.size();
+    if (hasWidth)
+        return QSizeF(format.width(), format.width() * natural.height() / natural.width());
+    if (hasHeight)
+        return QSizeF(format.height() * natural.width() / natural.height(), format.height());
+    return natural;
+}
+
+// Pictures laid out wider than `width` are made that wide, their height
+// scaled with them.
+void fitPictures(QTextDocument& document, qreal width)
+{
+    struct Change {
+        int position;
+        int length;
+        QTextImageFormat format;
+    };
+    std::vector<Change> changes;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (!fragment.charFormat().isImageFormat())
+                continue;
+            QTextImageFormat format = fragment.charFormat().toImageFormat();
+            const QSizeF size = shownSize(document, format);
+            if (size.width() <= width)
+                continue;
+            format.setWidth(width);
+            format.setHeight(size.height() * width / size.width());
+            changes.push_back({fragment.position(), fragment.length(), format});
+        }
+    }
+    for (const Change& change : changes) {
+        QTextCursor cursor(&document);
+        cursor.setPosition(change.position);
+        cursor.setPosition(change.position + change.length, QTextCursor::KeepAnchor);
+        cursor.setCharFormat(change.format);
+    }
+}
+
+// The width the text of a printed page takes, in the document's pixels:
+// the printer's paint area less the 2 cm margins that QTextDocument::print
+// gives each side of a document that is not paginated. The printer works at
+// the screen's resolution, which is the document's.
+qreal printableWidth(QPrinter& printer)
+{
+    const int margin = static_cast<int>((2 / 2.54) * printer.resolution());
+    return printer.width() - 2 * margin - 1;
 }
 
 }  // namespace
@@ -142,8 +215,13 @@ int WordProcessing2::exportAnswer(std::string& err)
     QPrinter printer(QPrinter::ScreenResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(path);
+    // The 2 mm that QTextDocument::print would set on a printer without
+    // margins, set here so that the text width is known before it prints.
+    printer.setPageMargins(QMarginsF(2, 2, 2, 2), QPageLayout::Millimeter);
     QTextDocument document;
     document.setHtml(answerPage());
+    // A picture wider than the page would run off its edge.
+    fitPictures(document, printableWidth(printer));
     document.print(&printer);
     if (!QFileInfo(path).isFile() || QFileInfo(path).size() == 0) {
         err = QStringLiteral("无法写入文件 %1").arg(path).toUtf8().toStdString();

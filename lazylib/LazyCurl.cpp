@@ -2,7 +2,8 @@
 // opened at the first call (see CMakeLists.txt). Without libcurl every call
 // fails the way libcurl itself reports a failure: the global init and the
 // calls on a handle with CURLE_FAILED_INIT, curl_easy_init and
-// curl_slist_append with null; the clean-ups do nothing.
+// curl_slist_append with null, curl_multi_init with null and the calls on a
+// multi handle with CURLM_INTERNAL_ERROR; the clean-ups do nothing.
 
 // The header's type-checking macros would turn curl_easy_setopt into a macro
 // here, where the function itself is defined.
@@ -25,6 +26,14 @@ struct Api {
     CURLcode (*easyGetinfo)(CURL*, CURLINFO, ...) = nullptr;
     curl_slist* (*slistAppend)(curl_slist*, const char*) = nullptr;
     void (*slistFreeAll)(curl_slist*) = nullptr;
+    CURLM* (*multiInit)() = nullptr;
+    CURLMcode (*multiAddHandle)(CURLM*, CURL*) = nullptr;
+    CURLMcode (*multiRemoveHandle)(CURLM*, CURL*) = nullptr;
+    CURLMcode (*multiPerform)(CURLM*, int*) = nullptr;
+    CURLMcode (*multiPoll)(CURLM*, curl_waitfd*, unsigned int, int, int*) = nullptr;
+    CURLMcode (*multiWakeup)(CURLM*) = nullptr;
+    CURLMsg* (*multiInfoRead)(CURLM*, int*) = nullptr;
+    CURLMcode (*multiCleanup)(CURLM*) = nullptr;
     bool complete = false;
 };
 
@@ -47,7 +56,15 @@ Api load()
                    resolve(library, "curl_easy_cleanup", api.easyCleanup) &&
                    resolve(library, "curl_easy_getinfo", api.easyGetinfo) &&
                    resolve(library, "curl_slist_append", api.slistAppend) &&
-                   resolve(library, "curl_slist_free_all", api.slistFreeAll);
+                   resolve(library, "curl_slist_free_all", api.slistFreeAll) &&
+                   resolve(library, "curl_multi_init", api.multiInit) &&
+                   resolve(library, "curl_multi_add_handle", api.multiAddHandle) &&
+                   resolve(library, "curl_multi_remove_handle", api.multiRemoveHandle) &&
+                   resolve(library, "curl_multi_perform", api.multiPerform) &&
+                   resolve(library, "curl_multi_poll", api.multiPoll) &&
+                   resolve(library, "curl_multi_wakeup", api.multiWakeup) &&
+                   resolve(library, "curl_multi_info_read", api.multiInfoRead) &&
+                   resolve(library, "curl_multi_cleanup", api.multiCleanup);
     return api;
 }
 
@@ -134,4 +151,44 @@ void curl_slist_free_all(curl_slist* list)
 {
     if (curl().complete)
         curl().slistFreeAll(list);
+}
+
+CURLM* curl_multi_init(void)
+{
+    return curl().complete ? curl().multiInit() : nullptr;
+}
+
+CURLMcode curl_multi_add_handle(CURLM* multi, CURL* handle)
+{
+    return curl().complete ? curl().multiAddHandle(multi, handle) : CURLM_INTERNAL_ERROR;
+}
+
+CURLMcode curl_multi_remove_handle(CURLM* multi, CURL* handle)
+{
+    return curl().complete ? curl().multiRemoveHandle(multi, handle) : CURLM_INTERNAL_ERROR;
+}
+
+CURLMcode curl_multi_perform(CURLM* multi, int* running)
+{
+    return curl().complete ? curl().multiPerform(multi, running) : CURLM_INTERNAL_ERROR;
+}
+
+CURLMcode curl_multi_poll(CURLM* multi, curl_waitfd* extra, unsigned int count, int timeoutMs, int* ready)
+{
+    return curl().complete ? curl().multiPoll(multi, extra, count, timeoutMs, ready) : CURLM_INTERNAL_ERROR;
+}
+
+CURLMcode curl_multi_wakeup(CURLM* multi)
+{
+    return curl().complete ? curl().multiWakeup(multi) : CURLM_INTERNAL_ERROR;
+}
+
+CURLMsg* curl_multi_info_read(CURLM* multi, int* left)
+{
+    return curl().complete ? curl().multiInfoRead(multi, left) : nullptr;
+}
+
+CURLMcode curl_multi_cleanup(CURLM* multi)
+{
+    return curl().complete ? curl().multiCleanup(multi) : CURLM_INTERNAL_ERROR;
 }

@@ -75,6 +75,58 @@ http::~http()
     curl_global_cleanup();
 }
 
+void http::cancel()
+{
+    cancelled_ = true;
+    std::lock_guard<std::mutex> lock(transfersMutex_);
+    for (void* multi : transfers_)
+        curl_multi_wakeup(static_cast<CURLM*>(multi));
+}
+
+int http::perform(void* easy)
+{
+    CURL* curl = static_cast<CURL*>(easy);
+    CURLM* multi = curl_multi_init();
+    if (!multi)
+        return CURLE_FAILED_INIT;
+    if (curl_multi_add_handle(multi, curl) != CURLM_OK) {
+        curl_multi_cleanup(multi);
+        return CURLE_FAILED_INIT;
+    }
+    {
+        std::lock_guard<std::mutex> lock(transfersMutex_);
+        transfers_.insert(multi);
+    }
+    // Registered before the flag is read: a cancel() from now on either is
+    // seen here or wakes the wait below.
+    CURLcode result = CURLE_ABORTED_BY_CALLBACK;
+    while (!cancelled_) {
+        int running = 0;
+        if (curl_multi_perform(multi, &running) != CURLM_OK) {
+            result = CURLE_FAILED_INIT;
+            break;
+        }
+        if (running == 0) {
+            int left = 0;
+            const CURLMsg* done = curl_multi_info_read(multi, &left);
+            result = done && done->msg == CURLMSG_DONE ? done->data.result : CURLE_FAILED_INIT;
+            break;
+        }
+        // The transfer's time-outs are libcurl's own; cancel() ends the wait.
+        if (curl_multi_poll(multi, nullptr, 0, 1000, nullptr) != CURLM_OK) {
+            result = CURLE_FAILED_INIT;
+            break;
+        }
+    }
+    {
+        std::lock_guard<std::mutex> lock(transfersMutex_);
+        transfers_.erase(multi);
+    }
+    curl_multi_remove_handle(multi, curl);
+    curl_multi_cleanup(multi);
+    return result;
+}
+
 std::string http::token() const
 {
     std::lock_guard<std::mutex> lock(tokenMutex_);
@@ -123,7 +175,7 @@ int http::post(std::string path, std::string body, std::string& response, std::s
     // Calls run on worker threads: no signals for the time-outs.
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
 
-    const CURLcode code = curl_easy_perform(curl);
+    const CURLcode code = static_cast<CURLcode>(perform(curl));
     handle.freeHeaders();
 
     int result = -1;
@@ -187,7 +239,7 @@ int http::download(std::string path, std::string fileName, std::string dir, std:
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, file);
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, 5L);
     curl_easy_setopt(curl, CURLOPT_TIMEOUT, 30L);
-    const CURLcode code = curl_easy_perform(curl);
+    const CURLcode code = static_cast<CURLcode>(perform(curl));
     handle.freeHeaders();
 
     if (code != CURLE_OK) {

@@ -1,12 +1,15 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <mutex>
+#include <set>
 #include <string>
 
 // Transport of the web-service client: one JSON body per HTTP POST, or one
 // file per HTTP GET, through libcurl's easy interface. Every call blocks its
-// thread until the transfer ends; a failure becomes a Chinese text (UTF-8).
+// thread until the transfer ends or the client is cancelled; a failure
+// becomes a Chinese text (UTF-8).
 //
 // Requests go to "http://" + host + ":" + port + "/" + project + path; the
 // path is used as given, without escaping.
@@ -25,6 +28,13 @@ public:
     // leaves an existing file of that name as it was.
     int download(std::string path, std::string fileName, std::string dir, std::string& msg);
 
+    // Ends this client's transfers in progress at once and makes every later
+    // call fail before it connects, each with the text of
+    // CURLE_ABORTED_BY_CALLBACK. For a client that ends with the work it
+    // serves (the start-up worker); safe to call from any thread.
+    void cancel();
+    bool cancelled() const { return cancelled_; }
+
     // The value sent in the "Authorization:" header; empty until a login.
     std::string token() const;
     void setToken(const std::string& value);
@@ -39,6 +49,14 @@ public:
 private:
     http(const http&) = delete;
     http& operator=(const http&) = delete;
+
+    // Runs one transfer on a multi handle of its own, so that cancel() can
+    // wake it from its wait; the transfer's own result code.
+    int perform(void* easy);
+
+    std::atomic<bool> cancelled_{false};
+    std::mutex transfersMutex_;
+    std::set<void*> transfers_;  // the multi handles of the transfers running
 
     mutable std::mutex tokenMutex_;
     std::string token_;

@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollArea>
 #include <QSettings>
 #include <QSpinBox>
 #include <QTableWidget>
@@ -17,10 +18,12 @@
 #include <QUrl>
 
 #include "ExportFixture.h"
+#include "app/Startup.h"
 #include "core/AppContext.h"
 #include "core/Settings.h"
 #include "export/DetailSpaceWidget.h"
 #include "export/QExportDialog.h"
+#include "support/ScrollCheck.h"
 #include "ui/ModalRecorder.h"
 
 namespace {
@@ -146,6 +149,30 @@ TEST_F(ExportDialog, HelpShowsByItselfOnlyTheFirstTime)
         EXPECT_TRUE(text.contains(QString::fromLatin1(picture))) << picture;
         EXPECT_FALSE(QImage(QString::fromLatin1(picture)).isNull()) << picture;
     }
+}
+
+TEST_F(ExportDialog, HelpScrollsLikeAnyScrollArea)
+{
+    setIniValue(QStringLiteral("first_run"), 3);  // no help of its own
+    applyStyleAndTranslation();                   // the program's look, its scroll bars with it
+    bool checked = false;
+    modals.onDialog([&](QDialog& d) {
+        auto* area = d.findChild<QScrollArea*>();
+        if (!area)
+            return 0;
+        d.resize(560, 300);
+        d.show();
+        if (QTest::qWaitForWindowExposed(&d)) {
+            scrollcheck::expectScrollsLikeAnyScrollArea(area);
+            checked = true;
+        }
+        d.hide();
+        return 0;
+    });
+    auto dialog = open();
+    dialog->titleBar_buttonClicked(4);
+    qApp->setStyleSheet(QString());
+    EXPECT_TRUE(checked);
 }
 
 TEST_F(ExportDialog, TheTargetFolderChangesOnlyThroughTheChooser)

@@ -3,9 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QDomDocument>
 #include <QFile>
 #include <QProcess>
+#include <QRectF>
+#include <QStandardPaths>
 #include <QTemporaryDir>
+
+#include <algorithm>
 
 #include "DocxInspect.h"
 #include "ExportFixture.h"
@@ -101,6 +106,89 @@ TEST_F(OldStyle, AnswersPageHoldsTheParagraphsOfEachAnswerOnly)
         EXPECT_TRUE(words.contains(QStringLiteral("甲段")));
         EXPECT_FALSE(words.contains(QStringLiteral("表格文字")));
     }
+}
+
+// The picture boxes of a PDF as poppler's pdftohtml lays them out, and the
+// page's size, in points.
+struct PdfLayout {
+    QSizeF page;
+    QList<QRectF> pictures;
+};
+
+bool readLayout(const QString& pdf, PdfLayout& layout)
+{
+    QProcess tool;
+    tool.start(QStringLiteral("pdftohtml"),
+               {QStringLiteral("-xml"), QStringLiteral("-stdout"), QStringLiteral("-zoom"), QStringLiteral("1"), pdf});
+    if (!tool.waitForFinished(60000) || tool.exitCode() != 0)
+        return false;
+    QDomDocument xml;
+    if (!xml.setContent(tool.readAllStandardOutput()))
+        return false;
+    const QDomElement page = xml.documentElement().firstChildElement(QStringLiteral("page"));
+    layout.page = QSizeF(page.attribute(QStringLiteral("width")).toDouble(),
+                         page.attribute(QStringLiteral("height")).toDouble());
+    for (QDomElement image = page.firstChildElement(QStringLiteral("image")); !image.isNull();
+         image = image.nextSiblingElement(QStringLiteral("image")))
+        layout.pictures << QRectF(
+            image.attribute(QStringLiteral("left")).toDouble(), image.attribute(QStringLiteral("top")).toDouble(),
+            image.attribute(QStringLiteral("width")).toDouble(), image.attribute(QStringLiteral("height")).toDouble());
+    return true;
+}
+
+TEST_F(OldStyle, PicturesWiderThanThePageAreScaledIntoItWithTheirAspect)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftohtml")).isEmpty())
+        GTEST_SKIP() << "needs pdftohtml (poppler-utils) to read the PDF's layout";
+    const QString wide = out.filePath(QStringLiteral("wide.png"));
+    const QString small = out.filePath(QStringLiteral("small.png"));
+    ASSERT_TRUE(exportfixture::writePicture(wide, 2400, 300, Qt::white, QStringLiteral("宽"), "PNG"));
+    ASSERT_TRUE(exportfixture::writePicture(small, 200, 100, Qt::white, QStringLiteral("小"), "PNG"));
+    struct Case {
+        const char* img;
+        double aspect;  // width / height shown
+        bool fullWidth;
+    };
+    const Case cases[] = {
+        {"<img src=\"%1\"/>", 8.0, true},                                // natural size
+        {"<img src=\"%1\" width=\"1800\" height=\"450\"/>", 4.0, true},  // given, stretched
+        {"<img src=\"%1\" width=\"2000\"/>", 8.0, true},                 // width only
+        {"<img src=\"%2\"/>", 2.0, false},                               // fits: as it is
+    };
+    for (const Case& c : cases) {
+        _answer_t answer;
+        answer.number = static_cast<int>(exporter.answers.size()) + 1;
+        answer.content =
+            ("<html><body><p>" +
+             QString::fromLatin1(c.img).replace(QLatin1String("%1"), wide).replace(QLatin1String("%2"), small) +
+             "</p></body></html>")
+                .toUtf8()
+                .toStdString();
+        exporter.answers.push_back(answer);
+    }
+    const QString pdf = out.filePath(QStringLiteral("答案.pdf"));
+    exporter.answerPath = pdf.toLocal8Bit().toStdString();
+    ASSERT_EQ(exporter.exportAnswer(err), 0) << err;
+
+    PdfLayout layout;
+    ASSERT_TRUE(readLayout(pdf, layout));
+    ASSERT_EQ(layout.pictures.size(), 4);
+    const QRectF page(QPointF(0, 0), layout.page);
+    double widest = 0;
+    for (int i = 0; i < 4; ++i) {
+        const QRectF box = layout.pictures[i];
+        SCOPED_TRACE(cases[i].img);
+        EXPECT_TRUE(page.contains(box)) << box.x() << " " << box.y() << " " << box.width() << " x " << box.height()
+                                        << " on a page of " << layout.page.width() << " x " << layout.page.height();
+        EXPECT_NEAR(box.width() / box.height(), cases[i].aspect, 0.1);
+        widest = std::max(widest, box.width());
+    }
+    // The wide ones take the text's width (the page less its margins), the
+    // small one keeps its size.
+    for (int i = 0; i < 3; ++i)
+        EXPECT_NEAR(layout.pictures[i].width(), widest, 1.0);
+    EXPECT_GT(widest, layout.page.width() * 0.7);
+    EXPECT_LT(layout.pictures[3].width(), widest / 2);
 }
 
 TEST_F(OldStyle, AnAnswersPdfThatCannotBeWrittenIsReported)

@@ -1,4 +1,3 @@
-#include <QElapsedTimer>
 #include <QLabel>
 
 #include <arpa/inet.h>
@@ -10,6 +9,8 @@
 #include <thread>
 
 #include "MainWindowFixture.h"
+#include "service/WorkerClient.h"
+#include "service/http.h"
 
 namespace {
 
@@ -178,24 +179,22 @@ private:
     std::thread acceptor;
 };
 
-TEST_F(MainWindowTest, ClosingWhileTheWorkerWaitsDoesNotHang)
+TEST_F(MainWindowTest, ClosingWhileTheWorkerWaitsCutsItsCallShort)
 {
     setIniValue(QStringLiteral("first_run"), 6);
     HangingServer server;
     pointServiceAt(server.port);
     start();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return server.accepted.load(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.accepted.load(); }, 30000));
     ASSERT_TRUE(window->workerThread()->isRunning());
 
-    QElapsedTimer clock;
-    clock.start();
+    // close() returns once the worker's thread has ended: its unanswered call
+    // was cut off (not timed out) and the calls after it were left out.
     window->close();
-    const qint64 waited = clock.elapsed();
     EXPECT_TRUE(window->workerThread()->isFinished());
     EXPECT_FALSE(window->isVisible());
-    // The request in flight ends by the client's 10-second timeout; the rest
-    // are refused at once.
-    EXPECT_LT(waited, 14000);
+    ASSERT_NE(window->workerClient(), nullptr);
+    EXPECT_EQ(window->workerClient()->failures, std::vector<std::string>{std::string(" ") + curlErrorText(42)});
 }
 
 }  // namespace

@@ -2,8 +2,15 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <functional>
+#include <future>
 
 #include "ServiceFixture.h"
 #include "platform/Profile.h"
@@ -298,6 +305,79 @@ TEST_F(HttpTest, UnansweredPostTimesOut)
     const auto elapsed = std::chrono::steady_clock::now() - start;
     EXPECT_EQ(msg, " 操作超时。");
     EXPECT_LT(elapsed, std::chrono::seconds(20));
+}
+
+namespace {
+
+// A loopback listener whose connections are taken and never answered.
+class Listener {
+public:
+    Listener()
+    {
+        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (::bind(fd_, reinterpret_cast<sockaddr*>(&address), length) == 0 && ::listen(fd_, 4) == 0 &&
+            ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+            port_ = ntohs(address.sin_port);
+    }
+    ~Listener()
+    {
+        for (int fd : taken_)
+            ::close(fd);
+        ::close(fd_);
+    }
+    int port() const { return port_; }
+    // Takes the next connection; false when none came within `ms`.
+    bool take(int ms)
+    {
+        pollfd ready{fd_, POLLIN, 0};
+        if (::poll(&ready, 1, ms) != 1)
+            return false;
+        const int fd = ::accept(fd_, nullptr, nullptr);
+        if (fd >= 0)
+            taken_.push_back(fd);
+        return fd >= 0;
+    }
+
+private:
+    int fd_ = -1;
+    int port_ = 0;
+    std::vector<int> taken_;
+};
+
+}  // namespace
+
+TEST_F(HttpTest, CancelEndsThePostInProgressAndEveryLaterCall)
+{
+    Listener listener;
+    ASSERT_GT(listener.port(), 0);
+    httpUtil own;  // the shared client is never cancelled
+    own.host = "127.0.0.1";
+    own.port = listener.port();
+    own.project = "svc";
+    std::string msg;
+    auto posted = std::async(std::launch::async, [&] {
+        std::string response;
+        return own.post("/x", "{}", response, msg);
+    });
+    // The request is on its way and unanswered: cancel it from here.
+    ASSERT_TRUE(listener.take(30000));
+    own.cancel();
+    ASSERT_EQ(posted.wait_for(std::chrono::seconds(30)), std::future_status::ready) << "the post was not cut off";
+    EXPECT_EQ(posted.get(), -1);
+    EXPECT_EQ(msg, std::string(" ") + curlErrorText(42));
+
+    // Later calls fail at once, without connecting.
+    std::string response;
+    EXPECT_EQ(own.post("/y", "{}", response, msg), -1);
+    EXPECT_EQ(msg, std::string(" ") + curlErrorText(42));
+    EXPECT_FALSE(listener.take(0));
+
+    // The shared client still works.
+    EXPECT_EQ(client->post("/z", "{}", response, msg), 0) << msg;
 }
 
 TEST_F(HttpTest, DownloadReplacesTheFileOnlyAfterACompleteReply)

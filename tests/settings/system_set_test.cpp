@@ -18,10 +18,12 @@
 #include <memory>
 
 #include "app/QSystemSet.h"
+#include "app/Startup.h"
 #include "core/Settings.h"
 #include "platform/System.h"
 #include "settings/SettingsFixture.h"
 #include "support/ProgramFolder.h"
+#include "support/ScrollCheck.h"
 #include "ui/ModalRecorder.h"
 #include "ui/QMessageBoxBase.h"
 
@@ -87,6 +89,17 @@ TEST_F(SettingsDialog, WithoutSettingsFileShowsAndWritesTheDefaults)
         EXPECT_EQ(stored(key).toString(), QString::number(value)) << key;
 }
 
+TEST_F(SettingsDialog, OptionsScrollLikeAnyScrollArea)
+{
+    applyStyleAndTranslation();  // the program's look, its scroll bars with it
+    open();
+    dialog->resize(640, 300);  // half of a 1280 x 720 desktop at 150 %, less
+    dialog->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
+    scrollcheck::expectScrollsLikeAnyScrollArea(dialog->findChild<QScrollArea*>());
+    qApp->setStyleSheet(QString());
+}
+
 TEST_F(SettingsDialog, EveryOptionIsWrittenAtOnce)
 {
     open();
@@ -101,7 +114,7 @@ TEST_F(SettingsDialog, EveryOptionIsWrittenAtOnce)
         {"descending", [&] { radio(QStringLiteral("按编号降序"))->click(); }, "detail_order", 1},
         {"digits", [&] { radio(QStringLiteral("数字"))->click(); }, "state_ico", 2},
         {"text icons", [&] { radio(QStringLiteral("文字"))->click(); }, "state_ico", 0},
-        {"old export", [&] { radio(QStringLiteral("旧版（依赖microsoft word）"))->click(); }, "export_style", 1},
+        {"old export", [&] { radio(QStringLiteral("旧版（依赖LibreOffice）"))->click(); }, "export_style", 1},
         {"same page", [&] { radio(QStringLiteral("同屏拼接"))->click(); }, "import_mode", 1},
         {"size 30", [&] { sizeBox()->setValue(30); }, "image_auto_value", 30},
         {"size below range", [&] { sizeBox()->setValue(5); }, "image_auto_value", 10},

@@ -2,6 +2,10 @@
 // its PNG pictures do not make Qt open every image-format plugin; the folders
 // come back once the event loop has run, and pictures of every format read
 // again from then on.
+//
+// Qt opens its image-format plugins once per process and keeps them, and
+// earlier tests of this program read pictures: the check runs in a fresh
+// process of this program, the only test it runs, as at the program's start.
 #include <gtest/gtest.h>
 
 #include <QBuffer>
@@ -11,6 +15,7 @@
 #include <QImage>
 #include <QImageReader>
 #include <QPixmap>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include "ui/PluginFolders.h"
@@ -32,8 +37,34 @@ QImage picture()
 
 }  // namespace
 
+const char kFreshProcess[] = "LORVANE_PLUGIN_FOLDERS_FRESH";
+
 TEST(PluginFolders, PngPicturesReadWithoutPluginsAndEveryFormatAfterTheEventLoop)
 {
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QString::fromLatin1(kFreshProcess), QStringLiteral("1"));
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--gtest_filter=PluginFoldersFresh.WithheldUntilTheEventLoop")});
+    ASSERT_TRUE(child.waitForStarted(10000));
+    const bool ended = child.waitForFinished(120000);
+    if (!ended) {
+        child.kill();
+        child.waitForFinished(5000);
+    }
+    const QString output = QString::fromUtf8(child.readAll());
+    ASSERT_TRUE(ended) << output.toStdString();
+    EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
+    EXPECT_TRUE(output.contains(QLatin1String("[  PASSED  ] 1 test"))) << output.toStdString();
+}
+
+TEST(PluginFoldersFresh, WithheldUntilTheEventLoop)
+{
+    if (!qEnvironmentVariableIsSet(kFreshProcess))
+        GTEST_SKIP()
+            << "run in a fresh process by PluginFolders.PngPicturesReadWithoutPluginsAndEveryFormatAfterTheEventLoop";
     ASSERT_FALSE(mapped("libqtiff")) << "an earlier step of this process opened the plugins";
     const QStringList folders = QCoreApplication::libraryPaths();
     QTemporaryDir dir;
