@@ -18,6 +18,10 @@ namespace exportfixture {
 // Data folder, database, login and base data (see library/QuestionFixture.h).
 void openDatabase();
 
+// The export's settings back to their defaults, the first-run tips passed
+// and the export folder set to `folder`.
+void resetExportSettings(const QString& folder);
+
 // A w x h picture filled with colour and carrying text, in a Qt image format
 // ("JPG", "PNG", "GIF", "BMP"). False when it could not be written.
 bool writePicture(const QString& path, int w, int h, const QColor& colour, const QString& text,

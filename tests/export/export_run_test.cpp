@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
-#include <QSettings>
 #include <QTemporaryDir>
 
 #include "DocxInspect.h"
@@ -26,11 +25,7 @@ protected:
     {
         exportfixture::openDatabase();
         ASSERT_TRUE(out.isValid());
-        QSettings settings(QString::fromLatin1(settingsFileName()), QSettings::IniFormat);
-        for (const char* key : {"export_type", "export_order", "export_options", "export_title", "export_style"})
-            settings.remove(QString::fromLatin1(key));
-        setIniValue(QStringLiteral("first_run"), 3);
-        setIniValue(QStringLiteral("export_topic_path"), out.path());
+        exportfixture::resetExportSettings(out.path());
         setIniValue(QStringLiteral("export_title"), QStringLiteral("单元复习"));
         choice = exportfixture::typeId("选择题");
         fill = exportfixture::typeId("填空题");

@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSettings>
 #include <QTemporaryDir>
 
 #include <fcntl.h>
@@ -115,11 +114,7 @@ TEST(ExportLeftovers, TheNextExportIntoTheFolderRemovesThem)
     exportfixture::openDatabase();
     QTemporaryDir out;
     ASSERT_TRUE(out.isValid());
-    QSettings settings(QString::fromLatin1(settingsFileName()), QSettings::IniFormat);
-    for (const char* key : {"export_type", "export_order", "export_options", "export_title", "export_style"})
-        settings.remove(QString::fromLatin1(key));
-    setIniValue(QStringLiteral("first_run"), 3);
-    setIniValue(QStringLiteral("export_topic_path"), out.path());
+    exportfixture::resetExportSettings(out.path());
     std::vector<_detail_t> list = {exportfixture::makeQuestion(1, exportfixture::typeId("选择题"), "k1")};
 
     const QString folder = out.filePath(QStringLiteral("岚溪错题本导出"));

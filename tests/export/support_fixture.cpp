@@ -5,12 +5,14 @@
 #include <QFont>
 #include <QImage>
 #include <QPainter>
+#include <QSettings>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextTable>
 
 #include "core/AppContext.h"
 #include "core/Format.h"
+#include "core/Settings.h"
 #include "library/QuestionFixture.h"
 
 namespace exportfixture {
@@ -18,6 +20,15 @@ namespace exportfixture {
 void openDatabase()
 {
     fixture::openDatabase();
+}
+
+void resetExportSettings(const QString& folder)
+{
+    QSettings settings(QString::fromLatin1(settingsFileName()), QSettings::IniFormat);
+    for (const char* key : {"export_type", "export_order", "export_options", "export_title", "export_style"})
+        settings.remove(QString::fromLatin1(key));
+    setIniValue(QStringLiteral("first_run"), 3);
+    setIniValue(QStringLiteral("export_topic_path"), folder);
 }
 
 bool writePicture(const QString& path, int w, int h, const QColor& colour, const QString& text, const char* format)

@@ -3,13 +3,13 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
-#include <QProcess>
 #include <QPushButton>
 #include <QTabWidget>
 
 #include "MainWindowFixture.h"
 #include "app/Navigation.h"
 #include "library/dataStatistics.h"
+#include "support/ChildRun.h"
 
 namespace {
 
@@ -123,23 +123,12 @@ TEST_F(MainWindowTest, FirstRunTipPointsAtTheSettingsButton)
 
 TEST(MainWindowScaled, FirstRunTipPointsAtTheSettingsButtonAtAScale)
 {
-    QProcess child;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_SCALE_FACTOR"), QStringLiteral("1.5"));
-    env.insert(QString::fromLatin1(kTipScale), QStringLiteral("1.5"));
-    child.setProcessEnvironment(env);
-    child.setProcessChannelMode(QProcess::MergedChannels);
-    child.start(QCoreApplication::applicationFilePath(),
-                {QStringLiteral("--gtest_filter=MainWindowTest.FirstRunTipPointsAtTheSettingsButton")});
-    ASSERT_TRUE(child.waitForStarted(10000));
-    const bool ended = child.waitForFinished(180000);
-    if (!ended) {
-        child.kill();
-        child.waitForFinished(5000);
-    }
-    const QString output = QString::fromUtf8(child.readAll());
-    ASSERT_TRUE(ended) << output.toStdString();
-    EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
+    childrun::setValue(QStringLiteral("QT_SCALE_FACTOR"), QStringLiteral("1.5"));
+    childrun::setValue(QString::fromLatin1(kTipScale), QStringLiteral("1.5"));
+    QString output;
+    EXPECT_EQ(childrun::runTest(QStringLiteral("MainWindowTest.FirstRunTipPointsAtTheSettingsButton"), &output, 180000),
+              0)
+        << output.toStdString();
     EXPECT_TRUE(output.contains(QLatin1String("[  PASSED  ] 1 test"))) << output.toStdString();
 }
 

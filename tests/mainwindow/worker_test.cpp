@@ -1,8 +1,5 @@
 #include <QLabel>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -11,6 +8,7 @@
 #include "MainWindowFixture.h"
 #include "service/WorkerClient.h"
 #include "service/http.h"
+#include "support/Loopback.h"
 
 namespace {
 
@@ -144,15 +142,7 @@ class HangingServer {
 public:
     HangingServer()
     {
-        listener = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        ::listen(listener, 4);
-        socklen_t length = sizeof address;
-        ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
-        port = ntohs(address.sin_port);
+        listener = listenOnLoopback(&port);
         acceptor = std::thread([this] {
             held = ::accept(listener, nullptr, nullptr);
             ::shutdown(listener, SHUT_RDWR);

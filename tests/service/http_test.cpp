@@ -2,10 +2,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <poll.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -14,6 +11,7 @@
 
 #include "ServiceFixture.h"
 #include "platform/Profile.h"
+#include "support/Loopback.h"
 
 namespace {
 
@@ -312,17 +310,7 @@ namespace {
 // A loopback listener whose connections are taken and never answered.
 class Listener {
 public:
-    Listener()
-    {
-        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        if (::bind(fd_, reinterpret_cast<sockaddr*>(&address), length) == 0 && ::listen(fd_, 4) == 0 &&
-            ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length) == 0)
-            port_ = ntohs(address.sin_port);
-    }
+    Listener() { fd_ = listenOnLoopback(&port_); }
     ~Listener()
     {
         for (int fd : taken_)

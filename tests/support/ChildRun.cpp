@@ -53,6 +53,13 @@ QString value(const QString& name)
 int runThisTest(QString* output, int timeoutMs)
 {
     const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    return runTest(
+        QStringLiteral("%1.%2").arg(QString::fromUtf8(test->test_suite_name()), QString::fromUtf8(test->name())),
+        output, timeoutMs);
+}
+
+int runTest(const QString& suiteAndName, QString* output, int timeoutMs)
+{
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QString::fromLatin1(kChildMark), QStringLiteral("1"));
     for (const auto& entry : values())
@@ -61,9 +68,7 @@ int runThisTest(QString* output, int timeoutMs)
     QProcess child;
     child.setProcessEnvironment(environment);
     child.setProcessChannelMode(QProcess::MergedChannels);
-    child.start(QCoreApplication::applicationFilePath(),
-                {QStringLiteral("--gtest_filter=%1.%2")
-                     .arg(QString::fromUtf8(test->test_suite_name()), QString::fromUtf8(test->name()))});
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=") + suiteAndName});
     const bool ended = child.waitForStarted(30000) && child.waitForFinished(timeoutMs);
     if (!ended) {
         child.kill();

@@ -33,6 +33,11 @@ QString value(const QString& name);
 // Its exit code (-1 when it crashed or did not end), its output in `output`.
 int runThisTest(QString* output, int timeoutMs = 240000);
 
+// Runs the test `suite.name` of this program in a fresh child (with the
+// values set before, and inChild() true there) and waits as runThisTest
+// does: for a test that must start from a process nothing else has touched.
+int runTest(const QString& suiteAndName, QString* output, int timeoutMs = 240000);
+
 // True in a build with AddressSanitizer: its shadow memory takes terabytes
 // of address space, so no address-space limit can be set there.
 bool sanitized();

@@ -15,9 +15,9 @@
 #include <QImage>
 #include <QImageReader>
 #include <QPixmap>
-#include <QProcess>
 #include <QTemporaryDir>
 
+#include "support/ChildRun.h"
 #include "ui/PluginFolders.h"
 
 namespace {
@@ -37,32 +37,17 @@ QImage picture()
 
 }  // namespace
 
-const char kFreshProcess[] = "LORVANE_PLUGIN_FOLDERS_FRESH";
-
 TEST(PluginFolders, PngPicturesReadWithoutPluginsAndEveryFormatAfterTheEventLoop)
 {
-    QProcess child;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QString::fromLatin1(kFreshProcess), QStringLiteral("1"));
-    child.setProcessEnvironment(env);
-    child.setProcessChannelMode(QProcess::MergedChannels);
-    child.start(QCoreApplication::applicationFilePath(),
-                {QStringLiteral("--gtest_filter=PluginFoldersFresh.WithheldUntilTheEventLoop")});
-    ASSERT_TRUE(child.waitForStarted(10000));
-    const bool ended = child.waitForFinished(120000);
-    if (!ended) {
-        child.kill();
-        child.waitForFinished(5000);
-    }
-    const QString output = QString::fromUtf8(child.readAll());
-    ASSERT_TRUE(ended) << output.toStdString();
-    EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
+    QString output;
+    EXPECT_EQ(childrun::runTest(QStringLiteral("PluginFoldersFresh.WithheldUntilTheEventLoop"), &output, 120000), 0)
+        << output.toStdString();
     EXPECT_TRUE(output.contains(QLatin1String("[  PASSED  ] 1 test"))) << output.toStdString();
 }
 
 TEST(PluginFoldersFresh, WithheldUntilTheEventLoop)
 {
-    if (!qEnvironmentVariableIsSet(kFreshProcess))
+    if (!childrun::inChild())
         GTEST_SKIP()
             << "run in a fresh process by PluginFolders.PngPicturesReadWithoutPluginsAndEveryFormatAfterTheEventLoop";
     ASSERT_FALSE(mapped("libqtiff")) << "an earlier step of this process opened the plugins";
