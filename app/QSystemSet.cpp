@@ -19,6 +19,7 @@
 #include "core/SettingsKeys.h"
 #include "ui/QMessageBoxBase.h"
 #include "ui/StyledPaint.h"
+#include "ui/WheelPassThrough.h"
 
 namespace {
 
@@ -96,6 +97,7 @@ QSystemSetChild::QSystemSetChild(QWidget* parent) : QWidget(parent)
     box_image_value_->setObjectName(QStringLiteral("box_image_value"));
     box_image_value_->setMinimumWidth(100);
     box_image_value_->setRange(10, 72);
+    passWheelUnlessFocused(box_image_value_);
 
     auto* form = new QFormLayout;
     form->setSpacing(10);

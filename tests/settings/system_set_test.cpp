@@ -8,11 +8,13 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTest>
 #include <QThread>
+#include <QWheelEvent>
 
 #include <cstdlib>
 #include <memory>
@@ -98,6 +100,43 @@ TEST_F(SettingsDialog, OptionsScrollLikeAnyScrollArea)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
     scrollcheck::expectScrollsLikeAnyScrollArea(dialog->findChild<QScrollArea*>());
     qApp->setStyleSheet(QString());
+}
+
+// The wheel over the size box, while the pupil scrolls the options, moves
+// the page and leaves the stored size alone; once the box has the focus, the
+// wheel is the box's.
+TEST_F(SettingsDialog, TheWheelOverTheSizeBoxScrollsUntilTheBoxHasTheFocus)
+{
+    open();
+    dialog->resize(640, 300);
+    dialog->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
+    auto* area = dialog->findChild<QScrollArea*>();
+    ASSERT_NE(area, nullptr);
+    ASSERT_GT(area->verticalScrollBar()->maximum(), 0) << "the options fit: nothing to scroll";
+    QSpinBox* box = sizeBox();
+    const int stored = box->value();
+    auto turnOverBox = [box] {
+        const QPoint at(box->width() / 2, box->height() / 2);
+        QWheelEvent event(at, box->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(box, &event);
+    };
+
+    const int before = area->verticalScrollBar()->value();
+    turnOverBox();
+    EXPECT_GT(area->verticalScrollBar()->value(), before) << "the page did not move";
+    EXPECT_EQ(box->value(), stored);
+    EXPECT_EQ(getIniValue<int>(QStringLiteral("image_auto_value"), 0), stored);
+
+    dialog->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+    box->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([box] { return box->hasFocus(); }, 30000));
+    const int page = area->verticalScrollBar()->value();
+    turnOverBox();
+    EXPECT_EQ(box->value(), stored - 1);
+    EXPECT_EQ(area->verticalScrollBar()->value(), page);
 }
 
 TEST_F(SettingsDialog, EveryOptionIsWrittenAtOnce)
