@@ -15,6 +15,7 @@
 
 #include "export/MSword.h"
 #include "export/office/Session.h"
+#include "platform/PictureFile.h"
 
 namespace {
 
@@ -45,6 +46,21 @@ int saveAndClose(MSword& word, const std::string& path, std::string& err)
     return 0;
 }
 
+// The answers' document: the pictures the answers name are read through the
+// program's picture door, never decoded by the document itself, so a file
+// that is no whole PNG, JPEG or BMP within the size limits (an ICO named
+// .png holding a picture of 20000 x 20000) shows as a small grey square.
+class AnswerDocument : public QTextDocument {
+protected:
+    QVariant loadResource(int type, const QUrl& name) override
+    {
+        if (type != QTextDocument::ImageResource)
+            return QTextDocument::loadResource(type, name);
+        const QImage picture = platform::readDocumentPicture(name);
+        return picture.isNull() ? QTextDocument::loadResource(type, name) : QVariant(picture);
+    }
+};
+
 // The size a picture of the document is laid out at, in the document's
 // pixels: its width and height as given, the missing ones from the picture
 // (aspect kept); empty when neither is given and the picture cannot be read.
@@ -55,10 +71,7 @@ QSizeF shownSize(QTextDocument& document, const QTextImageFormat& format)
     const bool hasHeight = format.hasProperty(QTextFormat::ImageHeight);
     if (hasWidth && hasHeight)
         return QSizeF(format.width(), format.height());
-    const QVariant data = document.resource(QTextDocument::ImageResource, QUrl(format.name()));
-    QImage picture = data.value<QImage>();
-    if (picture.isNull() && data.type() == QVariant::ByteArray)
-        picture = QImage::fromData(data.toByteArray());
+    const QImage picture = document.resource(QTextDocument::ImageResource, QUrl(format.name())).value<QImage>();
     if (picture.isNull() || picture.width() == 0 || picture.height() == 0)
         return QSizeF();
     const QSizeF natural = picture.size();
@@ -218,7 +231,7 @@ int WordProcessing2::exportAnswer(std::string& err)
     // The 2 mm that QTextDocument::print would set on a printer without
     // margins, set here so that the text width is known before it prints.
     printer.setPageMargins(QMarginsF(2, 2, 2, 2), QPageLayout::Millimeter);
-    QTextDocument document;
+    AnswerDocument document;
     document.setHtml(answerPage());
     // A picture wider than the page would run off its edge.
     fitPictures(document, printableWidth(printer));

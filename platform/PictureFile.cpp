@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QUrl>
 
 #include <algorithm>
 
@@ -264,6 +265,26 @@ PictureVerdict verifyPictureData(const QByteArray& bytes, PictureHeader* header,
     if (header)
         *header = result.header;
     return result.verdict;
+}
+
+QImage refusedPictureMark()
+{
+    QImage square(16, 16, QImage::Format_RGB32);
+    square.fill(QColor(220, 220, 220));
+    return square;
+}
+
+QImage readDocumentPicture(const QUrl& name)
+{
+    QString file;
+    if (name.isLocalFile())
+        file = name.toLocalFile();
+    else if (name.scheme().isEmpty())
+        file = name.path();
+    if (file.isEmpty() || !QFileInfo(file).isFile())
+        return QImage();
+    const QImage picture = readPicture(file);
+    return picture.isNull() ? refusedPictureMark() : picture;
 }
 
 }  // namespace platform

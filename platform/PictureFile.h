@@ -5,6 +5,8 @@
 #include <QSize>
 #include <QString>
 
+class QUrl;
+
 // The one door through which the program reads a picture from a file or from
 // bytes. Only PNG, JPEG and BMP pictures are read, judged by their content
 // (signature) whatever the file is called, and the decoder is fixed to the
@@ -76,6 +78,16 @@ QImage readPictureScaled(const QString& path, const QSize& bound);
 // `decoded` (optional) the whole picture when it is Ok.
 PictureVerdict verifyPicture(const QString& path, PictureHeader* header = nullptr);
 PictureVerdict verifyPictureData(const QByteArray& bytes, PictureHeader* header = nullptr, QImage* decoded = nullptr);
+
+// The picture a rich-text document names (a local file URL or a plain path),
+// for QTextDocument::loadResource: read through this door, and a file the
+// door refuses gives refusedPictureMark(), never a null image (with a null
+// answer the document would load the file by name itself, past every check
+// here). Null when `name` names no regular file.
+QImage readDocumentPicture(const QUrl& name);
+
+// What a document shows for a picture the door refused: a small grey square.
+QImage refusedPictureMark();
 
 // "图片尺寸过大（W×H），未打开：<name>" and the like, for a message box.
 QString pictureTooLargeMessage(const QString& name, const QSize& size);

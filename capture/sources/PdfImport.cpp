@@ -104,10 +104,6 @@ QStringList pagesBeforeFailure(const QString& stamp, const QString& folder)
     return pages;
 }
 
-namespace {
-
-}  // namespace
-
 QString converterName()
 {
     return QStringLiteral("mutool");

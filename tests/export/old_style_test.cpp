@@ -17,6 +17,7 @@
 #include "export/MSword.h"
 #include "export/WordProcessing2.h"
 #include "export/office/Soffice.h"
+#include "support/HostilePictures.h"
 
 namespace {
 
@@ -189,6 +190,29 @@ TEST_F(OldStyle, PicturesWiderThanThePageAreScaledIntoItWithTheirAspect)
         EXPECT_NEAR(layout.pictures[i].width(), widest, 1.0);
     EXPECT_GT(widest, layout.page.width() * 0.7);
     EXPECT_LT(layout.pictures[3].width(), widest / 2);
+}
+
+// A picture the door refuses (an ICO named .png holding a wide PNG) is
+// never decoded by the answers' document: it shows as the small grey mark.
+TEST_F(OldStyle, AnswerPicturesThatAreNoWholePngJpegOrBmpShowAsTheMark)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftohtml")).isEmpty())
+        GTEST_SKIP() << "needs pdftohtml (poppler-utils) to read the PDF's layout";
+    const QString icon = out.filePath(QStringLiteral("icon.png"));
+    ASSERT_TRUE(hostile::write(icon, hostile::icoHolding(hostile::png(2400, 300))));
+    _answer_t answer;
+    answer.number = 1;
+    answer.content = ("<html><body><p><img src=\"" + icon + "\"/></p></body></html>").toUtf8().toStdString();
+    exporter.answers.push_back(answer);
+    const QString pdf = out.filePath(QStringLiteral("答案.pdf"));
+    exporter.answerPath = pdf.toLocal8Bit().toStdString();
+    ASSERT_EQ(exporter.exportAnswer(err), 0) << err;
+
+    PdfLayout layout;
+    ASSERT_TRUE(readLayout(pdf, layout));
+    ASSERT_EQ(layout.pictures.size(), 1);
+    EXPECT_LT(layout.pictures[0].width(), layout.page.width() / 10);
+    EXPECT_NEAR(layout.pictures[0].width(), layout.pictures[0].height(), 1.0);
 }
 
 TEST_F(OldStyle, AnAnswersPdfThatCannotBeWrittenIsReported)
