@@ -14,10 +14,19 @@ namespace {
 
 const char kUnknownError[] = "未知的错误";
 
-// The reply of a POST while it arrives: a heap block kept zero-terminated.
+// The reply of a POST while it arrives: a heap block kept zero-terminated,
+// and whether the reply went beyond the bound of an answer.
 struct ResponseBlock {
     char* data = nullptr;
     size_t size = 0;
+    bool tooLong = false;
+};
+
+// The body of a download while it arrives, written straight into the file.
+struct FileSink {
+    FILE* file = nullptr;
+    long long written = 0;
+    bool tooLong = false;
 };
 
 // Releases the easy handle and the header list however a call ends.
@@ -40,9 +49,30 @@ struct EasyHandle {
     }
 };
 
-size_t writeToFile(char* data, size_t size, size_t count, void* file)
+// Returns fewer bytes than given (which ends the transfer) when the file
+// would grow beyond the bound of a download.
+size_t writeToFile(char* data, size_t size, size_t count, void* sink)
 {
-    return std::fwrite(data, size, count, static_cast<FILE*>(file));
+    FileSink* file = static_cast<FileSink*>(sink);
+    const size_t bytes = size * count;
+    if (bytes > static_cast<unsigned long long>(http::kMaxDownloadBytes - file->written)) {
+        file->tooLong = true;
+        return 0;
+    }
+    const size_t done = std::fwrite(data, 1, bytes, file->file);
+    file->written += static_cast<long long>(done);
+    return done;
+}
+
+// The result of a transfer whose answer went beyond its bound, declared
+// (libcurl refuses a declared length over CURLOPT_MAXFILESIZE_LARGE) or
+// found while it arrived (the write callback refused it): to the pupil it
+// is no answer of the service, as when the service cannot be reached.
+CURLcode boundedResult(CURLcode code, bool tooLong)
+{
+    if (code == CURLE_FILESIZE_EXCEEDED || (code == CURLE_WRITE_ERROR && tooLong))
+        return CURLE_COULDNT_CONNECT;
+    return code;
 }
 
 // libcurl counts its global initialisations. The first one, done once per
@@ -174,8 +204,12 @@ int http::post(std::string path, std::string body, std::string& response, std::s
     curl_easy_setopt(curl, CURLOPT_TIMEOUT, 10L);
     // Calls run on worker threads: no signals for the time-outs.
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    // A declared length over the bound is refused before the body comes;
+    // appendResponse bounds an answer without one.
+    curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kMaxAnswerBytes));
 
-    const CURLcode code = static_cast<CURLcode>(perform(curl));
+    const CURLcode performed = static_cast<CURLcode>(perform(curl));
+    const CURLcode code = boundedResult(performed, block.tooLong);
     handle.freeHeaders();
 
     int result = -1;
@@ -236,10 +270,14 @@ int http::download(std::string path, std::string fileName, std::string dir, std:
         return -1;
     }
 
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, file);
+    FileSink sink;
+    sink.file = file;
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, 5L);
     curl_easy_setopt(curl, CURLOPT_TIMEOUT, 30L);
-    const CURLcode code = static_cast<CURLcode>(perform(curl));
+    curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kMaxDownloadBytes));
+    const CURLcode performed = static_cast<CURLcode>(perform(curl));
+    const CURLcode code = boundedResult(performed, sink.tooLong);
     handle.freeHeaders();
 
     if (code != CURLE_OK) {
@@ -278,6 +316,10 @@ size_t appendResponse(const void* data, size_t size, size_t count, void* block)
 {
     ResponseBlock* response = static_cast<ResponseBlock*>(block);
     const size_t bytes = size * count;
+    if (bytes > static_cast<size_t>(http::kMaxAnswerBytes) - response->size) {
+        response->tooLong = true;
+        return 0;
+    }
     char* grown = static_cast<char*>(std::realloc(response->data, response->size + bytes + 1));
     if (!grown) {
         std::printf("not enough memory (realloc returned NULL)\n");

@@ -13,19 +13,37 @@
 //
 // Requests go to "http://" + host + ":" + port + "/" + project + path; the
 // path is used as given, without escaping.
+//
+// No answer is taken whole whatever its size: whoever answers for the
+// service's address (the service, a captive portal, a stranger on the
+// network) could otherwise send without end and take the machine's memory or
+// disk. An answer longer than its call's bound, whether its length is
+// declared or it simply goes on, fails the call with the text of a service
+// that cannot be reached: for the pupil it is no answer of the service.
 class http {
 public:
+    // The longest answer of a POST: the service answers with small JSON
+    // envelopes (a few kilobytes with the notice's lines).
+    static constexpr long long kMaxAnswerBytes = 1LL << 20;
+    // The longest file a download takes: a question's files are its pictures
+    // and its answer, and no picture the program takes in is larger.
+    static constexpr long long kMaxDownloadBytes = 64LL << 20;
+
     http();
     ~http();
 
     // 0 when the service answered with status 200: response holds the reply
     // body. Otherwise -1 and msg holds the reason; response is untouched.
+    // An answer longer than kMaxAnswerBytes fails as a service that cannot
+    // be reached does (msg " " + curlErrorText(CURLE_COULDNT_CONNECT)).
     int post(std::string path, std::string body, std::string& response, std::string& msg);
 
     // 0 when the reply had status 200: dir + "/" + fileName holds the body.
     // Otherwise -1 and msg holds the reason. The body is received into a
     // temporary file beside the target, so a failed or partial transfer
-    // leaves an existing file of that name as it was.
+    // leaves an existing file of that name as it was. A body longer than
+    // kMaxDownloadBytes fails as a service that cannot be reached does (msg
+    // curlErrorText(CURLE_COULDNT_CONNECT)) and leaves no file behind.
     int download(std::string path, std::string fileName, std::string dir, std::string& msg);
 
     // Ends this client's transfers in progress at once and makes every later
@@ -67,6 +85,7 @@ private:
 const char* curlErrorText(int code);
 
 // libcurl's write callback of a POST: appends size * count bytes to the
-// response block (kept zero-terminated) and returns that number, or 0 when
-// the block cannot grow.
+// response block (kept zero-terminated) and returns that number, or 0 (which
+// ends the transfer) when the block would grow beyond http::kMaxAnswerBytes
+// or cannot grow.
 size_t appendResponse(const void* data, size_t size, size_t count, void* block);
