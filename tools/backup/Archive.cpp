@@ -285,6 +285,26 @@ bool extractArchive(const QString& archivePath, const QString& target, QString& 
     return true;
 }
 
+bool extractDatabase(const QString& archivePath, const QString& path, QString& error)
+{
+    int code = 0;
+    zip_t* za = zip_open(local(archivePath).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &code);
+    if (!za) {
+        error = QStringLiteral("无法打开备份文件 %1：%2").arg(archivePath, openErrorText(code));
+        return false;
+    }
+    const zip_int64_t index = zip_name_locate(za, databaseEntry(), 0);
+    if (index < 0) {
+        error = QStringLiteral("备份文件中没有数据库 %1").arg(QLatin1String(databaseEntry()));
+        zip_discard(za);
+        return false;
+    }
+    const bool ok = extractEntry(za, static_cast<zip_uint64_t>(index), QString::fromLatin1(databaseEntry()), path,
+                                 error);
+    zip_discard(za);
+    return ok;
+}
+
 bool extractedSize(const QString& archivePath, quint64& bytes, QString& error)
 {
     int code = 0;

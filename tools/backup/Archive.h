@@ -30,6 +30,11 @@ bool isSafeEntryName(const QString& name);
 // gives for it. A file system that runs full is reported as such.
 bool extractArchive(const QString& archivePath, const QString& target, QString& error);
 
+// Extracts the archive's database entry (databaseEntry()) alone to path, a
+// file that must not exist yet, with the checks of extractArchive for that
+// entry. Fails for an archive without it.
+bool extractDatabase(const QString& archivePath, const QString& path, QString& error);
+
 // The space the archive's entries take once extracted: each file's size
 // rounded up to whole 4 KiB blocks, and one block more for every entry.
 // Fails for an archive that cannot be read or an entry without a size.

@@ -27,7 +27,9 @@
 #include "tools/backup/Archive.h"
 #include "tools/backup/Leftovers.h"
 #include "tools/backup/Notebook.h"
+#include "tools/backup/QuestionCount.h"
 #include "ui/Modal.h"
+#include "ui/QMessageBoxBase.h"
 
 namespace backuptool {
 
@@ -145,6 +147,23 @@ void tell(const QString& text)
     modal::exec(box);
 }
 
+// Asks before the data folder is replaced (是/否; Esc and the title bar's
+// close button are 否), naming the archive and how many questions each side
+// holds. A quiet run prints the question to standard error and takes 是: who
+// set LORVANE_BACKUP_ARCHIVE and LORVANE_BACKUP_QUIET has chosen already.
+bool confirmRestore(const QString& archivePath, const QString& dataFolder)
+{
+    const int archived = questioncount::inArchive(archivePath, leftovers::restoreFolderTemplate(dataFolder));
+    const int current = questioncount::inDatabase(QDir(dataFolder).filePath(QLatin1String(archive::databaseEntry())));
+    const QString text = questioncount::restoreQuestion(QFileInfo(archivePath).fileName(), archived, current);
+    if (quiet()) {
+        std::fprintf(stderr, "%s 是\n", text.toUtf8().constData());
+        std::fflush(stderr);
+        return true;
+    }
+    return QMessageBoxBase::question(nullptr, QStringLiteral("还原"), text) == 1;
+}
+
 Result failure(const QString& text)
 {
     return Result{Failure, text};
@@ -258,6 +277,10 @@ Result restore(const QString& givenFolder)
     const quint64 free = archive::freeBytes(parent);
     if (needed > free)
         return failure(QStringLiteral("还原失败：%1").arg(archive::diskFullText(parent, needed, free)));
+
+    // 否 ends the run as a cancelled file dialog does.
+    if (!confirmRestore(path, dataFolder))
+        return Result{Cancelled, QString()};
 
     QTemporaryDir fresh(leftovers::restoreFolderTemplate(dataFolder));
     if (!fresh.isValid())
