@@ -92,18 +92,62 @@ void eachKey(const QString& form, Sink sink)
     }
 }
 
+bool isHexDigit(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+char lowerAscii(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Adds every run of `path` shaped like a question folder's name (8-4-4-4-12
+// hexadecimal digits) to `out`, in lower case. Runs may overlap. Linear in
+// the length of the path: the hexadecimal digits that follow each position
+// are counted once, from the end, and each position is then checked with a
+// fixed number of looks. Only ASCII bytes are hexadecimal digits or hyphens,
+// so the bytes of other UTF-8 characters never join a run.
+void collectUuids(const std::string& path, std::unordered_set<std::string>& out)
+{
+    constexpr std::size_t kLength = 36;
+    const std::size_t size = path.size();
+    if (size < kLength)
+        return;
+    // run[i]: the hexadecimal digits from i on, counted up to 12 (the longest
+    // group of a UUID).
+    std::vector<unsigned char> run(size + 1, 0);
+    for (std::size_t i = size; i-- > 0;)
+        run[i] = isHexDigit(path[i]) ? static_cast<unsigned char>(std::min(run[i + 1] + 1, 12)) : 0;
+    const auto group = [&](std::size_t at, int digits, bool hyphenAfter) {
+        return run[at] >= digits && (!hyphenAfter || path[at + static_cast<std::size_t>(digits)] == '-');
+    };
+    for (std::size_t i = 0; i + kLength <= size; ++i) {
+        if (group(i, 8, true) && group(i + 9, 4, true) && group(i + 14, 4, true) && group(i + 19, 4, true) &&
+            group(i + 24, 12, false)) {
+            std::string name = path.substr(i, kLength);
+            std::transform(name.begin(), name.end(), name.begin(), lowerAscii);
+            out.insert(std::move(name));
+        }
+    }
+}
+
 }  // namespace
 
 RowNames::RowNames(const std::set<std::string>& paths)
 {
-    for (const std::string& path : paths)
+    for (const std::string& path : paths) {
         eachKey(lenientForm(QString::fromStdString(path)), [this](std::size_t key) { keys_.push_back(key); });
+        collectUuids(path, uuids_);
+    }
     std::sort(keys_.begin(), keys_.end());
     keys_.erase(std::unique(keys_.begin(), keys_.end()), keys_.end());
 }
 
 bool RowNames::names(const QString& folder) const
 {
+    if (!uuids_.empty() && uuids_.count(folder.toLower().toStdString()) != 0)
+        return true;
     bool found = false;
     eachKey(lenientForm(folder),
             [&](std::size_t key) { found = found || std::binary_search(keys_.begin(), keys_.end(), key); });

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <set>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 class IDatabase;
@@ -29,7 +30,9 @@ int storedPaths(IDatabase& db, int userId, std::set<std::string>& paths, std::st
 // the working directory, the data folder) that no row of the user names,
 // with everything in it, and counts in `removed` the folders that are gone.
 // A row names a folder when their lenient forms (see RowNames) are equal or
-// almost equal, so that a question whose row path was slightly damaged, or
+// almost equal, or when the row path holds the folder's name anywhere in it,
+// so that a question whose row path was slightly damaged, carries more
+// around the name (item/10000/<uuid>, <uuid>/original.jpg, {<uuid>}), or
 // differs in letter case (a notebook on a file system that ignores case),
 // keeps its folder. Only folders named as a save names them (a UUID without
 // braces) are taken; files, links and other folders there are left alone.
@@ -41,7 +44,9 @@ int removeRowlessFolders(IDatabase& db, int userId, int& removed, std::string& e
 // name drops blanks and separators ('/', '\\') at both ends and ignores
 // letter case. A folder is named by a row when the two lenient forms are
 // equal, or become equal when at most one character is taken out of each:
-// one character changed, added, removed or moved elsewhere.
+// one character changed, added, removed or moved elsewhere. A folder named
+// as a save names it (a UUID) is also named by every row path that holds
+// that UUID, letter case ignored, with anything before or after it.
 class RowNames {
 public:
     explicit RowNames(const std::set<std::string>& paths);
@@ -51,6 +56,10 @@ private:
     // Hashes of every row's lenient form and of each form with one character
     // taken out, sorted. A hash collision can only keep a folder.
     std::vector<std::size_t> keys_;
+    // Every UUID-shaped run of 36 characters inside any row path, in lower
+    // case: found in one pass over each path, so a row of megabytes costs
+    // its length once, whatever the number of folders.
+    std::unordered_set<std::string> uuids_;
 };
 
 }  // namespace rowless

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -8,6 +9,8 @@
 #include <QSignalSpy>
 #include <QTableWidget>
 
+#include <cstdio>
+#include <iterator>
 #include <memory>
 
 #include "StatsFixture.h"
@@ -368,9 +371,10 @@ TEST_F(Summary, CacheCleanUpRemovesTheUsersRowlessQuestionFolders)
 }
 
 // A folder goes only when no row names it even leniently: letter case
-// (either way), blanks and separators at the ends, and one damaged character
-// (changed, missing, extra, moved) still name it. The rows lie in several
-// grades, terms and subjects.
+// (either way), blanks and separators at the ends, one damaged character
+// (changed, missing, extra, moved), and a row path that holds the name with
+// more around it (a whole relative path, braces, a file after it) still name
+// it. The rows lie in several grades, terms and subjects.
 TEST_F(Summary, CacheCleanUpKeepsEveryFolderThatARowNamesLeniently)
 {
     const int otherSubject = context->subjects.at(1).id;
@@ -391,8 +395,23 @@ TEST_F(Summary, CacheCleanUpKeepsEveryFolderThatARowNamesLeniently)
         {"a0000000-0000-4000-8000-000000000008", "a0000000-0000-4000-8000-00000000008", 0, true},    // missing
         {"a0000000-0000-4000-8000-000000000009", "a0000000-0000-4000-8000-0000000000099", 0, true},  // extra
         {"a0000000-0000-4000-8000-0000000000ab", "a0000000-0000-4000-8000-0000000000ba", 0, true},   // moved
+        // The name inside a longer row path.
+        {"a0000000-0000-4000-8000-000000000021", "item/10000/a0000000-0000-4000-8000-000000000021", 0, true},
+        {"a0000000-0000-4000-8000-000000000022", "10000/a0000000-0000-4000-8000-000000000022", oldGrade, true},
+        {"a0000000-0000-4000-8000-000000000023", "10000\\a0000000-0000-4000-8000-000000000023", 0, true},
+        {"a0000000-0000-4000-8000-000000000024", "a0000000-0000-4000-8000-000000000024/original.jpg", 0, true},
+        {"a0000000-0000-4000-8000-000000000025", "{a0000000-0000-4000-8000-000000000025}", oldGrade, true},
+        {"a0000000-0000-4000-8000-00000000002f", "ITEM/10000/A0000000-0000-4000-8000-00000000002F/1.png", 0, true},
+        {"A0000000-0000-4000-8000-00000000002E", "item\\10000\\a0000000-0000-4000-8000-00000000002e", 0, true},
+        // Two names that overlap in one row: the second begins inside the
+        // last group of the first.
+        {"a0000000-0000-4000-8000-000000000026", "a0000000-0000-4000-8000-000000000026-0000-4000-8000-000000000027", 0,
+         true},
+        {"00000026-0000-4000-8000-000000000027", nullptr, 0, true},
         {"b0000000-0000-4000-8000-000000000011", nullptr, 0, false},
+        // Two characters changed: another name, inside a longer path or not.
         {"c0000000-0000-4000-8000-000000000012", "c0000000-0000-4000-8000-0000000000xy", 0, false},
+        {"c0000000-0000-4000-8000-000000000031", "item/10000/c0000000-0000-4000-8000-0000000000a2", 0, false},
         {"d0000000-0000-4000-8000-000000000013", "d0000000-0000-4000-8000-0000000013", oldGrade, false},
     };
     for (const Case& c : cases) {
@@ -400,10 +419,22 @@ TEST_F(Summary, CacheCleanUpKeepsEveryFolderThatARowNamesLeniently)
             insert(Row().grade(c.grade).term(c.grade ? oldTerm : 0).subject(c.grade ? otherSubject : 0).path(c.row));
         writeFile(userFolder + "/" + c.folder + "/original.jpg", 10);
     }
-    // A hostile row path of a megabyte that starts with a folder's name names
-    // nothing, and is compared in time proportional to its length.
-    const QString besideLongRow = QStringLiteral("f0000000-0000-4000-8000-000000000014");
-    insert(Row().path(besideLongRow.toStdString() + std::string(1 << 20, 'x')));
+    // A hostile row path of a megabyte made of 28000 names, one after the
+    // other: the folder of the one in its middle stays, a folder two
+    // characters away from one of them goes. The time of the clean-up is
+    // printed, never asserted.
+    const auto hostileName = [](int i) {
+        return QStringLiteral("%1-0000-4000-8000-%2").arg(0xf0000000u + i, 8, 16).arg(i, 12, 16, QLatin1Char('0'));
+    };
+    std::string hostileRow;
+    for (int i = 0; i < 28000; ++i)
+        hostileRow += hostileName(i).toStdString() + "/";
+    ASSERT_GT(hostileRow.size(), 1000000u);
+    insert(Row().path(hostileRow));
+    const QString insideLongRow = hostileName(14000);
+    QString besideLongRow = insideLongRow;
+    besideLongRow.replace(34, 2, QStringLiteral("ee"));
+    writeFile(userFolder + "/" + insideLongRow + "/original.jpg", 10);
     writeFile(userFolder + "/" + besideLongRow + "/original.jpg", 10);
     QDir("tmp").removeRecursively();
     const int rows = count("1");
@@ -411,7 +442,11 @@ TEST_F(Summary, CacheCleanUpKeepsEveryFolderThatARowNamesLeniently)
     statisticsSummary page;
     ASSERT_TRUE(waitFor([&] { return !page.sizing(); }));
     ModalRecorder boxes;
+    QElapsedTimer timer;
+    timer.start();
     page.on_btn_clear2_clicked();
+    std::printf("clean-up of %zu folders against %d rows, one of %zu bytes: %lld ms\n", std::size(cases) + 2, rows,
+                hostileRow.size(), static_cast<long long>(timer.elapsed()));
     int gone = 0;
     for (const Case& c : cases) {
         const QString folder = userFolder + "/" + c.folder;
@@ -419,6 +454,7 @@ TEST_F(Summary, CacheCleanUpKeepsEveryFolderThatARowNamesLeniently)
         EXPECT_EQ(QFileInfo::exists(folder), c.kept) << c.folder;
         gone += c.kept ? 0 : 1;
     }
+    EXPECT_TRUE(QFileInfo::exists(userFolder + "/" + insideLongRow + "/original.jpg"));
     EXPECT_FALSE(QFileInfo::exists(userFolder + "/" + besideLongRow));
     ASSERT_EQ(boxes.count(), 1);
     EXPECT_EQ(boxes.last().text, QStringLiteral("已删除%1个没有记录的题目文件夹").arg(gone + 1));
