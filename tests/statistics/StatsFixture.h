@@ -15,9 +15,11 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/AppContext.h"
 #include "core/Sqlite.h"
+#include "platform/RemoveTree.h"
 #include "support/TestEnv.h"
 
 // A data folder with the real question database, logged in, base data in
@@ -93,6 +95,10 @@ protected:
     {
         dataFolder = testenv::prepareDataFolder();
         db = Singleton<sqlite>::instance();
+        freshData();
+        if (HasFatalFailure())
+            return;
+        dataFolder = testenv::prepareDataFolder();
         std::string err;
         ASSERT_EQ(db->login("lorvane", "704182", user, err), 0) << err;
         context = AppContext::instance();
@@ -105,6 +111,53 @@ protected:
         context->subject = context->subjects.front();
         userFolder = QStringLiteral("item/%1").arg(user.id);
         ASSERT_TRUE(QDir().mkpath(userFolder));
+    }
+
+    // Every test starts from data of its own, whatever an earlier test of the
+    // same process left: the database holds what a first start creates (the
+    // connection of the database object stays open, so its tables are made
+    // again rather than its file), and nothing else is left in or beside the
+    // data folder.
+    void freshData()
+    {
+        const QString root = testenv::appDataRoot();
+        for (const QString& name :
+             QDir(root).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
+            if (name != QLatin1String("Lorvane")) {
+                ASSERT_TRUE(platform::removeTree(QFile::encodeName(root + "/" + name).toStdString()));
+            }
+        }
+        for (const QString& name :
+             QDir(dataFolder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
+            if (name != QLatin1String("database")) {
+                ASSERT_TRUE(platform::removeTree(QFile::encodeName(dataFolder + "/" + name).toStdString()));
+            }
+        }
+        sqlite3* raw = nullptr;
+        ASSERT_EQ(sqlite3_open("database/Lorvane.db", &raw), SQLITE_OK);
+        sqlite3_busy_timeout(raw, 2000);
+        std::vector<std::string> tables;
+        sqlite3_stmt* stmt = nullptr;
+        sqlite3_prepare_v2(raw, "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite_%'", -1,
+                           &stmt, nullptr);
+        while (stmt && sqlite3_step(stmt) == SQLITE_ROW)
+            tables.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
+        sqlite3_finalize(stmt);
+        std::string sql = "BEGIN;";
+        for (const std::string& table : tables)
+            sql += "DROP TABLE \"" + table + "\";";
+        std::string err;
+        const bool dropped = sqlite3_exec(raw, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+        // The tables' numbering starts again too, as in a new file.
+        const bool made = dropped && sqlite::createTables(raw, err) == 0 &&
+                          sqlite3_exec(raw, "DELETE FROM sqlite_sequence", nullptr, nullptr, nullptr) == SQLITE_OK &&
+                          sqlite::insertDefaultData(raw, err) == 0;
+        const bool committed = made && sqlite3_exec(raw, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
+        const std::string error = sqlite3_errmsg(raw);
+        if (!committed)
+            sqlite3_exec(raw, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(raw);
+        ASSERT_TRUE(committed) << err << " " << error;
     }
 
     int typeId(int group, const char* name) const
