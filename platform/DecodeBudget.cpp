@@ -16,11 +16,22 @@ qint64 DecodeBudget::inUse() const
     return inUse_;
 }
 
+int DecodeBudget::waiting() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return waiting_;
+}
+
 void DecodeBudget::take(qint64 bytes)
 {
     std::unique_lock<std::mutex> lock(mutex_);
     // A share larger than the whole budget fits once nothing else is held.
-    freed_.wait(lock, [this, bytes] { return inUse_ == 0 || inUse_ + bytes <= capacity_; });
+    const auto fits = [this, bytes] { return inUse_ == 0 || inUse_ + bytes <= capacity_; };
+    if (!fits()) {
+        ++waiting_;
+        freed_.wait(lock, fits);
+        --waiting_;
+    }
     inUse_ += bytes;
 }
 

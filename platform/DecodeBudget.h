@@ -27,8 +27,9 @@ public:
     static constexpr qint64 kSharedCapacity = 1LL << 30;
 
     qint64 capacity() const { return capacity_; }
-    // The bytes held now (for tests).
+    // The bytes held now, and the holds waiting for their share (for tests).
     qint64 inUse() const;
+    int waiting() const;
 
     class Hold {
     public:
@@ -50,6 +51,7 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable freed_;
     qint64 inUse_ = 0;
+    int waiting_ = 0;
 };
 
 }  // namespace platform
