@@ -26,7 +26,8 @@ public:
     // envelopes (a few kilobytes with the notice's lines).
     static constexpr long long kMaxAnswerBytes = 1LL << 20;
     // The longest file a download takes: a question's files are its pictures
-    // and its answer, and no picture the program takes in is larger.
+    // and its answer, a few megabytes at most (the largest file the program
+    // takes in, a screen capture's, is bounded at 64 MiB as well).
     static constexpr long long kMaxDownloadBytes = 64LL << 20;
 
     http();
