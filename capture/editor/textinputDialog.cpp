@@ -14,9 +14,15 @@ constexpr int kMovePictureRoom = 26;
 
 }  // namespace
 
-textinputDialog::textinputDialog() : QDialog(nullptr)
+textinputDialog::textinputDialog() : QDialog(nullptr), outside_(this, [this] { endByPressOutside(); })
 {
-    setWindowFlags(Qt::Popup | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    // No pop-up: a pop-up grabs the pointer, and a click on an input
+    // method's candidate window would end the entry with the word unwritten.
+    setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    // exec() makes a dialog modal; window-modal without a parent blocks no
+    // window, so that presses on the others reach outside_, which holds their
+    // input in place of the modality.
+    setWindowModality(Qt::WindowModal);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
 
@@ -30,7 +36,6 @@ textinputDialog::textinputDialog() : QDialog(nullptr)
 
     setStyleSheet(QStringLiteral("border:1px solid gray;"));
     lineEdit_->installEventFilter(this);
-    // A pop-up gives the keys to its focus widget.
     lineEdit_->setFocus();
 }
 
@@ -75,16 +80,30 @@ bool textinputDialog::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
+void textinputDialog::endByPressOutside()
+{
+    if (text().simplified().isEmpty())
+        reject();
+    else
+        accept();
+}
+
+void textinputDialog::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    outside_.start();
+    activateWindow();
+    lineEdit_->setFocus();
+}
+
+void textinputDialog::hideEvent(QHideEvent* event)
+{
+    outside_.stop();
+    QDialog::hideEvent(event);
+}
+
 void textinputDialog::mousePressEvent(QMouseEvent* event)
 {
-    if (!rect().contains(event->pos())) {
-        event->accept();
-        if (text().simplified().isEmpty())
-            reject();
-        else
-            accept();
-        return;
-    }
     if (isWindow()) {
         dragger_.press(this, event->globalPos());
         event->accept();

@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QString>
 
+#include "capture/editor/OutsideInput.h"
 #include "platform/WindowSystem.h"
 
 class QLineEdit;
@@ -16,10 +17,14 @@ class QLineEdit;
 // window by one pixel while the entry is empty (afterwards they move the
 // text cursor), Tab switches the text between red and black.
 //
-// The window is a pop-up: while it is open every mouse press comes to it,
-// and a press outside it ends the entry as Enter does (an entry holding
-// nothing but blanks is rejected, so nothing is written), so that a pupil
-// who clicks elsewhere (下一步, another tool) is never held by it.
+// A press on any other window of the program ends the entry as Enter does
+// (an entry holding nothing but blanks is rejected, so nothing is written),
+// so that a pupil who clicks elsewhere (下一步, another tool) is never held by
+// it; that press goes no further. While the entry is open the program's other
+// windows take no input, as under any modal dialog. The window is no pop-up
+// and grabs neither keyboard nor mouse: an input method's candidate window
+// (another program) can be clicked while typing Chinese without ending the
+// entry, and presses on other programs do not end it.
 //
 //     textinputDialog entry;
 //     entry.move(globalPoint);
@@ -44,12 +49,17 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     // Handles a key of the entry; true when it is used up here.
     bool entryKey(int key);
+    // A press elsewhere: Enter, or Esc for an entry of blanks.
+    void endByPressOutside();
 
     bool red_ = false;
     QLineEdit* lineEdit_ = nullptr;
     platform::WindowDragger dragger_;
+    OutsideInput outside_;
 };

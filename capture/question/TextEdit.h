@@ -87,10 +87,12 @@ public:
     const QVector<QString>& selectedImages() const { return selectedImages_; }
 
     // Inserts the stored picture `fileName` (relative to the data folder) at
-    // the cursor: it replaces the selection, or with none the word under the
-    // cursor, is shown at its natural width up to 650 pixels, and is followed
-    // by a new paragraph. It becomes the picture the zoom buttons act on. An
-    // empty name does nothing.
+    // the cursor: it replaces the selection, and with none goes in between
+    // the characters at the caret, replacing nothing. It is shown at its
+    // natural width up to 650 pixels; a paragraph break follows at the end of
+    // the picture's line (the text after the caret stays, before the break).
+    // The view scrolls to the bottom and the text takes the focus. It
+    // becomes the picture the zoom buttons act on. An empty name does nothing.
     void insertImage(const QString& fileName);
 
     // Rewrites the sizes of the pictures named in `images` in `html` (as

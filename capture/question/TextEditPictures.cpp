@@ -171,10 +171,13 @@ void TextEdit::insertImage(const QString& fileName)
     if (natural.isValid())
         image.setWidth(std::min(natural.width(), kMaxShownWidth));
 
+    // Only what the pupil selected gives way to the picture; with nothing
+    // selected it goes in at the caret and every letter around it stays.
     QTextCursor cursor = textEdit_->textCursor();
-    if (!cursor.hasSelection())
-        cursor.select(QTextCursor::WordUnderCursor);
     cursor.insertImage(image);
+    // A paragraph break at the end of the picture's line: what followed the
+    // caret on that line stays beside the picture, the rest of a longer
+    // paragraph goes on after the break.
     cursor.movePosition(QTextCursor::EndOfLine);
     cursor.insertText(QStringLiteral("\r\n"));
 

@@ -177,7 +177,7 @@ TEST_F(Zoom, InsertedPicturesAreAtMost650Wide)
     EXPECT_EQ(shown[1].height, 0);
 }
 
-TEST_F(Zoom, AnInsertedPictureReplacesTheWordUnderTheCursorOrTheSelection)
+TEST_F(Zoom, AnInsertedPictureGoesInAtTheCaretOrReplacesTheSelection)
 {
     const QString pic = folder() + QStringLiteral("/p.png");
     ASSERT_TRUE(QImage(50, 50, QImage::Format_RGB888).save(pic));
@@ -189,7 +189,7 @@ TEST_F(Zoom, AnInsertedPictureReplacesTheWordUnderTheCursorOrTheSelection)
     cursor.setPosition(2);
     editor.textEdit()->setTextCursor(cursor);
     editor.insertImage(pic);
-    EXPECT_EQ(editor.textEdit()->toPlainText(), object + QStringLiteral(" world\n"));
+    EXPECT_EQ(editor.textEdit()->toPlainText(), QStringLiteral("he") + object + QStringLiteral("llo world\n"));
 
     editor.textEdit()->setPlainText(QStringLiteral("hello world"));
     cursor = editor.textEdit()->textCursor();
