@@ -119,8 +119,7 @@ public:
     bool idle(std::chrono::milliseconds slice)
     {
         std::unique_lock<std::mutex> lock(mutex_);
-        return done_.wait_for(lock, slice,
-                              [this] { return running_ == 0 && (stop_ || next_ >= jobs_.size()); });
+        return done_.wait_for(lock, slice, [this] { return running_ == 0 && (stop_ || next_ >= jobs_.size()); });
     }
 
 private:

@@ -17,9 +17,10 @@
 //     for (int i = 0; i < files.size(); ++i)
 //         use(checks.result(i));          // waits for file i only
 //
-// The GUI thread waits in slices (ready) and may give up early (stop). The check must be safe on any thread. A check that throws
-// gives `failure`, and so does a file whose check cancel() kept from running.
-// The workers have ended when the object is destroyed.
+// The GUI thread waits in slices (ready) and may give up early (stop). The
+// check must be safe on any thread. A check that throws gives `failure`, and
+// so does a file whose check stop() kept from running. The workers have
+// ended when the object is destroyed.
 class PictureChecks {
 public:
     using Check = std::function<QString(const QString& file)>;

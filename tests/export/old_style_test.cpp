@@ -233,8 +233,7 @@ TEST_F(OldStyle, AFifoNamedInAnAnswerShowsTheMarkAndThePdfIsWritten)
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     _answer_t answer;
     answer.number = 1;
-    answer.content =
-        ("<html><body><p>甲段<img src=\"" + fifo + "\"/></p></body></html>").toUtf8().toStdString();
+    answer.content = ("<html><body><p>甲段<img src=\"" + fifo + "\"/></p></body></html>").toUtf8().toStdString();
     exporter.answers.push_back(answer);
     const QString pdf = out.filePath(QStringLiteral("答案.pdf"));
     exporter.answerPath = pdf.toLocal8Bit().toStdString();

@@ -27,14 +27,10 @@ enum class Shows { Picture, Refused, Missing, LeftToQt };
 const char* nameOf(Shows shows)
 {
     switch (shows) {
-    case Shows::Picture:
-        return "picture";
-    case Shows::Refused:
-        return "refusal mark";
-    case Shows::Missing:
-        return "missing-file icon";
-    case Shows::LeftToQt:
-        return "left to Qt";
+    case Shows::Picture: return "picture";
+    case Shows::Refused: return "refusal mark";
+    case Shows::Missing: return "missing-file icon";
+    case Shows::LeftToQt: return "left to Qt";
     }
     return "?";
 }
@@ -85,7 +81,7 @@ TEST(DocumentPicture, EachKindOfNameGetsItsPictureOrMarkWithoutHanging)
         {QUrl(fifo), Shows::Refused},
         {QUrl(QStringLiteral("/dev/zero")), Shows::Refused},  // a device: never read
         {QUrl(QStringLiteral("file:///dev/zero")), Shows::Refused},
-        {QUrl(QStringLiteral("item/u/q/3.png")), Shows::Refused},  // a folder
+        {QUrl(QStringLiteral("item/u/q/3.png")), Shows::Refused},            // a folder
         {QUrl(QStringLiteral("http://127.0.0.1:9/p.png")), Shows::Refused},  // nothing fetched
         {QUrl(QStringLiteral("item/u/q/9.png")), Shows::Missing},
         {QUrl::fromLocalFile(data + QStringLiteral("/no/such/folder/1.png")), Shows::Missing},

@@ -57,7 +57,7 @@ TEST(AnswerTextArea, AFifoNamedInTheAnswerShowsTheMarkAndTheEditorGoesOn)
     const auto picture = [document](const QString& name) {
         const QVariant shown = document->resource(QTextDocument::ImageResource, QUrl(name));
         return shown.userType() == QMetaType::QPixmap ? qvariant_cast<QPixmap>(shown).toImage()
-                                                       : qvariant_cast<QImage>(shown);
+                                                      : qvariant_cast<QImage>(shown);
     };
     EXPECT_EQ(picture(QStringLiteral("item/u/q/1.png")).size(), QSize(120, 80));
     for (const QString& fifo : {QStringLiteral("item/u/q/2.jpg"), absolute, QUrl::fromLocalFile(absolute).toString()})

@@ -133,8 +133,7 @@ public:
                 timer_.stop();
                 step_ = Step::Done;
                 break;
-            case Step::Done:
-                break;
+            case Step::Done: break;
             }
         });
         timer_.start();

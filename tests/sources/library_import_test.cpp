@@ -190,8 +190,8 @@ TEST_F(LibraryImport, EightLargePicturesAtOnceStayWithinTheMemoryBudget)
         // eight decodes would run side by side but for the budget.
         libraryimport::ImportChecks plan;
         plan.workers = count;
-        const QStringList copied =
-            libraryimport::copyIntoLibrary(files, libraryimport::libraryFolder(), &refused, plan);
+        const QStringList copied = libraryimport::copyIntoLibrary(files, libraryimport::libraryFolder(), &refused,
+                                                                  plan);
         std::printf("peak resident memory %lld MiB\n", childrun::peakResidentBytes() >> 20);
         EXPECT_EQ(copied.size(), count);
         EXPECT_TRUE(refused.isEmpty()) << refused.join(QLatin1Char('\n')).toStdString();

@@ -341,6 +341,5 @@ TEST_F(PdfImport, PageChecksLetTheWindowRunAndCancelKeepsThePagesBefore)
     EXPECT_TRUE(held.releasedInTime());
     EXPECT_TRUE(user.painted());
     EXPECT_TRUE(user.pressed());
-    EXPECT_EQ(QDir(QStringLiteral("tmp")).entryList({QStringLiteral("88_*")}, QDir::Files),
-              QStringList{"88_1.png"});
+    EXPECT_EQ(QDir(QStringLiteral("tmp")).entryList({QStringLiteral("88_*")}, QDir::Files), QStringList{"88_1.png"});
 }

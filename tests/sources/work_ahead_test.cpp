@@ -8,9 +8,9 @@
 #include <QString>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
-#include <chrono>
 #include <stdexcept>
 #include <thread>
 
@@ -84,7 +84,7 @@ TEST(WorkAhead, CancelledJobsNeverRunAndGiveTheStandIn)
     const std::chrono::milliseconds slice(5);
     for (int i = 0; i < 3000 && calls.load() == 0; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    ASSERT_EQ(calls.load(), 1);          // job 0 runs, held at the gate
+    ASSERT_EQ(calls.load(), 1);  // job 0 runs, held at the gate
     EXPECT_FALSE(work.ready(0, slice));
     work.cancel();
     EXPECT_FALSE(work.idle(slice));  // the running job is not abandoned
