@@ -15,7 +15,7 @@
 
 #include "export/MSword.h"
 #include "export/office/Session.h"
-#include "platform/PictureFile.h"
+#include "platform/DocumentPicture.h"
 
 namespace {
 
@@ -46,18 +46,17 @@ int saveAndClose(MSword& word, const std::string& path, std::string& err)
     return 0;
 }
 
-// The answers' document: the pictures the answers name are read through the
-// program's picture door, never decoded by the document itself, so a file
-// that is no whole PNG, JPEG or BMP within the size limits (an ICO named
-// .png holding a picture of 20000 x 20000) shows as a small grey square.
+// The answers' document: what the answers name is read through the
+// program's picture door (platform::documentResource), never by the document
+// itself, so a file that is no whole PNG, JPEG or BMP within the size limits
+// (an ICO named .png holding a picture of 20000 x 20000), or no regular file
+// at all (a FIFO, never opened), shows as a small grey square.
 class AnswerDocument : public QTextDocument {
 protected:
     QVariant loadResource(int type, const QUrl& name) override
     {
-        if (type != QTextDocument::ImageResource)
-            return QTextDocument::loadResource(type, name);
-        const QImage picture = platform::readDocumentPicture(name);
-        return picture.isNull() ? QTextDocument::loadResource(type, name) : QVariant(picture);
+        const QVariant answer = platform::documentResource(type, name);
+        return answer.isValid() ? answer : QTextDocument::loadResource(type, name);
     }
 };
 

@@ -267,24 +267,4 @@ PictureVerdict verifyPictureData(const QByteArray& bytes, PictureHeader* header,
     return result.verdict;
 }
 
-QImage refusedPictureMark()
-{
-    QImage square(16, 16, QImage::Format_RGB32);
-    square.fill(QColor(220, 220, 220));
-    return square;
-}
-
-QImage readDocumentPicture(const QUrl& name)
-{
-    QString file;
-    if (name.isLocalFile())
-        file = name.toLocalFile();
-    else if (name.scheme().isEmpty())
-        file = name.path();
-    if (file.isEmpty() || !QFileInfo(file).isFile())
-        return QImage();
-    const QImage picture = readPicture(file);
-    return picture.isNull() ? refusedPictureMark() : picture;
-}
-
 }  // namespace platform

@@ -5,6 +5,8 @@
 #include <QSize>
 #include <QString>
 
+#include "platform/DocumentPicture.h"
+
 class QUrl;
 
 // The one door through which the program reads a picture from a file or from
@@ -79,15 +81,8 @@ QImage readPictureScaled(const QString& path, const QSize& bound);
 PictureVerdict verifyPicture(const QString& path, PictureHeader* header = nullptr);
 PictureVerdict verifyPictureData(const QByteArray& bytes, PictureHeader* header = nullptr, QImage* decoded = nullptr);
 
-// The picture a rich-text document names (a local file URL or a plain path),
-// for QTextDocument::loadResource: read through this door, and a file the
-// door refuses gives refusedPictureMark(), never a null image (with a null
-// answer the document would load the file by name itself, past every check
-// here). Null when `name` names no regular file.
-QImage readDocumentPicture(const QUrl& name);
-
-// What a document shows for a picture the door refused: a small grey square.
-QImage refusedPictureMark();
+// The pictures a rich-text document names (readDocumentPicture,
+// refusedPictureMark): DocumentPicture.h, included above.
 
 // "图片尺寸过大（W×H），未打开：<name>" and the like, for a message box.
 QString pictureTooLargeMessage(const QString& name, const QSize& size);

@@ -3,6 +3,7 @@
 #include <QThread>
 
 #include <algorithm>
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <functional>
@@ -24,13 +25,22 @@
 // no thread can be had, take() runs the job on the caller's thread. The
 // workers have ended when the object is destroyed, however early: those still
 // running finish their current job and take no other.
+//
+// A caller that must not block (the GUI thread) waits in slices instead:
+//
+//     while (!work.ready(i, std::chrono::milliseconds(30)))
+//         keepTheWindowAlive();
+//     use(work.take(i));                          // there: returns at once
+//
+// and one that gives up early calls cancel(), then waits for idle(): the
+// jobs not yet started never run.
 template <typename Result>
 class WorkAhead {
 public:
     using Job = std::function<Result(std::size_t index)>;
 
     WorkAhead(std::size_t count, Job job, Result onThrow = Result())
-        : job_(std::move(job)), onThrow_(std::move(onThrow)), results_(count), ready_(count, 0)
+        : job_(std::move(job)), onThrow_(std::move(onThrow)), results_(count), ready_(count, 0), started_(count, 0)
     {
     }
     WorkAhead(const WorkAhead&) = delete;
@@ -70,16 +80,46 @@ public:
         }
     }
 
-    // The result for `index`, once it is there.
+    // The result for `index`, once it is there; `onThrow` for an index that
+    // cancel() kept from running.
     Result take(std::size_t index)
     {
         std::unique_lock<std::mutex> lock(mutex_);
-        if (workers_.empty() && !ready_[index]) {
+        if (workers_.empty() && !ready_[index] && !stop_) {
             lock.unlock();
             return run(index);
         }
-        done_.wait(lock, [this, index] { return ready_[index] != 0; });
-        return results_[index];
+        done_.wait(lock, [this, index] { return settled(index); });
+        return ready_[index] ? results_[index] : onThrow_;
+    }
+
+    // Waits at most `slice` for the result of `index`; true when take(index)
+    // returns at once (the result is there, cancel() kept the job from
+    // running, or there is no worker and take() runs the job itself).
+    bool ready(std::size_t index, std::chrono::milliseconds slice)
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        if (workers_.empty())
+            return true;
+        return done_.wait_for(lock, slice, [this, index] { return settled(index); });
+    }
+
+    // The workers take no other job; those running finish theirs.
+    void cancel()
+    {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            stop_ = true;
+        }
+        done_.notify_all();
+    }
+
+    // Waits at most `slice` for the jobs running to end; true when none runs
+    // and, after cancel(), none will.
+    bool idle(std::chrono::milliseconds slice)
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        return done_.wait_for(lock, slice, [this] { return running_ == 0 && (stop_ || next_ >= jobs_.size()); });
     }
 
 private:
@@ -92,6 +132,9 @@ private:
         }
     }
 
+    // Under the lock: the result is there, or it never will be.
+    bool settled(std::size_t index) const { return ready_[index] != 0 || (stop_ && !started_[index]); }
+
     void work()
     {
         for (;;) {
@@ -101,12 +144,15 @@ private:
                 if (stop_ || next_ >= jobs_.size())
                     return;
                 index = jobs_[next_++];
+                started_[index] = 1;
+                ++running_;
             }
             Result result = run(index);
             {
                 std::lock_guard<std::mutex> lock(mutex_);
                 results_[index] = std::move(result);
                 ready_[index] = 1;
+                --running_;
             }
             done_.notify_all();
         }
@@ -116,8 +162,10 @@ private:
     const Result onThrow_;
     std::vector<Result> results_;
     std::vector<char> ready_;
+    std::vector<char> started_;  // taken by a worker
     std::vector<std::size_t> jobs_;
     std::size_t next_ = 0;
+    std::size_t running_ = 0;  // jobs the workers are running
     bool stop_ = false;
     std::mutex mutex_;
     std::condition_variable done_;

@@ -1,10 +1,9 @@
 #include "capture/question/AnswerTextArea.h"
 
 #include <QImage>
-#include <QTextDocument>
 #include <QUrl>
 
-#include "platform/PictureFile.h"
+#include "platform/DocumentPicture.h"
 
 AnswerTextArea::AnswerTextArea(QWidget* parent) : QTextEdit(parent) {}
 
@@ -17,10 +16,8 @@ QImage AnswerTextArea::placeholder()
 
 QVariant AnswerTextArea::loadResource(int type, const QUrl& name)
 {
-    if (type != QTextDocument::ImageResource)
-        return QTextEdit::loadResource(type, name);
-    // A name that is no file goes to the document (it shows its mark for a
-    // missing picture); a file goes through the door.
-    const QImage picture = platform::readDocumentPicture(name);
-    return picture.isNull() ? QTextEdit::loadResource(type, name) : QVariant(picture);
+    // Every local name goes through the picture door; only the program's own
+    // resources reach the document's loader.
+    const QVariant answer = platform::documentResource(type, name);
+    return answer.isValid() ? answer : QTextEdit::loadResource(type, name);
 }

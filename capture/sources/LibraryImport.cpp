@@ -7,11 +7,13 @@
 #include <QSet>
 
 #include <algorithm>
+#include <chrono>
 
 #include "capture/sources/FileProgress.h"
 #include "capture/sources/PictureChecks.h"
 #include "core/Settings.h"
 #include "platform/PictureFile.h"
+#include "ui/AwaitTask.h"
 
 namespace libraryimport {
 
@@ -98,7 +100,22 @@ int pageNumberOf(const QString& fileName)
     return numberOf(fileName, nullptr);
 }
 
-QStringList copyIntoLibrary(const QStringList& files, const QString& folder, QStringList* refused)
+namespace {
+
+// Copies `source` to `target` (never over an existing file) on a worker task;
+// the window paints meanwhile. QFile::copy writes a temporary file and
+// renames it, so a target is there whole or not at all.
+bool copyAwaited(const QString& source, const QString& target)
+{
+    bool copied = false;
+    awaitTask([&] { copied = QFile::copy(source, target); }, BusyDialog::Hidden);
+    return copied;
+}
+
+}  // namespace
+
+QStringList copyIntoLibrary(const QStringList& files, const QString& folder, QStringList* refused,
+                            const ImportChecks& plan)
 {
     QStringList copied;
     if (files.isEmpty())
@@ -109,9 +126,12 @@ QStringList copyIntoLibrary(const QStringList& files, const QString& folder, QSt
 
     int number = std::max(1, getIniValue<int>(QString::fromLatin1(kIndexKey), 1));
     // Each file is decoded to check it; the checks run ahead on the cores.
-    PictureChecks checks(files, refusalReason, QStringLiteral("不是图片或已损坏"));
-    auto progress = makeFileProgress(QStringLiteral("导入图片"), files.size());
+    PictureChecks checks(files, plan.check ? plan.check : refusalReason, QStringLiteral("不是图片或已损坏"),
+                         plan.workers);
+    auto progress = makeFileProgress(QStringLiteral("导入图片"), files.size(), FileCancel::Offered);
     for (int i = 0; i < files.size(); ++i) {
+        if (!awaitUnlessCancelled(*progress, [&](std::chrono::milliseconds slice) { return checks.ready(i, slice); }))
+            break;  // 取消: this file and the rest are left where they are
         while (taken.contains(number))
             ++number;
         const QString target = folder + QLatin1Char('/') + targetName(number, files.at(i));
@@ -121,11 +141,15 @@ QStringList copyIntoLibrary(const QStringList& files, const QString& folder, QSt
         if (!reason.isEmpty()) {
             if (refused)
                 refused->append(QStringLiteral("%1（%2）").arg(QFileInfo(files.at(i)).fileName(), reason));
-        } else if (QFile::copy(files.at(i), target)) {
+        } else if (copyAwaited(files.at(i), target)) {
             copied.append(target);
         }
-        progress->setValue(i + 1);
+        if (!progress->wasCanceled())  // pressed during the copy: the next file stops
+            progress->setValue(i + 1);
     }
+    // After 取消 the checks still running end (each is bounded) while the
+    // window paints; the others never start.
+    checks.stop();
     setIniValue(QString::fromLatin1(kIndexKey), number);
     return copied;
 }

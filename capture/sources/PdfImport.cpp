@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 
 #include "capture/sources/FileProgress.h"
@@ -84,23 +85,40 @@ bool isPageNumber(const QString& name, long long number)
 
 // The pages a converter that failed had written, in order, up to the first
 // that is missing or is not a whole picture (the page it was writing when it
-// failed may be cut short); the others are removed.
-QStringList pagesBeforeFailure(const QString& stamp, const QString& folder)
+// failed may be cut short); the others are removed. The checks run on
+// workers while the window paints; 取消 keeps the pages found whole before
+// it.
+QStringList pagesBeforeFailure(const QString& stamp, const QString& folder, const PictureChecks::Check& check)
 {
     QStringList names = pageNames(stamp, folder);
     std::sort(names.begin(), names.end(), pageLess);
+    // Pages 1, 2, ... up to the first gap.
+    QStringList candidates;
+    while (candidates.size() < names.size() && isPageNumber(names.at(candidates.size()), candidates.size() + 1))
+        candidates.append(folder + QLatin1Char('/') + names.at(candidates.size()));
+
+    const QString damaged = QStringLiteral("damaged");
+    const PictureChecks::Check door = [damaged](const QString& page) {
+        return platform::verifyPicture(page) == platform::PictureVerdict::Ok ? QString() : damaged;
+    };
+    PictureChecks checks(candidates, check ? check : door, damaged);
     QStringList pages;
-    QDir dir(folder);
-    bool stopped = false;
-    for (const QString& name : names) {
-        const QString path = folder + QLatin1Char('/') + name;
-        stopped = stopped || !isPageNumber(name, pages.size() + 1) ||
-                  platform::verifyPicture(path) != platform::PictureVerdict::Ok;
-        if (stopped)
-            dir.remove(name);
-        else
-            pages.append(path);
+    {
+        auto progress = makeFileProgress(QStringLiteral("加载图片"), candidates.size(), FileCancel::Offered);
+        for (int i = 0; i < candidates.size(); ++i) {
+            if (!awaitUnlessCancelled(*progress,
+                                      [&](std::chrono::milliseconds slice) { return checks.ready(i, slice); }) ||
+                !checks.result(i).isEmpty())
+                break;
+            pages.append(candidates.at(i));
+            progress->setValue(i + 1);
+        }
     }
+    checks.stop();
+
+    QDir dir(folder);
+    for (int i = pages.size(); i < names.size(); ++i)
+        dir.remove(names.at(i));
     return pages;
 }
 

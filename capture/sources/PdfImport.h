@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "capture/sources/PictureChecks.h"
+
 // Turning the pages of a PDF file into PNG files with the outside converter
 // "mutool" (package mupdf-tools):
 //
@@ -60,9 +62,13 @@ QStringList collectPages(const QString& stamp, const QString& folder = QStringLi
 
 // The pages of conversion `stamp` that a failed converter wrote in `folder`:
 // pages 1, 2, ... in order up to the first that is missing or does not pass
-// the picture door (platform::verifyPicture); that page and the rest are
-// removed.
-QStringList pagesBeforeFailure(const QString& stamp, const QString& folder = QStringLiteral("tmp"));
+// the picture door (platform::verifyPicture; `check`, when given, instead:
+// empty for a page that passes); that page and the rest are removed. The
+// checks run on worker threads behind the progress dialog "加载图片", the
+// window painting meanwhile; its 取消 keeps the pages found whole before the
+// one whose check was awaited and removes the rest. GUI thread.
+QStringList pagesBeforeFailure(const QString& stamp, const QString& folder = QStringLiteral("tmp"),
+                               const PictureChecks::Check& check = PictureChecks::Check());
 
 // Strict total order of page file names: names whose base name (up to the
 // first dot) has a number after its first "_" come first, by that number;

@@ -12,6 +12,7 @@
 
 #include "capture/sources/LibraryImport.h"
 #include "core/Settings.h"
+#include "sources/HeldCheck.h"
 #include "support/ChildRun.h"
 #include "support/HostilePictures.h"
 #include "support/TestEnv.h"
@@ -169,10 +170,10 @@ TEST_F(LibraryImport, PhonePhotosEnterAndCutOrForeignPicturesDoNot)
                                     "icon.png（不是图片或已损坏）", "drawing.png（不是图片或已损坏）"}));
 }
 
-// Eight pictures of 100 megapixels imported at once would take 3.2 GB
-// decoded side by side; the checks share the decode budget instead. The
-// import runs in a process of its own whose address space eight whole
-// decodes would break.
+// Eight pictures of 100 megapixels imported at once, on eight workers, would
+// take 3.2 GB decoded side by side; the checks share the decode budget
+// instead. The import runs in a process of its own whose address space eight
+// whole decodes would break.
 TEST_F(LibraryImport, EightLargePicturesAtOnceStayWithinTheMemoryBudget)
 {
     if (childrun::sanitized())
@@ -185,7 +186,12 @@ TEST_F(LibraryImport, EightLargePicturesAtOnceStayWithinTheMemoryBudget)
             files.append(QStringLiteral("%1/large%2.png").arg(folder).arg(i));
         ASSERT_TRUE(childrun::limitAddressSpace(2300LL << 20));
         QStringList refused;
-        const QStringList copied = libraryimport::copyIntoLibrary(files, libraryimport::libraryFolder(), &refused);
+        // As many workers as the pictures, whatever the machine's cores: all
+        // eight decodes would run side by side but for the budget.
+        libraryimport::ImportChecks plan;
+        plan.workers = count;
+        const QStringList copied = libraryimport::copyIntoLibrary(files, libraryimport::libraryFolder(), &refused,
+                                                                  plan);
         std::printf("peak resident memory %lld MiB\n", childrun::peakResidentBytes() >> 20);
         EXPECT_EQ(copied.size(), count);
         EXPECT_TRUE(refused.isEmpty()) << refused.join(QLatin1Char('\n')).toStdString();
@@ -203,4 +209,34 @@ TEST_F(LibraryImport, EightLargePicturesAtOnceStayWithinTheMemoryBudget)
         if (line.startsWith(QStringLiteral("peak")))
             std::printf("import of %d pictures of 100 megapixels: %s\n", count, line.toUtf8().constData());
     }
+}
+
+// While a check runs the window paints and the progress dialog answers; 取消
+// ends the import before the file whose check it waited for. The files before
+// it are in the library under their numbers, that file and the rest take no
+// number and are neither copied nor named as refused, and no check starts
+// after the press.
+TEST_F(LibraryImport, TheWindowRunsDuringASlowCheckAndCancelStopsTheRest)
+{
+    setIniValue(QStringLiteral("import_index"), 5);
+    QStringList files;
+    for (const char* name : {"a.png", "b.png", "c.png", "d.png", "e.png"})
+        files.append(source(QString::fromLatin1(name), Qt::magenta));
+    heldcheck::HeldCheck held(files.at(1));
+    heldcheck::CancellingUser user(held, files.at(1), QStringLiteral("导入图片"), 1);
+    libraryimport::ImportChecks plan;
+    plan.check = held.check();
+    plan.workers = 1;  // checks in file order: none ahead of the held one
+
+    QStringList refused;
+    const QStringList copied = libraryimport::copyIntoLibrary(files, libraryimport::libraryFolder(), &refused, plan);
+    EXPECT_TRUE(held.releasedInTime());  // by the timer: the loop ran meanwhile
+    EXPECT_TRUE(user.painted());
+    EXPECT_TRUE(user.pressed());
+    EXPECT_EQ(copied, QStringList{"documents/5.png"});
+    EXPECT_EQ(QDir(QStringLiteral("documents")).entryList(QDir::Files), QStringList{"5.png"});
+    EXPECT_EQ(bytesOf(QStringLiteral("documents/5.png")), bytesOf(files.at(0)));
+    EXPECT_TRUE(refused.isEmpty()) << refused.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(getIniValue<int>(QStringLiteral("import_index"), 0), 6);
+    EXPECT_EQ(held.askedFiles(), files.mid(0, 2));
 }

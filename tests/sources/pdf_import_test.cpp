@@ -14,6 +14,7 @@
 #include <random>
 
 #include "capture/sources/PdfImport.h"
+#include "sources/HeldCheck.h"
 #include "support/PdfFixture.h"
 #include "support/TestEnv.h"
 
@@ -320,4 +321,25 @@ TEST_F(PdfImport, PagesBeforeFailureStopAtTheFirstThatIsNotWhole)
               (QStringList{QStringLiteral("tmp/77_1.png"), QStringLiteral("tmp/77_2.png")}));
     EXPECT_EQ(QDir(QStringLiteral("tmp")).entryList(QDir::Files),
               (QStringList{QStringLiteral("77_1.png"), QStringLiteral("77_2.png")}));
+}
+
+// The pages of a failed conversion are checked on workers while the window
+// paints; 取消 keeps the pages found whole before the one whose check it
+// waited for and removes that one and the rest.
+TEST_F(PdfImport, PageChecksLetTheWindowRunAndCancelKeepsThePagesBefore)
+{
+    QImage page(40, 30, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    for (int n = 1; n <= 4; ++n)
+        ASSERT_TRUE(page.save(QStringLiteral("tmp/88_%1.png").arg(n)));
+    const QString second = QStringLiteral("tmp/88_2.png");
+    heldcheck::HeldCheck held(second);
+    heldcheck::CancellingUser user(held, second, QStringLiteral("加载图片"), 1);
+
+    EXPECT_EQ(pdfimport::pagesBeforeFailure(QStringLiteral("88"), QStringLiteral("tmp"), held.check()),
+              QStringList{"tmp/88_1.png"});
+    EXPECT_TRUE(held.releasedInTime());
+    EXPECT_TRUE(user.painted());
+    EXPECT_TRUE(user.pressed());
+    EXPECT_EQ(QDir(QStringLiteral("tmp")).entryList({QStringLiteral("88_*")}, QDir::Files), QStringList{"88_1.png"});
 }
