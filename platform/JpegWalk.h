@@ -1,0 +1,105 @@
+#pragma once
+
+#include <QByteArray>
+#include <QSize>
+
+class QIODevice;
+
+// A JPEG's structure read without decoding a single coefficient: its markers
+// are walked one by one, and the coded data of each scan is skipped by
+// looking for the next marker (0xFF followed by a byte that is neither 0x00,
+// a restart marker nor another 0xFF). What this finds bounds the work of the
+// decode that follows: every scan costs time in proportion to the picture's
+// blocks however few bytes it has, so the number of scans is counted before
+// any decoding, and a picture with more than any real encoder writes is never
+// handed to the decoder.
+namespace platform::jpeg {
+
+// The most scans (start-of-scan markers) a JPEG may have.
+//
+// Real encoders write few: a baseline JPEG has one, a sequential one sent
+// component by component three or four, libjpeg's progressive scripts 10
+// (colour) or 18 (CMYK), and the scripts of the optimising encoders (mozjpeg,
+// jpegtran -scans) stay within a few dozen; libjpeg-turbo's own tools stop at
+// 500. The bound is what a scan costs: a scan of a few bytes (end-of-band
+// runs) still visits every block of its component, and refining the
+// coefficients of all 63 bands visits every coefficient of every block; at
+// 10000 x 10000 each such scan takes about as long as a hundredth to a
+// fortieth of the whole decode of a real photo of that size (measured side by
+// side by bench_picture_read). With this limit, a JPEG of the largest allowed
+// size takes no longer to judge than a real photo of that size takes to
+// decode, whatever its scans hold.
+constexpr int kMaxScans = 32;
+
+// The most bytes read before the end-of-image marker: no JPEG of the largest
+// allowed size that a camera or encoder writes comes near it.
+constexpr qint64 kMaxBytes = 1LL << 30;
+
+// The bytes of one JPEG, read from a device only as far as a walk asks for
+// them (bytes after the end-of-image marker, such as a phone's motion-photo
+// video, are mostly never read) and kept for the decode. Read with read(),
+// never mapped: a file cut short or a stick pulled out while it is read gives
+// an error, not a signal that ends the program.
+class Input {
+public:
+    // The bytes of a picture in memory (shared, not copied).
+    explicit Input(const QByteArray& bytes);
+    // A device opened for reading, from its current position.
+    explicit Input(QIODevice* device);
+
+    // Makes the bytes [0, end) available: false when the input holds fewer,
+    // a read fails, or `end` is beyond kMaxBytes.
+    bool reach(qint64 end);
+    qint64 available() const { return bytes_.size(); }
+    const uchar* data() const { return reinterpret_cast<const uchar*>(bytes_.constData()); }
+    // The most bytes this input may come to hold: what the device has left,
+    // at most kMaxBytes; 0 for bytes in memory (they are held already).
+    qint64 mostBytes() const;
+
+private:
+    QIODevice* device_ = nullptr;
+    QByteArray bytes_;
+};
+
+enum class Structure {
+    Whole,         // frame header, scans and end-of-image marker in order (as far as walked)
+    NoFrame,       // no frame header with a size could be read
+    Unsupported,   // arithmetic-coded, lossless, hierarchical, not 8-bit, or not 1, 3 or 4 components
+    TooManyScans,  // more than kMaxScans scans: refused at once
+    Damaged,       // broken off or out of order: no end-of-image marker, a segment past the
+                   // end of the bytes, a sequential JPEG with a component in no scan, ...
+};
+
+struct Layout {
+    Structure structure = Structure::NoFrame;
+    QSize size;  // as the frame header declares
+    int components = 0;
+    bool progressive = false;
+    int scans = 0;
+    // The bytes up to and including the end-of-image marker (a whole walk).
+    qint64 end = 0;
+    // The EXIF orientation (1 to 8) of the first APP1 Exif block before the
+    // first scan; 1 when there is none or it cannot be read.
+    int orientation = 1;
+    // The ICC profile of the APP2 blocks before the first scan, joined.
+    QByteArray iccProfile;
+};
+
+// How far a walk goes.
+enum class Extent {
+    Frame,  // up to the frame header: the size and coding (a header check)
+    Whole,  // up to the end-of-image marker
+};
+
+// Walks the JPEG of `input` from its first byte. With Extent::Frame the
+// structure is Whole when a frame header of a coding the decoder reads was
+// found, and the walk stops there.
+Layout walk(Input& input, Extent extent);
+
+// The EXIF orientation in an APP1 block's bytes after "Exif\0\0" (a TIFF
+// header and its directories): 1 to 8, or 0 when there is none or it cannot
+// be read. As Qt's JPEG reader reads it: the first orientation tag of the
+// first directories, a SHORT with one value.
+int exifOrientation(const uchar* tiff, qint64 length);
+
+}  // namespace platform::jpeg
