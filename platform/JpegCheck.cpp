@@ -162,8 +162,8 @@ void setDensity(const jpeg_decompress_struct& info, QImage& image)
 // The picture libjpeg will write, allocated; null when it cannot be.
 QImage outputImage(const jpeg_decompress_struct& info)
 {
-    const QImage::Format format =
-        info.out_color_space == JCS_GRAYSCALE ? QImage::Format_Grayscale8 : QImage::Format_RGB32;
+    const QImage::Format format = info.out_color_space == JCS_GRAYSCALE ? QImage::Format_Grayscale8
+                                                                        : QImage::Format_RGB32;
     if (info.output_components != (format == QImage::Format_Grayscale8 ? 1 : 4))
         return QImage();
     return QImage(static_cast<int>(info.output_width), static_cast<int>(info.output_height), format);

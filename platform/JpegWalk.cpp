@@ -15,9 +15,9 @@ constexpr qint64 kFirstRead = 256 * 1024;
 
 enum Marker : uchar {
     kTem = 0x01,
-    kSof0 = 0xC0,   // baseline
-    kSof1 = 0xC1,   // extended sequential, Huffman
-    kSof2 = 0xC2,   // progressive, Huffman
+    kSof0 = 0xC0,  // baseline
+    kSof1 = 0xC1,  // extended sequential, Huffman
+    kSof2 = 0xC2,  // progressive, Huffman
     kDht = 0xC4,
     kJpg = 0xC8,
     kDac = 0xCC,
@@ -68,7 +68,6 @@ public:
     }
 
 private:
-
     // The marker at or after pos_ between segments, as libjpeg finds it:
     // other bytes and stuffed zeros (FF 00) skipped, fill bytes (FF FF)
     // swallowed. pos_ is left after the marker; -1 at the end of the input.

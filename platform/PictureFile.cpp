@@ -135,10 +135,10 @@ QImage turned(const QImage& image, int orientation)
 {
     using T = QImageIOHandler::Transformation;
     static const T byOrientation[9] = {
-        QImageIOHandler::TransformationNone,          QImageIOHandler::TransformationNone,
-        QImageIOHandler::TransformationMirror,        QImageIOHandler::TransformationRotate180,
-        QImageIOHandler::TransformationFlip,          QImageIOHandler::TransformationFlipAndRotate90,
-        QImageIOHandler::TransformationRotate90,      QImageIOHandler::TransformationMirrorAndRotate90,
+        QImageIOHandler::TransformationNone,      QImageIOHandler::TransformationNone,
+        QImageIOHandler::TransformationMirror,    QImageIOHandler::TransformationRotate180,
+        QImageIOHandler::TransformationFlip,      QImageIOHandler::TransformationFlipAndRotate90,
+        QImageIOHandler::TransformationRotate90,  QImageIOHandler::TransformationMirrorAndRotate90,
         QImageIOHandler::TransformationRotate270,
     };
     const T t = orientation >= 1 && orientation <= 8 ? byOrientation[orientation] : T::TransformationNone;

@@ -320,8 +320,7 @@ QByteArray jpegScans(int width, int height, int scans)
     // The DC of all components, then every AC band of each component in
     // full (its last bit at once): a band sent again meets the precision it
     // already has, which libjpeg does not warn of.
-    static const jpeg_scan_info script[4] = {scanOf(-1, 0, 0), scanOf(0, 1, 63), scanOf(1, 1, 63),
-                                             scanOf(2, 1, 63)};
+    static const jpeg_scan_info script[4] = {scanOf(-1, 0, 0), scanOf(0, 1, 63), scanOf(1, 1, 63), scanOf(2, 1, 63)};
     const QByteArray base = libjpegEncode(detailed(width, height), [](jpeg_compress_struct& info) {
         info.scan_info = script;
         info.num_scans = 4;
