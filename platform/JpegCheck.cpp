@@ -1,10 +1,12 @@
 #include "platform/JpegCheck.h"
 
 #include <QColorSpace>
+#include <QIODevice>
 
 #include <algorithm>
 #include <csetjmp>
 #include <cstdio>
+#include <memory>
 
 // jpeglib.h needs FILE and size_t declared before it.
 #include <jerror.h>
@@ -13,6 +15,80 @@
 namespace platform::jpeg {
 
 namespace {
+
+constexpr int kRead = 64 * 1024;
+
+// The JPEG read again from a device, up to its end-of-image marker.
+struct Stream {
+    jpeg_source_mgr manager;
+    QIODevice* device;
+    qint64 left;  // bytes up to the end-of-image marker not read yet
+    JOCTET buffer[kRead];
+};
+
+void initSource(j_decompress_ptr) {}
+
+boolean fillBuffer(j_decompress_ptr info)
+{
+    auto* stream = reinterpret_cast<Stream*>(info->src);
+    const qint64 n = stream->left > 0 ? stream->device->read(reinterpret_cast<char*>(stream->buffer),
+                                                             std::min<qint64>(kRead, stream->left))
+                                      : 0;
+    if (n <= 0) {
+        // The library's own answer to bytes that end early: a warning and a
+        // made-up end-of-image marker.
+        WARNMS(info, JWRN_JPEG_EOF);
+        stream->buffer[0] = 0xFF;
+        stream->buffer[1] = JPEG_EOI;
+        stream->manager.bytes_in_buffer = 2;
+    } else {
+        stream->left -= n;
+        stream->manager.bytes_in_buffer = static_cast<size_t>(n);
+    }
+    stream->manager.next_input_byte = stream->buffer;
+    return TRUE;
+}
+
+void skipInput(j_decompress_ptr info, long count)
+{
+    auto* stream = reinterpret_cast<Stream*>(info->src);
+    while (count > static_cast<long>(stream->manager.bytes_in_buffer)) {
+        count -= static_cast<long>(stream->manager.bytes_in_buffer);
+        fillBuffer(info);
+    }
+    stream->manager.next_input_byte += count;
+    stream->manager.bytes_in_buffer -= static_cast<size_t>(count);
+}
+
+void termSource(j_decompress_ptr) {}
+
+void streamFrom(jpeg_decompress_struct& info, Stream& stream, QIODevice* device, qint64 length)
+{
+    stream.device = device;
+    stream.left = length;
+    stream.manager.init_source = initSource;
+    stream.manager.fill_input_buffer = fillBuffer;
+    stream.manager.skip_input_data = skipInput;
+    stream.manager.resync_to_restart = jpeg_resync_to_restart;
+    stream.manager.term_source = termSource;
+    stream.manager.bytes_in_buffer = 0;
+    stream.manager.next_input_byte = nullptr;
+    info.src = &stream.manager;
+}
+
+// Called by libjpeg before it reads on (each row, each scan): a scan beyond
+// the number the walk counted ends the decode.
+struct Progress {
+    jpeg_progress_mgr manager;
+    int scans;
+};
+
+void watchScans(j_common_ptr info)
+{
+    auto* decompress = reinterpret_cast<j_decompress_ptr>(info);
+    if (decompress->input_scan_number > reinterpret_cast<Progress*>(info->progress)->scans)
+        (*info->err->error_exit)(info);
+}
 
 struct Errors {
     jpeg_error_mgr manager;
@@ -185,9 +261,13 @@ qint64 decodeBytes(const Layout& layout, const Decode& decode)
     return output + static_cast<qint64>(layout.size.width()) * layout.size.height() * layout.components * 2;
 }
 
-bool decode(const uchar* data, const Layout& layout, const Decode& decode, QImage* image)
+bool decode(const Input& input, const Layout& layout, const Decode& decode, QImage* image)
 {
     if (layout.structure != Structure::Whole || layout.end <= 0 || (decode.pixels && !image))
+        return false;
+    if (!input.device() && layout.end > input.bytes().size())
+        return false;
+    if (input.device() && !input.device()->seek(input.start()))
         return false;
     Errors errors;
     jpeg_decompress_struct info;
@@ -197,7 +277,16 @@ bool decode(const uchar* data, const Layout& layout, const Decode& decode, QImag
     errors.manager.output_message = quiet;
     errors.lost = 0;
     jpeg_create_decompress(&info);
-    jpeg_mem_src(&info, data, static_cast<unsigned long>(layout.end));
+    auto stream = std::make_unique<Stream>();
+    if (input.device())
+        streamFrom(info, *stream, input.device(), layout.end);
+    else
+        jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(input.bytes().constData()),
+                     static_cast<unsigned long>(layout.end));
+    Progress progress{};
+    progress.manager.progress_monitor = watchScans;
+    progress.scans = layout.scans;
+    info.progress = &progress.manager;
 
     bool whole = prepare(info, errors, decode);
     QImage picture;

@@ -25,17 +25,20 @@ struct Decode {
 // The size libjpeg decodes a picture of `size` to at 1 / `denom`.
 QSize scaledSize(const QSize& size, int denom);
 
-// The memory the decode of `layout` takes beyond its input: the output and,
-// for a JPEG of several scans, the coefficients of the whole picture (two
-// bytes each) held until its last scan.
+// The memory the decode of `layout` takes: the output and, for a JPEG of
+// several scans, the coefficients of the whole picture (two bytes each) held
+// until its last scan.
 qint64 decodeBytes(const Layout& layout, const Decode& decode);
 
-// Decodes the bytes [0, layout.end) of `data`, which the walk found whole.
-// True when the picture is whole: no warning of lost data (corrupt or
-// premature end of data, bad Huffman code, lost restart), and every
-// coefficient of every component of a progressive JPEG received its last
-// bit. With decode.pixels, `image` (given) gets the picture as stored (not
-// turned): Format_RGB32 for colour and CMYK, Format_Grayscale8 for grey.
-bool decode(const uchar* data, const Layout& layout, const Decode& decode, QImage* image);
+// Decodes the JPEG that the walk of `input` found whole: its first
+// layout.end bytes, read again from the input's device (from its start) or
+// taken from its bytes in memory. True when the picture is whole: no warning
+// of lost data (corrupt or premature end of data, bad Huffman code, lost
+// restart), and every coefficient of every component of a progressive JPEG
+// received its last bit. libjpeg stops at a scan beyond the walk's count (a
+// file changed since the walk is not decoded further than it allowed). With
+// decode.pixels, `image` (given) gets the picture as stored (not turned):
+// Format_RGB32 for colour and CMYK, Format_Grayscale8 for grey.
+bool decode(const Input& input, const Layout& layout, const Decode& decode, QImage* image);
 
 }  // namespace platform::jpeg

@@ -9,9 +9,12 @@ namespace platform::jpeg {
 
 namespace {
 
-// The first read, doubled on every later one: a photo is read in a few reads
-// and no more than twice what the walk needs.
-constexpr qint64 kFirstRead = 256 * 1024;
+// What a device is read in: the window holds a segment (up to 64 KiB) and a
+// read ahead.
+constexpr qint64 kRead = 64 * 1024;
+// An ICC profile is a few kilobytes, rarely a megabyte; one larger than this
+// is ignored (its blocks could fill the memory otherwise).
+constexpr int kMostIccBytes = 16 << 20;
 
 enum Marker : uchar {
     kTem = 0x01,
@@ -53,7 +56,7 @@ public:
 
     Layout run()
     {
-        if (!input_.reach(2) || input_.data()[0] != 0xFF || input_.data()[1] != kSoi)
+        if (!input_.reach(2) || *input_.at(0) != 0xFF || *input_.at(1) != kSoi)
             return layout_;
         pos_ = 2;
         for (;;) {
@@ -77,30 +80,33 @@ private:
             if (!findByte(0xFF))
                 return -1;
             do {
+                input_.release(pos_);
                 if (!input_.reach(pos_ + 2))
                     return -1;
                 ++pos_;
-            } while (input_.data()[pos_] == 0xFF);
-            const uchar code = input_.data()[pos_++];
+            } while (*input_.at(pos_) == 0xFF);
+            const uchar code = *input_.at(pos_++);
             if (code != 0)
                 return code;
         }
     }
 
     // Moves pos_ to the next `byte` at or after it; false when there is none.
+    // The bytes passed are released.
     bool findByte(uchar byte)
     {
         for (;;) {
             const qint64 have = input_.available();
             if (pos_ < have) {
-                const uchar* data = input_.data();
-                const void* hit = std::memchr(data + pos_, byte, static_cast<size_t>(have - pos_));
+                const uchar* from = input_.at(pos_);
+                const void* hit = std::memchr(from, byte, static_cast<size_t>(have - pos_));
                 if (hit) {
-                    pos_ = static_cast<const uchar*>(hit) - data;
+                    pos_ += static_cast<const uchar*>(hit) - from;
                     return true;
                 }
                 pos_ = have;
             }
+            input_.release(pos_);
             if (!input_.reach(have + 1))
                 return false;
         }
@@ -111,9 +117,12 @@ private:
     bool skipCodedData()
     {
         for (;;) {
-            if (!findByte(0xFF) || !input_.reach(pos_ + 2))
+            if (!findByte(0xFF))
                 return false;
-            const uchar next = input_.data()[pos_ + 1];
+            input_.release(pos_);
+            if (!input_.reach(pos_ + 2))
+                return false;
+            const uchar next = *input_.at(pos_ + 1);
             if (next == 0 || restart(next)) {
                 pos_ += 2;
             } else if (next == 0xFF) {
@@ -133,12 +142,13 @@ private:
             return endOfImage();
         if (marker == kTem || restart(marker))
             return true;  // markers without a segment
+        input_.release(pos_);
         if (!input_.reach(pos_ + 2))
             return finish(Structure::Damaged);
-        const qint64 length = be16(input_.data() + pos_);
+        const qint64 length = be16(input_.at(pos_));
         if (length < 2 || !input_.reach(pos_ + length))
             return finish(Structure::Damaged);
-        const uchar* body = input_.data() + pos_ + 2;
+        const uchar* body = input_.at(pos_ + 2);
         const qint64 bodyLength = length - 2;
         pos_ += length;
         if (marker == kSof0 || marker == kSof1 || marker == kSof2)
@@ -224,7 +234,12 @@ private:
             if (orientation > 0)
                 layout_.orientation = orientation;
         } else if (marker == kApp2 && length > 128 + 4 + 14 && std::memcmp(body, "ICC_PROFILE\0", 12) == 0) {
-            layout_.iccProfile.append(reinterpret_cast<const char*>(body) + 14, static_cast<int>(length - 14));
+            if (iccTooLarge_ || layout_.iccProfile.size() + length > kMostIccBytes) {
+                iccTooLarge_ = true;
+                layout_.iccProfile.clear();
+            } else {
+                layout_.iccProfile.append(reinterpret_cast<const char*>(body) + 14, static_cast<int>(length - 14));
+            }
         }
     }
 
@@ -242,41 +257,35 @@ private:
     qint64 pos_ = 0;
     bool framed_ = false;
     bool exifSeen_ = false;
+    bool iccTooLarge_ = false;
     uchar ids_[4] = {};
     bool scanned_[4] = {};
 };
 
 }  // namespace
 
-Input::Input(const QByteArray& bytes) : bytes_(bytes) {}
+Input::Input(const QByteArray& bytes) : window_(bytes) {}
 
-Input::Input(QIODevice* device) : device_(device) {}
-
-qint64 Input::mostBytes() const
-{
-    if (!device_)
-        return 0;
-    if (device_->isSequential())
-        return kMaxBytes;
-    return std::min(kMaxBytes, std::max<qint64>(0, device_->size() - device_->pos()) + bytes_.size());
-}
+Input::Input(QIODevice* device) : device_(device), start_(device ? device->pos() : 0) {}
 
 bool Input::reach(qint64 end)
 {
-    if (end <= bytes_.size())
+    if (end <= available())
         return true;
     if (!device_ || end > kMaxBytes)
         return false;
-    while (bytes_.size() < end) {
-        const qint64 have = bytes_.size();
-        qint64 want = std::min(std::max({end - have, have, kFirstRead}), kMaxBytes - have);
-        if (!device_->isSequential())
-            want = std::min(want, device_->size() - device_->pos());
-        if (want <= 0)
-            return false;
-        bytes_.resize(static_cast<int>(have + want));
-        const qint64 n = device_->read(bytes_.data() + have, want);
-        bytes_.resize(static_cast<int>(have + std::max<qint64>(0, n)));
+    // The released bytes leave the window; it keeps its room.
+    if (released_ > base_) {
+        const qint64 drop = std::min<qint64>(released_ - base_, window_.size());
+        window_.remove(0, static_cast<int>(drop));
+        base_ += drop;
+    }
+    while (available() < end) {
+        const int have = window_.size();
+        const qint64 want = std::max(end - available(), kRead);
+        window_.resize(have + static_cast<int>(want));
+        const qint64 n = device_->read(window_.data() + have, want);
+        window_.resize(have + static_cast<int>(std::max<qint64>(0, n)));
         if (n <= 0)
             return false;
     }

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QSize>
 
+#include <algorithm>
+
 class QIODevice;
 
 // A JPEG's structure read without decoding a single coefficient: its markers
@@ -33,34 +35,49 @@ namespace platform::jpeg {
 // size to less than the decode of a real photo of that size.
 constexpr int kMaxScans = 20;
 
-// The most bytes read before the end-of-image marker: no JPEG of the largest
-// allowed size that a camera or encoder writes comes near it.
+// The most bytes walked before the end-of-image marker: no JPEG of the
+// largest allowed size that a camera or encoder writes comes near it.
 constexpr qint64 kMaxBytes = 1LL << 30;
 
-// The bytes of one JPEG, read from a device only as far as a walk asks for
-// them (bytes after the end-of-image marker, such as a phone's motion-photo
-// video, are mostly never read) and kept for the decode. Read with read(),
-// never mapped: a file cut short or a stick pulled out while it is read gives
-// an error, not a signal that ends the program.
+// The bytes of one JPEG for a walk: in memory, or streamed from a device
+// through a window of a few dozen kilobytes that moves on as the walk
+// releases what it has passed (a segment is at most 64 KiB). A file is read
+// with read(), never mapped (a file cut short or a stick pulled out while it
+// is read gives an error, not a signal that ends the program), and never
+// held whole: the bytes after the end-of-image marker, such as a phone's
+// motion-photo video, are mostly not read at all.
 class Input {
 public:
     // The bytes of a picture in memory (shared, not copied).
     explicit Input(const QByteArray& bytes);
-    // A device opened for reading, from its current position.
+    // A device opened for reading; offset 0 is its current position.
     explicit Input(QIODevice* device);
 
-    // Makes the bytes [0, end) available: false when the input holds fewer,
-    // a read fails, or `end` is beyond kMaxBytes.
+    // Makes the bytes [released, end) available: false when the input ends
+    // before `end`, a read fails, or `end` is beyond kMaxBytes.
     bool reach(qint64 end);
-    qint64 available() const { return bytes_.size(); }
-    const uchar* data() const { return reinterpret_cast<const uchar*>(bytes_.constData()); }
-    // The most bytes this input may come to hold: what the device has left,
-    // at most kMaxBytes; 0 for bytes in memory (they are held already).
-    qint64 mostBytes() const;
+    // The end of the bytes available (an offset), and the byte at `offset`
+    // (available, not released), valid until the next reach().
+    qint64 available() const { return base_ + window_.size(); }
+    const uchar* at(qint64 offset) const
+    {
+        return reinterpret_cast<const uchar*>(window_.constData()) + (offset - base_);
+    }
+    // The bytes before `offset` are no longer needed.
+    void release(qint64 offset) { released_ = std::max(released_, offset); }
+
+    // Where the bytes come from, for the decode that follows the walk: the
+    // device (and the position of offset 0 on it), or null and the bytes.
+    QIODevice* device() const { return device_; }
+    qint64 start() const { return start_; }
+    const QByteArray& bytes() const { return window_; }
 
 private:
     QIODevice* device_ = nullptr;
-    QByteArray bytes_;
+    qint64 start_ = 0;
+    QByteArray window_;  // memory: all the bytes; a device: [base_, available())
+    qint64 base_ = 0;
+    qint64 released_ = 0;
 };
 
 enum class Structure {
@@ -93,9 +110,9 @@ enum class Extent {
     Whole,  // up to the end-of-image marker
 };
 
-// Walks the JPEG of `input` from its first byte. With Extent::Frame the
-// structure is Whole when a frame header of a coding the decoder reads was
-// found, and the walk stops there.
+// Walks the JPEG of a fresh `input` from its first byte. With Extent::Frame
+// the structure is Whole when a frame header of a coding the decoder reads
+// was found, and the walk stops there.
 Layout walk(Input& input, Extent extent);
 
 // The EXIF orientation in an APP1 block's bytes after "Exif\0\0" (a TIFF

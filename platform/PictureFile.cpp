@@ -8,9 +8,6 @@
 #include <QTransform>
 #include <QUrl>
 
-#include <memory>
-#include <optional>
-
 #include "platform/DecodeBudget.h"
 #include "platform/JpegCheck.h"
 #include "platform/JpegWalk.h"
@@ -20,9 +17,9 @@ namespace platform {
 
 namespace {
 
-// One picture's bytes, from a file or from memory, each read once: a JPEG's
-// through the one input its walk and its decode share, a PNG's or BMP's by
-// their decoder.
+// One picture's bytes, from a file or from memory. A JPEG's are streamed
+// through a small window for each walk and for its decode; a PNG's or BMP's
+// are read by their decoder.
 class Source {
 public:
     // False when `path` is no regular file that can be opened.
@@ -45,22 +42,18 @@ public:
         device_->seek(0);
         return device_;
     }
-    jpeg::Input& jpegInput()
+    // The JPEG's bytes from their start, for one walk and the decode after it.
+    jpeg::Input jpegInput()
     {
-        if (!jpegInput_) {
-            if (device_ == &buffer_)
-                jpegInput_ = std::make_unique<jpeg::Input>(buffer_.data());
-            else
-                jpegInput_ = std::make_unique<jpeg::Input>(rewound());
-        }
-        return *jpegInput_;
+        if (device_ == &buffer_)
+            return jpeg::Input(buffer_.data());
+        return jpeg::Input(rewound());
     }
 
 private:
     QFile file_;
     QBuffer buffer_;
     QIODevice* device_ = nullptr;
-    std::unique_ptr<jpeg::Input> jpegInput_;
 };
 
 // What a read asks of the picture beyond its check.
@@ -78,9 +71,9 @@ struct Examined {
 
 // Reads the header of what `source` holds: its format by content only, the
 // size the format's own header declares. A JPEG's frame header is found by
-// walking its markers (`frame`, when given, receives what the walk found);
-// one of a coding the door does not read counts as no picture.
-PictureHeader inspectSource(Source& source, jpeg::Layout* frame)
+// walking its markers; one of a coding the door does not read counts as no
+// picture.
+PictureHeader inspectSource(Source& source)
 {
     PictureHeader header;
     const QByteArray head = content::head(source.rewound());
@@ -88,12 +81,11 @@ PictureHeader inspectSource(Source& source, jpeg::Layout* frame)
     if (format.isEmpty())
         return header;  // NotPicture, whatever the name says
     if (format == "jpeg") {
-        const jpeg::Layout found = jpeg::walk(source.jpegInput(), jpeg::Extent::Frame);
+        jpeg::Input input = source.jpegInput();
+        const jpeg::Layout found = jpeg::walk(input, jpeg::Extent::Frame);
         if (found.structure != jpeg::Structure::Whole)
             return header;
         header.size = found.size;
-        if (frame)
-            *frame = found;
     } else if (format == "bmp") {
         // The decoder reports rows stored top-down as a negative height.
         header.size = content::bmpSize(head);
@@ -182,17 +174,12 @@ jpeg::Decode jpegDecodeFor(const jpeg::Layout& layout, const Wanted& wanted)
     return decode;
 }
 
-// A JPEG in one pass: its markers walked (scans counted, structure checked)
-// and then one libjpeg decode that judges its data and makes the picture.
-void examineJpeg(Source& source, const jpeg::Layout& frame, const Wanted& wanted, Examined& result)
+// A JPEG in one decoding pass: its markers walked (scans counted, structure
+// checked) and then one libjpeg decode that judges its data and makes the
+// picture.
+void examineJpeg(Source& source, const Wanted& wanted, Examined& result)
 {
-    jpeg::Input& input = source.jpegInput();
-    DecodeBudget& budget = DecodeBudget::shared();
-    // The bytes the walk may read and the decode's share by the declared
-    // size; a sequential JPEG of several scans holds its coefficients too,
-    // which only the walk finds.
-    std::optional<DecodeBudget::Hold> hold;
-    hold.emplace(budget, input.mostBytes() + jpeg::decodeBytes(frame, jpegDecodeFor(frame, wanted)));
+    jpeg::Input input = source.jpegInput();
     const jpeg::Layout layout = jpeg::walk(input, jpeg::Extent::Whole);
     if (layout.structure != jpeg::Structure::Whole) {
         const bool unread = layout.structure == jpeg::Structure::Unsupported ||
@@ -201,14 +188,13 @@ void examineJpeg(Source& source, const jpeg::Layout& frame, const Wanted& wanted
         return;
     }
     const jpeg::Decode decode = jpegDecodeFor(layout, wanted);
-    if (!layout.progressive && layout.scans > 1) {
-        hold.reset();
-        hold.emplace(budget, input.mostBytes() + jpeg::decodeBytes(layout, decode));
-    }
     QImage image;
-    if (!jpeg::decode(input.data(), layout, decode, &image)) {
-        result.verdict = PictureVerdict::Damaged;
-        return;
+    {
+        const DecodeBudget::Hold hold(DecodeBudget::shared(), jpeg::decodeBytes(layout, decode));
+        if (!jpeg::decode(input, layout, decode, &image)) {
+            result.verdict = PictureVerdict::Damaged;
+            return;
+        }
     }
     if (!wanted.pixels)
         return;
@@ -256,13 +242,12 @@ void examineOther(Source& source, const Wanted& wanted, Examined& result)
 Examined examine(Source& source, const Wanted& wanted)
 {
     Examined result;
-    jpeg::Layout frame;
-    result.header = inspectSource(source, &frame);
+    result.header = inspectSource(source);
     result.verdict = result.header.verdict;
     if (result.verdict != PictureVerdict::Ok)
         return result;
     if (result.header.format == "jpeg")
-        examineJpeg(source, frame, wanted, result);
+        examineJpeg(source, wanted, result);
     else
         examineOther(source, wanted, result);
     if (result.verdict != PictureVerdict::Ok)
@@ -297,14 +282,14 @@ PictureHeader inspectPicture(const QString& path)
         header.verdict = PictureVerdict::NotFound;
         return header;
     }
-    return inspectSource(source, nullptr);
+    return inspectSource(source);
 }
 
 PictureHeader inspectPictureData(const QByteArray& bytes)
 {
     Source source;
     source.open(bytes);
-    return inspectSource(source, nullptr);
+    return inspectSource(source);
 }
 
 QImage readPicture(const QString& path, QString* refusal, bool autoTransform)

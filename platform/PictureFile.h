@@ -28,9 +28,9 @@ class QUrl;
 // such as a phone's motion-photo video, are ignored), a BMP that holds the
 // pixel data its header declares, a PNG that decodes. The work of a JPEG is
 // bounded before it is decoded: its markers are walked and one of more than
-// jpeg::kMaxScans scans (JpegWalk.h) is refused at once. A JPEG is read once
-// and decoded in one libjpeg pass that judges it and makes the picture (the
-// one Qt's reader gives). Decodes running at one time share a memory budget
+// jpeg::kMaxScans scans (JpegWalk.h) is refused at once. A JPEG is then
+// decoded in one libjpeg pass that judges it and makes the picture (the one
+// Qt's reader gives). Decodes running at one time share a memory budget
 // (DecodeBudget.h) by their declared sizes, so checks of many pictures side
 // by side stay within it. Every function is safe on any thread (each call
 // has its own reader).

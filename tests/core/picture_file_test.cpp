@@ -16,6 +16,7 @@
 #include <cstring>
 
 #include "platform/DecodeBudget.h"
+#include "platform/JpegCheck.h"
 #include "platform/JpegWalk.h"
 #include "platform/PictureFile.h"
 #include "support/ChildRun.h"
@@ -262,6 +263,28 @@ TEST(PictureFile, JpegReadEqualsQtsReader)
                 << "row " << y;
         }
     }
+}
+
+// The decode reads the file again after its walk; a file that gained scans
+// in between (here: a walk that counted one fewer) is not decoded past the
+// walk's count.
+TEST(PictureFile, JpegDecodeStopsAtAScanBeyondItsWalk)
+{
+    const QByteArray bytes = hostile::jpegScans(300, 200, 12);
+    QBuffer file;
+    file.setData(bytes);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    platform::jpeg::Input input(&file);
+    platform::jpeg::Layout layout = platform::jpeg::walk(input, platform::jpeg::Extent::Whole);
+    ASSERT_EQ(layout.structure, platform::jpeg::Structure::Whole);
+    ASSERT_EQ(layout.scans, 12);
+    QImage image;
+    platform::jpeg::Decode decode;
+    decode.pixels = true;
+    EXPECT_TRUE(platform::jpeg::decode(input, layout, decode, &image));
+    EXPECT_EQ(image.size(), QSize(300, 200));
+    layout.scans = 11;
+    EXPECT_FALSE(platform::jpeg::decode(input, layout, decode, &image));
 }
 
 }  // namespace
