@@ -28,11 +28,12 @@ namespace platform::jpeg {
 // bands of a component visits every coefficient of every block. Measured at
 // the largest allowed size (10000 x 10000, bench_picture_read): judging a
 // flat progressive picture's own ten scans takes 0.67 of the whole decode of
-// a real photo of that size, and each refinement scan sent again adds 0.024
-// of it (a DC scan 0.019, a first AC pass 0.005), so that a JPEG of 20 such
-// scans takes 0.92 of the photo's decode to judge, 24 already longer than
-// it. Twenty keeps every encoder above and bounds every JPEG of an allowed
-// size to less than the decode of a real photo of that size.
+// a real photo of that size, and each refinement scan sent again adds about
+// a fortieth of it (a DC scan a fiftieth, a first AC pass a hundred and
+// fiftieth), so that a JPEG of 20 such scans takes about 0.9 of the photo's
+// decode to judge, one of 24 already longer. Twenty keeps every encoder
+// above and bounds every JPEG of an allowed size to less than the decode of
+// a real photo of that size.
 constexpr int kMaxScans = 20;
 
 // The most bytes walked before the end-of-image marker: no JPEG of the
