@@ -1,14 +1,24 @@
-// What the picture door costs over a bare decode, on JPEG files (the door
-// checks a JPEG by walking all of its scans with libjpeg before the decode
-// itself): a 4000 x 3000 page and a 1024 x 1500 question picture, read whole
-// (the editors, the cutter) and as a 160-pixel thumbnail (the strips), each
-// against QImageReader on the same file, alternately in one run. Prints the
-// medians and the ratios door / bare.
+// What the picture door costs, in one run:
+//
+//  1. over a bare decode, on JPEG files (the door walks a JPEG's markers and
+//     judges it in the same libjpeg pass that decodes it): a 4000 x 3000 page
+//     and a 1024 x 1500 question picture, read whole (the editors, the
+//     cutter) and as a 160-pixel thumbnail (the strips), each against
+//     QImageReader on the same file, alternately. Prints the medians and the
+//     ratios door / bare.
+//  2. scan bombs at the largest allowed size (10000 x 10000): progressive
+//     JPEGs of a flat picture with one scan sent again and again, each time a
+//     header and a few bytes. The verdict and its time for 2000 scans (about
+//     half a megabyte) and, for each kind of scan, the time to judge a bomb
+//     of exactly the scan limit, against the whole decode of a photo of that
+//     size (bare and through the door).
 #include <QBuffer>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QImageReader>
+#include <QImageWriter>
 #include <QPainter>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -18,6 +28,7 @@
 #include <functional>
 #include <vector>
 
+#include "platform/JpegWalk.h"
 #include "platform/PictureFile.h"
 
 namespace {
@@ -80,6 +91,145 @@ QImage bareRead(const QString& path, const QSize& scaled = QSize())
     return reader.read();
 }
 
+// ---- 2. scan bombs ----------------------------------------------------------
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// A flat picture saved progressive by Qt's writer (libjpeg's script of ten
+// scans for colour): every AC band is all end-of-band runs.
+QByteArray flatProgressive(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(QColor(200, 190, 170));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setProgressiveScanWrite(true);
+    writer.write(image);
+    return bytes;
+}
+
+// The offsets of the start-of-scan markers (0xFF 0xDA never occurs inside
+// coded data), and where the coded data of the scan at `sos` ends.
+std::vector<int> scanStarts(const QByteArray& jpeg)
+{
+    std::vector<int> starts;
+    for (int at = jpeg.indexOf("\xFF\xDA"); at >= 0; at = jpeg.indexOf("\xFF\xDA", at + 2))
+        starts.push_back(at);
+    return starts;
+}
+
+int endOfScan(const QByteArray& jpeg, int sos)
+{
+    const auto byte = [&](int at) { return static_cast<unsigned char>(jpeg.at(at)); };
+    int at = sos + 2 + (byte(sos + 2) << 8 | byte(sos + 3));
+    for (; at + 1 < jpeg.size(); ++at) {
+        const unsigned char next = byte(at + 1);
+        if (byte(at) == 0xFF && next != 0 && next != 0xFF && (next < 0xD0 || next > 0xD7))
+            return at;
+    }
+    return jpeg.size();
+}
+
+// `jpeg` with its scan `index` (and the tables before it) sent again until
+// the file has `scans` scans.
+QByteArray repeatScan(const QByteArray& jpeg, int index, int scans)
+{
+    const std::vector<int> starts = scanStarts(jpeg);
+    const int from = index == 0 ? starts[0] : endOfScan(jpeg, starts[static_cast<size_t>(index) - 1]);
+    const int to = endOfScan(jpeg, starts[static_cast<size_t>(index)]);
+    QByteArray out = jpeg.left(to);
+    for (int n = static_cast<int>(starts.size()); n < scans; ++n)
+        out += jpeg.mid(from, to - from);
+    return out + jpeg.mid(to);
+}
+
+const char* verdictName(platform::PictureVerdict verdict)
+{
+    switch (verdict) {
+    case platform::PictureVerdict::Ok: return "whole";
+    case platform::PictureVerdict::NotFound: return "not found";
+    case platform::PictureVerdict::NotPicture: return "not a picture";
+    case platform::PictureVerdict::TooLarge: return "too large";
+    case platform::PictureVerdict::Damaged: return "refused as damaged";
+    }
+    return "?";
+}
+
+// The median time of `rounds` runs of `work`, in ms.
+double timed(const std::function<void()>& work, int rounds)
+{
+    std::vector<double> times;
+    for (int i = 0; i < rounds; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        times.push_back(timer.nsecsElapsed() / 1e6);
+    }
+    return medianMs(times);
+}
+
+void benchScanBombs(const QTemporaryDir& dir)
+{
+    const int side = 10000;
+    const QByteArray flat = flatProgressive(side, side);
+    const int limit = platform::jpeg::kMaxScans;
+    std::printf("\nscan bombs, %d x %d, scan limit %d (medians, ms)\n", side, side, limit);
+
+    const QString bomb = dir.filePath(QStringLiteral("bomb.jpg"));
+    const QByteArray bombBytes = repeatScan(flat, 2, 2000);  // a chroma AC band, 2000 times
+    writeFile(bomb, bombBytes);
+    platform::PictureVerdict verdict = platform::PictureVerdict::Ok;
+    const double judged = timed([&] { verdict = platform::verifyPicture(bomb); }, 9);
+    const double read = timed([&] { platform::readPicture(bomb); }, 9);
+    std::printf("2000 scans, %lld KB: %s in %.3f ms (check), %.3f ms (whole read)\n",
+                static_cast<long long>(bombBytes.size() / 1024), verdictName(verdict), judged, read);
+
+    const QString photo = dir.filePath(QStringLiteral("photo.jpg"));
+    if (!writePhotoLike(photo, side, side)) {
+        std::fprintf(stderr, "cannot write the photo\n");
+        return;
+    }
+    std::printf("a photo of that size, %lld KB: its whole decode, bare and through the door, against\n"
+                "bombs of exactly %d scans (a flat progressive picture, one scan sent again):\n",
+                static_cast<long long>(QFile(photo).size() / 1024), limit);
+    std::printf("%-28s %6s %7s %7s %7s %7s %11s %11s\n", "scan sent again", "KB", "check", "read", "bare", "door",
+                "check/bare", "read/door");
+    const struct {
+        const char* name;
+        int scan;
+    } kinds[] = {
+        {"DC of all components", 0},
+        {"luma AC 6-63, first pass", 4},
+        {"luma AC 1-63, refinement", 9},
+    };
+    const QString atLimit = dir.filePath(QStringLiteral("limit.jpg"));
+    for (const auto& kind : kinds) {
+        const QByteArray bytes = repeatScan(flat, kind.scan, limit);
+        writeFile(atLimit, bytes);
+        if (platform::verifyPicture(atLimit) != platform::PictureVerdict::Ok)
+            std::fprintf(stderr, "a bomb at the limit was refused\n");
+        // Alternately, so that the machine's load weighs on both alike.
+        std::vector<double> check, whole, bare, door;
+        for (int round = 0; round < 3; ++round) {
+            check.push_back(timed([&] { platform::verifyPicture(atLimit); }, 1));
+            bare.push_back(timed([&] { bareRead(photo); }, 1));
+            whole.push_back(timed([&] { platform::readPicture(atLimit); }, 1));
+            door.push_back(timed([&] { platform::readPicture(photo); }, 1));
+        }
+        const double c = medianMs(check), w = medianMs(whole), b = medianMs(bare), d = medianMs(door);
+        std::printf("%-28s %6lld %7.0f %7.0f %7.0f %7.0f %11.2f %11.2f\n", kind.name,
+                    static_cast<long long>(bytes.size() / 1024), c, w, b, d, c / b, w / d);
+    }
+    std::printf("(check, read: the bomb's verifyPicture and readPicture; bare, door: the photo's whole decode by\n"
+                " QImageReader and by readPicture)\n");
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -114,5 +264,6 @@ int main(int argc, char** argv)
                                                           [&] { return bareRead(row.path); }, row.rounds);
         std::printf("%-32s %10.2f %10.2f %7.2f\n", row.name, door, bare, door / bare);
     }
+    benchScanBombs(dir);
     return 0;
 }

@@ -1,34 +1,44 @@
 #pragma once
 
+#include <QImage>
 #include <QSize>
 
-class QIODevice;
+#include "platform/JpegWalk.h"
 
-// JPEG files read with libjpeg itself, which says what the decoder behind
-// QImageReader keeps to itself: a scan cut short (the decoder pads it with
-// grey and warns "premature end of data segment"), a file that ends before
-// its end-of-image marker, corrupt coded data.
+// The one libjpeg pass over a JPEG whose structure the walk (JpegWalk.h)
+// found whole: it judges the coded data and, as wanted, produces the picture
+// in the same pass. libjpeg says what the decoder behind QImageReader keeps to
+// itself: a scan cut short (padded with grey, "premature end of data
+// segment"), corrupt coded data, a lost restart marker. The picture is the one
+// Qt's JPEG reader gives (the same DCT method and upsampling, CMYK converted
+// as it does), decoded straight into the QImage's rows.
 namespace platform::jpeg {
 
-struct Header {
-    bool ok = false;  // false: no JPEG header could be read
-    QSize size;
-    int components = 0;
-    bool progressive = false;
+struct Decode {
+    // False: the data is only judged, decoded at an eighth of each side in
+    // one channel (every coded byte is still read).
+    bool pixels = false;
+    // 1, 2, 4 or 8: libjpeg's own reduction of each side (pixels only).
+    int scaleDenom = 1;
 };
 
-// The frame header of the JPEG at the device's current position.
-Header readHeader(QIODevice* device);
+// The size libjpeg decodes a picture of `size` to at 1 / `denom`.
+QSize scaledSize(const QSize& size, int denom);
 
-// The bytes a decode takes beyond its output: a progressive JPEG holds the
-// coefficients of the whole picture (two bytes each) until its last scan.
-qint64 coefficientBytes(const Header& header);
+// The memory the decode of `layout` takes: the output and, for a JPEG of
+// several scans, the coefficients of the whole picture (two bytes each) held
+// until its last scan.
+qint64 decodeBytes(const Layout& layout, const Decode& decode);
 
-// Whether the JPEG at the device's current position is whole: every scan
-// decodes without a warning of damage, a progressive picture received every
-// bit of every coefficient, and the end-of-image marker is reached. Bytes
-// after the end-of-image marker are not read. Decoded at an eighth of its
-// size: every coded byte is still read. Call only for a size that is allowed.
-bool whole(QIODevice* device);
+// Decodes the JPEG that the walk of `input` found whole: its first
+// layout.end bytes, read again from the input's device (from its start) or
+// taken from its bytes in memory. True when the picture is whole: no warning
+// of lost data (corrupt or premature end of data, bad Huffman code, lost
+// restart), and every coefficient of every component of a progressive JPEG
+// received its last bit. libjpeg stops at a scan beyond the walk's count (a
+// file changed since the walk is not decoded further than it allowed). With
+// decode.pixels, `image` (given) gets the picture as stored (not turned):
+// Format_RGB32 for colour and CMYK, Format_Grayscale8 for grey.
+bool decode(const Input& input, const Layout& layout, const Decode& decode, QImage* image);
 
 }  // namespace platform::jpeg

@@ -3,20 +3,23 @@
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
+#include <QImageIOHandler>
 #include <QImageReader>
+#include <QTransform>
 #include <QUrl>
-
-#include <algorithm>
 
 #include "platform/DecodeBudget.h"
 #include "platform/JpegCheck.h"
+#include "platform/JpegWalk.h"
 #include "platform/PictureContent.h"
 
 namespace platform {
 
 namespace {
 
-// One picture's bytes, from a file or from memory, read from their start.
+// One picture's bytes, from a file or from memory. A JPEG's are streamed
+// through a small window for each walk and for its decode; a PNG's or BMP's
+// are read by their decoder.
 class Source {
 public:
     // False when `path` is no regular file that can be opened.
@@ -39,6 +42,13 @@ public:
         device_->seek(0);
         return device_;
     }
+    // The JPEG's bytes from their start, for one walk and the decode after it.
+    jpeg::Input jpegInput()
+    {
+        if (device_ == &buffer_)
+            return jpeg::Input(buffer_.data());
+        return jpeg::Input(rewound());
+    }
 
 private:
     QFile file_;
@@ -50,7 +60,7 @@ private:
 struct Wanted {
     bool pixels = false;  // the decoded picture
     bool autoTransform = false;
-    QSize bound;  // valid: decoded to fit it (a thumbnail)
+    QSize bound;  // valid: decoded to fit it (a thumbnail), turned upright
 };
 
 struct Examined {
@@ -60,8 +70,10 @@ struct Examined {
 };
 
 // Reads the header of what `source` holds: its format by content only, the
-// size the format's own header declares.
-PictureHeader inspectSource(Source& source, jpeg::Header* jpegHeader)
+// size the format's own header declares. A JPEG's frame header is found by
+// walking its markers; one of a coding the door does not read counts as no
+// picture.
+PictureHeader inspectSource(Source& source)
 {
     PictureHeader header;
     const QByteArray head = content::head(source.rewound());
@@ -69,12 +81,11 @@ PictureHeader inspectSource(Source& source, jpeg::Header* jpegHeader)
     if (format.isEmpty())
         return header;  // NotPicture, whatever the name says
     if (format == "jpeg") {
-        const jpeg::Header found = jpeg::readHeader(source.rewound());
-        if (!found.ok)
+        jpeg::Input input = source.jpegInput();
+        const jpeg::Layout found = jpeg::walk(input, jpeg::Extent::Frame);
+        if (found.structure != jpeg::Structure::Whole)
             return header;
         header.size = found.size;
-        if (jpegHeader)
-            *jpegHeader = found;
     } else if (format == "bmp") {
         // The decoder reports rows stored top-down as a negative height.
         header.size = content::bmpSize(head);
@@ -104,27 +115,126 @@ QSize fittedSize(const QSize& source, const QSize& bound)
     return fitted.expandedTo(QSize(1, 1));
 }
 
-// The memory the decode of `wanted` takes, from the declared size.
-qint64 decodeCost(Source& source, const PictureHeader& header, const jpeg::Header& jpegHeader, const Wanted& wanted)
+// Whether an EXIF orientation turns the picture a quarter (its sides swap).
+bool quarterTurn(int orientation)
 {
-    const qint64 pixels = static_cast<qint64>(header.size.width()) * header.size.height();
-    if (header.format != "jpeg")
-        return content::decodedBytes(header.format, content::head(source.rewound()), header.size);
-    // The check decodes at an eighth of each side; a full read holds the
-    // whole picture too.
-    const qint64 output = wanted.pixels && !wanted.bound.isValid() ? pixels * 4 : pixels / 16;
-    return output + jpeg::coefficientBytes(jpegHeader);
+    return orientation >= 5;
 }
 
-// The decoder's picture, its format fixed to the one found by content.
-QImage decode(Source& source, const PictureHeader& header, const Wanted& wanted)
+// The picture turned upright by its EXIF orientation, as Qt's reader does
+// with autoTransform.
+QImage turned(const QImage& image, int orientation)
 {
-    QImageReader reader(source.rewound(), header.format);
+    using T = QImageIOHandler::Transformation;
+    static const T byOrientation[9] = {
+        QImageIOHandler::TransformationNone,      QImageIOHandler::TransformationNone,
+        QImageIOHandler::TransformationMirror,    QImageIOHandler::TransformationRotate180,
+        QImageIOHandler::TransformationFlip,      QImageIOHandler::TransformationFlipAndRotate90,
+        QImageIOHandler::TransformationRotate90,  QImageIOHandler::TransformationMirrorAndRotate90,
+        QImageIOHandler::TransformationRotate270,
+    };
+    const T t = orientation >= 1 && orientation <= 8 ? byOrientation[orientation] : T::TransformationNone;
+    if (t == QImageIOHandler::TransformationNone)
+        return image;
+    if (t == QImageIOHandler::TransformationRotate270)
+        return image.transformed(QTransform().rotate(270));
+    QImage out = image.mirrored(t & QImageIOHandler::TransformationMirror, t & QImageIOHandler::TransformationFlip);
+    if (t & QImageIOHandler::TransformationRotate90)
+        out = out.transformed(QTransform().rotate(90));
+    return out;
+}
+
+// The size a thumbnail of a JPEG is scaled to before it is turned: the
+// fitted size of the upright picture, in the orientation it is stored in.
+QSize storedThumbnailSize(const jpeg::Layout& layout, const QSize& bound)
+{
+    const bool quarter = quarterTurn(layout.orientation);
+    const QSize upright = quarter ? layout.size.transposed() : layout.size;
+    const QSize fitted = fittedSize(upright, bound);
+    return quarter ? fitted.transposed() : fitted;
+}
+
+// What libjpeg decodes: a thumbnail at the largest reduction (1/2, 1/4,
+// 1/8) that keeps the picture at least its fitted size; smooth scaling does
+// the rest.
+jpeg::Decode jpegDecodeFor(const jpeg::Layout& layout, const Wanted& wanted)
+{
+    jpeg::Decode decode;
+    decode.pixels = wanted.pixels;
+    if (!wanted.pixels || !wanted.bound.isValid())
+        return decode;
+    const QSize target = storedThumbnailSize(layout, wanted.bound);
+    for (int denom = 8; denom > 1; denom /= 2) {
+        const QSize reduced = jpeg::scaledSize(layout.size, denom);
+        if (reduced.width() >= target.width() && reduced.height() >= target.height()) {
+            decode.scaleDenom = denom;
+            break;
+        }
+    }
+    return decode;
+}
+
+// A JPEG in one decoding pass: its markers walked (scans counted, structure
+// checked) and then one libjpeg decode that judges its data and makes the
+// picture.
+void examineJpeg(Source& source, const Wanted& wanted, Examined& result)
+{
+    jpeg::Input input = source.jpegInput();
+    const jpeg::Layout layout = jpeg::walk(input, jpeg::Extent::Whole);
+    if (layout.structure != jpeg::Structure::Whole) {
+        const bool unread = layout.structure == jpeg::Structure::Unsupported ||
+                            layout.structure == jpeg::Structure::NoFrame;
+        result.verdict = unread ? PictureVerdict::NotPicture : PictureVerdict::Damaged;
+        return;
+    }
+    const jpeg::Decode decode = jpegDecodeFor(layout, wanted);
+    QImage image;
+    {
+        const DecodeBudget::Hold hold(DecodeBudget::shared(), jpeg::decodeBytes(layout, decode));
+        if (!jpeg::decode(input, layout, decode, &image)) {
+            result.verdict = PictureVerdict::Damaged;
+            return;
+        }
+    }
+    if (!wanted.pixels)
+        return;
+    if (wanted.bound.isValid()) {
+        const QSize target = storedThumbnailSize(layout, wanted.bound);
+        if (image.size() != target)
+            image = image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    if (wanted.autoTransform || wanted.bound.isValid())
+        image = turned(image, layout.orientation);
+    result.image = image;
+}
+
+// A PNG or BMP: a BMP decoder pads a picture cut short, so its own structure
+// tells whether it is whole; a PNG is checked by decoding it.
+void examineOther(Source& source, const Wanted& wanted, Examined& result)
+{
+    const QByteArray& format = result.header.format;
+    const DecodeBudget::Hold hold(DecodeBudget::shared(),
+                                  content::decodedBytes(format, content::head(source.rewound()), result.header.size));
+    if (format == "bmp" && !content::bmpComplete(source.rewound())) {
+        result.verdict = PictureVerdict::Damaged;
+        return;
+    }
+    QImageReader reader(source.rewound(), format);
     reader.setAutoDetectImageFormat(false);
-    reader.setAutoTransform(wanted.autoTransform);
-    if (wanted.bound.isValid())
-        reader.setScaledSize(fittedSize(header.size, wanted.bound));
-    return reader.read();
+    reader.setAutoTransform(wanted.autoTransform || wanted.bound.isValid());
+    QImage image = reader.read();
+    if (image.isNull()) {
+        result.verdict = PictureVerdict::Damaged;
+        return;
+    }
+    if (!wanted.pixels)
+        return;
+    if (wanted.bound.isValid()) {
+        const QSize fitted = fittedSize(image.size(), wanted.bound);
+        if (image.size() != fitted)
+            image = image.scaled(fitted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    result.image = image;
 }
 
 // Checks (and, as wanted, decodes) what `source` holds: only a PNG, JPEG or
@@ -132,29 +242,16 @@ QImage decode(Source& source, const PictureHeader& header, const Wanted& wanted)
 Examined examine(Source& source, const Wanted& wanted)
 {
     Examined result;
-    jpeg::Header jpegHeader;
-    result.header = inspectSource(source, &jpegHeader);
+    result.header = inspectSource(source);
     result.verdict = result.header.verdict;
     if (result.verdict != PictureVerdict::Ok)
         return result;
-    const DecodeBudget::Hold hold(DecodeBudget::shared(), decodeCost(source, result.header, jpegHeader, wanted));
-    // A JPEG or BMP decoder pads a picture cut short; its own structure
-    // tells whether it is whole.
-    const QByteArray& format = result.header.format;
-    const bool whole = format == "jpeg"  ? jpeg::whole(source.rewound())
-                       : format == "bmp" ? content::bmpComplete(source.rewound())
-                                         : true;
-    if (!whole) {
-        result.verdict = PictureVerdict::Damaged;
-        return result;
-    }
-    // A JPEG was decoded whole by its check; a PNG or BMP is checked by
-    // decoding it.
-    if (format != "jpeg" || wanted.pixels) {
-        result.image = decode(source, result.header, wanted);
-        if (result.image.isNull())
-            result.verdict = PictureVerdict::Damaged;
-    }
+    if (result.header.format == "jpeg")
+        examineJpeg(source, wanted, result);
+    else
+        examineOther(source, wanted, result);
+    if (result.verdict != PictureVerdict::Ok)
+        result.image = QImage();
     return result;
 }
 
@@ -185,14 +282,14 @@ PictureHeader inspectPicture(const QString& path)
         header.verdict = PictureVerdict::NotFound;
         return header;
     }
-    return inspectSource(source, nullptr);
+    return inspectSource(source);
 }
 
 PictureHeader inspectPictureData(const QByteArray& bytes)
 {
     Source source;
     source.open(bytes);
-    return inspectSource(source, nullptr);
+    return inspectSource(source);
 }
 
 QImage readPicture(const QString& path, QString* refusal, bool autoTransform)
@@ -229,13 +326,7 @@ QImage readPictureScaled(const QString& path, const QSize& bound)
     Wanted wanted;
     wanted.pixels = true;
     wanted.bound = bound;
-    const Examined result = examine(source, wanted);
-    if (result.verdict != PictureVerdict::Ok)
-        return QImage();
-    const QSize fitted = fittedSize(result.header.size, bound);
-    if (result.image.size() != fitted)
-        return result.image.scaled(fitted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    return result.image;
+    return examine(source, wanted).image;
 }
 
 PictureVerdict verifyPicture(const QString& path, PictureHeader* header)

@@ -25,12 +25,17 @@ class QUrl;
 //         QMessageBoxBase::information(this, "提示", refusal);   // names the file
 //
 // Only a whole picture is decoded: a JPEG whose own structure ends with its
-// end-of-image marker after scans that decode without damage (bytes after
-// that marker, such as a phone's motion-photo video, are ignored), a BMP that
-// holds the pixel data its header declares, a PNG that decodes. Decodes
-// running at one time share a memory budget (DecodeBudget.h) by their
-// declared sizes, so checks of many pictures side by side stay within it.
-// Every function is safe on any thread (each call has its own reader).
+// end-of-image marker after scans that decode without a warning of lost data,
+// every component over its whole coefficient range (bytes after that marker,
+// such as a phone's motion-photo video, are ignored), a BMP that holds the
+// pixel data its header declares, a PNG that decodes. The work of a JPEG is
+// bounded before it is decoded: its markers are walked and one of more than
+// jpeg::kMaxScans scans (JpegWalk.h) is refused at once. A JPEG is then
+// decoded in one libjpeg pass that judges it and makes the picture (the one
+// Qt's reader gives). Decodes running at one time share a memory budget
+// (DecodeBudget.h) by their declared sizes, so checks of many pictures side
+// by side stay within it. Every function is safe on any thread (each call
+// has its own reader).
 namespace platform {
 
 // A picture may declare at most this many pixels, and no side longer than
@@ -41,9 +46,11 @@ constexpr int kMaxPictureSide = 30000;
 enum class PictureVerdict {
     Ok,
     NotFound,    // no such regular file (missing, a folder, ...)
-    NotPicture,  // not a PNG, JPEG or BMP by content, or its header cannot be read
+    NotPicture,  // not a PNG, JPEG or BMP by content, its header cannot be read, or a JPEG
+                 // coded in a way the door does not read (arithmetic, lossless, hierarchical)
     TooLarge,    // declares more than the limits: never decoded
-    Damaged,     // the header is fine but the data does not decode whole
+    Damaged,     // the header is fine but the data does not decode whole, or a JPEG has more
+                 // scans than the limit (never decoded)
 };
 
 struct PictureHeader {
@@ -68,16 +75,19 @@ PictureHeader inspectPictureData(const QByteArray& bytes);
 QImage readPicture(const QString& path, QString* refusal = nullptr, bool autoTransform = false);
 QImage readPictureData(const QByteArray& bytes, const QString& name, QString* refusal = nullptr);
 
-// The picture decoded at no more than `bound` (aspect kept), for thumbnails:
-// pictures over the limits or not whole are not decoded at all (null). JPEG
-// pictures are decoded at reduced size directly; others are decoded whole
-// (within the limits) and scaled.
+// The picture turned upright by its EXIF orientation (as readPicture with
+// `autoTransform`) and scaled to fit `bound` (aspect kept, the longer side
+// fills it), for thumbnails: null when it is refused or is not whole. A JPEG
+// is decoded at libjpeg's own reduction (1/2, 1/4, 1/8) as far as it stays at
+// least that size, then scaled smoothly; others are decoded whole (within
+// the limits) and scaled.
 QImage readPictureScaled(const QString& path, const QSize& bound);
 
 // Checks that the picture is whole (see above) by decoding it: a JPEG at an
 // eighth of its size (every coded byte is still read), others whole. Ok only
 // when it is whole. `header` (optional) receives what the header declared;
-// `decoded` (optional) the whole picture when it is Ok.
+// `decoded` (optional) the whole picture (as stored, not turned) when it is
+// Ok.
 PictureVerdict verifyPicture(const QString& path, PictureHeader* header = nullptr);
 PictureVerdict verifyPictureData(const QByteArray& bytes, PictureHeader* header = nullptr, QImage* decoded = nullptr);
 

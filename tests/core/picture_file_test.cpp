@@ -13,8 +13,11 @@
 #include <sys/resource.h>
 
 #include <cstdio>
+#include <cstring>
 
 #include "platform/DecodeBudget.h"
+#include "platform/JpegCheck.h"
+#include "platform/JpegWalk.h"
 #include "platform/PictureFile.h"
 #include "support/ChildRun.h"
 #include "support/HostilePictures.h"
@@ -29,6 +32,13 @@ long peakKilobytes()
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;
+}
+
+// The size a thumbnail of a picture of `upright` size fits in 64 x 64.
+QSize fitted64(const QSize& upright)
+{
+    return upright.width() > upright.height() ? QSize(64, upright.height() * 64 / upright.width())
+                                              : QSize(upright.width() * 64 / upright.height(), 64);
 }
 
 TEST(PictureSizeLimit, PixelsAndSides)
@@ -56,18 +66,21 @@ TEST(PictureFile, HostileFilesTable)
     const QByteArray webp = hostile::encoded(300, 200, "WEBP");
     ASSERT_FALSE(tiff.isEmpty());
     ASSERT_FALSE(webp.isEmpty());
-    // The scans of a progressive JPEG: cut after the first one (its next
-    // marker), with an end marker glued on.
-    const int secondScan = progressive.indexOf(QByteArray("\xFF\xDA", 2), progressive.indexOf("\xFF\xDA") + 2);
-    ASSERT_GT(secondScan, 0);
-    const QByteArray firstScanOnly = progressive.left(secondScan) + QByteArray("\xFF\xD9", 2);
+    const QByteArray perComponent = hostile::jpegScanPerComponent(300, 200);
+    const QByteArray arithmetic = hostile::jpegArithmetic(300, 200);
+    const int kMaxScans = platform::jpeg::kMaxScans;
 
     struct Case {
+        Case(const char* n, const QByteArray& b, PictureVerdict h, PictureVerdict w, QSize r, QSize u = QSize())
+            : name(n), bytes(b), header(h), whole(w), read(r), upright(u.isEmpty() ? r : u)
+        {
+        }
         const char* name;
         QByteArray bytes;  // null: not written (a folder or nothing)
         PictureVerdict header;
         PictureVerdict whole;
-        QSize read;  // of readPicture; empty: null
+        QSize read;     // of readPicture; empty: null
+        QSize upright;  // turned by its EXIF orientation (thumbnails are)
     };
     const PictureVerdict Ok = PictureVerdict::Ok;
     const PictureVerdict Damaged = PictureVerdict::Damaged;
@@ -79,6 +92,14 @@ TEST(PictureFile, HostileFilesTable)
         {"photo.jpg", wholeJpeg, Ok, Ok, {300, 200}},
         {"progressive.jpg", progressive, Ok, Ok, {300, 200}},
         {"cmyk.jpg", hostile::jpegCmyk(300, 200), Ok, Ok, {300, 200}},
+        {"grey.jpg", hostile::jpegGrey(300, 200), Ok, Ok, {300, 200}},
+        {"per-component.jpg", perComponent, Ok, Ok, {300, 200}},
+        // Odd bytes in a header that libjpeg warns of and decodes exactly, and
+        // a band sent again as many times as the scan limit allows.
+        {"zero-spectral.jpg", hostile::jpegZeroSpectral(300, 200), Ok, Ok, {300, 200}},
+        {"scans-at-limit.jpg", hostile::jpegScans(300, 200, kMaxScans), Ok, Ok, {300, 200}},
+        // A phone photo stored sideways: its thumbnail stands upright.
+        {"turned.jpg", hostile::jpegWithOrientation(hostile::jpeg(200, 100), 6), Ok, Ok, {200, 100}, {100, 200}},
         // Phones append a motion-photo video or a metadata block after the
         // end marker; it holds start-of-scan bytes by chance.
         {"motion.jpg", wholeJpeg + hostile::randomTrailer(3 << 20), Ok, Ok, {300, 200}},
@@ -94,7 +115,14 @@ TEST(PictureFile, HostileFilesTable)
         {"cut.jpg", hostile::cut(wholeJpeg, wholeJpeg.size() * 2 / 3), Ok, Damaged, {}},
         {"cut-with-end.jpg", hostile::jpegCutWithEnd(wholeJpeg, 60), Ok, Damaged, {}},
         {"cut-progressive.jpg", hostile::jpegCutWithEnd(progressive, 70), Ok, Damaged, {}},
-        {"first-scan-only.jpg", firstScanOnly, Ok, Damaged, {}},
+        {"first-scan-only.jpg", hostile::jpegFirstScanOnly(progressive), Ok, Damaged, {}},
+        {"first-component-only.jpg", hostile::jpegFirstScanOnly(perComponent), Ok, Damaged, {}},
+        // One scan more than the limit: refused before any decoding.
+        {"scan-bomb.jpg", hostile::jpegScans(300, 200, kMaxScans + 1), Ok, Damaged, {}},
+        // Arithmetic coding is not read, whole or cut (libjpeg pads a cut
+        // one with zeros without a warning).
+        {"arithmetic.jpg", arithmetic, NotPicture, NotPicture, {}},
+        {"cut-arithmetic.jpg", hostile::jpegCutWithEnd(arithmetic, 50), NotPicture, NotPicture, {}},
         {"cut.bmp", hostile::cut(wholeBmp, wholeBmp.size() / 3), Ok, Damaged, {}},
         {"cut-rle.bmp", hostile::cut(rle, rle.size() / 2), Ok, Damaged, {}},
         // Containers that declare a small size and hold a larger PNG, and
@@ -140,7 +168,7 @@ TEST(PictureFile, HostileFilesTable)
         }
 
         const QImage thumbnail = platform::readPictureScaled(path, QSize(64, 64));
-        EXPECT_EQ(thumbnail.isNull() ? QSize() : thumbnail.size(), c.read.isEmpty() ? QSize() : QSize(64, 42));
+        EXPECT_EQ(thumbnail.isNull() ? QSize() : thumbnail.size(), c.upright.isEmpty() ? QSize() : fitted64(c.upright));
     }
     // 12000 x 12000 decoded would take 550 MB or more.
     EXPECT_LT(peakKilobytes() - before, 200 * 1024);
@@ -196,6 +224,67 @@ TEST(PictureFile, JpegCutShortIsDamagedThoughItsDecoderPadsIt)
     EXPECT_TRUE(platform::readPictureData(cut, QStringLiteral("cut.jpg")).isNull());
     EXPECT_EQ(platform::verifyPictureData(cut), PictureVerdict::Damaged);
     EXPECT_EQ(platform::verifyPictureData(whole), PictureVerdict::Ok);
+}
+
+// The door decodes a JPEG itself, in one pass; the picture is the one Qt's
+// reader gives, pixel for pixel: colour (subsampled chroma, an odd size),
+// grey, CMYK (Adobe's inverted samples), progressive, a header libjpeg warns
+// of, and a sideways photo turned upright.
+TEST(PictureFile, JpegReadEqualsQtsReader)
+{
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+        bool autoTransform;
+    };
+    const Case cases[] = {
+        {"colour", hostile::jpeg(301, 203), false},
+        {"grey", hostile::jpegGrey(300, 200), false},
+        {"cmyk", hostile::jpegCmyk(300, 200), false},
+        {"progressive", hostile::jpegProgressive(300, 200), false},
+        {"zero-spectral", hostile::jpegZeroSpectral(300, 200), false},
+        {"turned", hostile::jpegWithOrientation(hostile::jpeg(200, 100), 6), true},
+    };
+    const QString dir = testenv::appDataRoot() + QStringLiteral("/picture-equal");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = dir + QLatin1Char('/') + QString::fromLatin1(c.name) + QStringLiteral(".jpg");
+        ASSERT_TRUE(hostile::write(path, c.bytes));
+        QImageReader reader(path, "jpeg");
+        reader.setAutoTransform(c.autoTransform);
+        const QImage bare = reader.read();
+        ASSERT_FALSE(bare.isNull());
+        const QImage door = platform::readPicture(path, nullptr, c.autoTransform);
+        ASSERT_EQ(door.format(), bare.format());
+        ASSERT_EQ(door.size(), bare.size());
+        const int rowBytes = bare.width() * bare.depth() / 8;
+        for (int y = 0; y < bare.height(); ++y) {
+            ASSERT_EQ(std::memcmp(door.constScanLine(y), bare.constScanLine(y), static_cast<size_t>(rowBytes)), 0)
+                << "row " << y;
+        }
+    }
+}
+
+// The decode reads the file again after its walk; a file that gained scans
+// in between (here: a walk that counted one fewer) is not decoded past the
+// walk's count.
+TEST(PictureFile, JpegDecodeStopsAtAScanBeyondItsWalk)
+{
+    const QByteArray bytes = hostile::jpegScans(300, 200, 12);
+    QBuffer file;
+    file.setData(bytes);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    platform::jpeg::Input input(&file);
+    platform::jpeg::Layout layout = platform::jpeg::walk(input, platform::jpeg::Extent::Whole);
+    ASSERT_EQ(layout.structure, platform::jpeg::Structure::Whole);
+    ASSERT_EQ(layout.scans, 12);
+    QImage image;
+    platform::jpeg::Decode decode;
+    decode.pixels = true;
+    EXPECT_TRUE(platform::jpeg::decode(input, layout, decode, &image));
+    EXPECT_EQ(image.size(), QSize(300, 200));
+    layout.scans = 11;
+    EXPECT_FALSE(platform::jpeg::decode(input, layout, decode, &image));
 }
 
 }  // namespace

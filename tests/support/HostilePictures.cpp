@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <vector>
 
 // Fixtures beyond Qt's writers: libjpeg for CMYK, zlib for pictures written
@@ -215,6 +216,153 @@ QByteArray jpegCmyk(int width, int height)
 QByteArray jpegCutWithEnd(const QByteArray& jpeg, int keepPercent)
 {
     return jpeg.left(jpeg.size() * keepPercent / 100) + QByteArray("\xFF\xD9", 2);
+}
+
+namespace {
+
+const QByteArray kEndOfImage("\xFF\xD9", 2);
+
+// libjpeg's encoder over `image` (Format_RGB888 or Format_Grayscale8), its
+// parameters set by `configure` after the defaults.
+QByteArray libjpegEncode(const QImage& image, const std::function<void(jpeg_compress_struct&)>& configure)
+{
+    jpeg_compress_struct info;
+    jpeg_error_mgr errors;
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    unsigned char* out = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &out, &size);
+    const bool grey = image.format() == QImage::Format_Grayscale8;
+    info.image_width = static_cast<JDIMENSION>(image.width());
+    info.image_height = static_cast<JDIMENSION>(image.height());
+    info.input_components = grey ? 1 : 3;
+    info.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
+    jpeg_set_defaults(&info);
+    configure(info);
+    jpeg_start_compress(&info, TRUE);
+    while (info.next_scanline < info.image_height) {
+        JSAMPROW row = const_cast<JSAMPLE*>(image.constScanLine(static_cast<int>(info.next_scanline)));
+        jpeg_write_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    const QByteArray bytes(reinterpret_cast<const char*>(out), static_cast<int>(size));
+    std::free(out);
+    return bytes;
+}
+
+jpeg_scan_info scanOf(int component, int ss, int se)
+{
+    jpeg_scan_info scan{};
+    scan.comps_in_scan = component < 0 ? 3 : 1;
+    for (int c = 0; c < scan.comps_in_scan; ++c)
+        scan.component_index[c] = component < 0 ? c : component;
+    scan.Ss = ss;
+    scan.Se = se;
+    return scan;
+}
+
+// The offsets of the start-of-scan markers (0xFF 0xDA never occurs inside
+// coded data, where a 0xFF is followed by 0x00 or a restart marker).
+std::vector<int> scanStarts(const QByteArray& jpeg)
+{
+    std::vector<int> starts;
+    for (int at = jpeg.indexOf("\xFF\xDA"); at >= 0; at = jpeg.indexOf("\xFF\xDA", at + 2))
+        starts.push_back(at);
+    return starts;
+}
+
+// Where the coded data of the scan whose marker is at `sos` ends: the 0xFF
+// of the next marker.
+int endOfScan(const QByteArray& jpeg, int sos)
+{
+    const auto byte = [&](int at) { return static_cast<unsigned char>(jpeg.at(at)); };
+    int at = sos + 2 + (byte(sos + 2) << 8 | byte(sos + 3));
+    for (; at + 1 < jpeg.size(); ++at) {
+        const unsigned char next = byte(at + 1);
+        if (byte(at) == 0xFF && next != 0 && next != 0xFF && (next < 0xD0 || next > 0xD7))
+            return at;
+    }
+    return jpeg.size();
+}
+
+}  // namespace
+
+QByteArray jpegFirstScanOnly(const QByteArray& jpeg)
+{
+    const std::vector<int> starts = scanStarts(jpeg);
+    return starts.empty() ? jpeg : jpeg.left(endOfScan(jpeg, starts.front())) + kEndOfImage;
+}
+
+QByteArray jpegGrey(int width, int height)
+{
+    return libjpegEncode(detailed(width, height).convertToFormat(QImage::Format_Grayscale8),
+                         [](jpeg_compress_struct&) {});
+}
+
+QByteArray jpegArithmetic(int width, int height)
+{
+    return libjpegEncode(detailed(width, height), [](jpeg_compress_struct& info) { info.arith_code = TRUE; });
+}
+
+QByteArray jpegScanPerComponent(int width, int height)
+{
+    static const jpeg_scan_info scans[3] = {scanOf(0, 0, 63), scanOf(1, 0, 63), scanOf(2, 0, 63)};
+    return libjpegEncode(detailed(width, height), [](jpeg_compress_struct& info) {
+        info.scan_info = scans;
+        info.num_scans = 3;
+    });
+}
+
+QByteArray jpegScans(int width, int height, int scans)
+{
+    // The DC of all components, then every AC band of each component in
+    // full (its last bit at once): a band sent again meets the precision it
+    // already has, which libjpeg does not warn of.
+    static const jpeg_scan_info script[4] = {scanOf(-1, 0, 0), scanOf(0, 1, 63), scanOf(1, 1, 63), scanOf(2, 1, 63)};
+    const QByteArray base = libjpegEncode(detailed(width, height), [](jpeg_compress_struct& info) {
+        info.scan_info = script;
+        info.num_scans = 4;
+    });
+    const std::vector<int> starts = scanStarts(base);
+    if (starts.size() != 4 || scans < 4)
+        return QByteArray();
+    // The first AC scan and the Huffman table before it.
+    const int from = endOfScan(base, starts[0]);
+    const int to = endOfScan(base, starts[1]);
+    const QByteArray again = base.mid(from, to - from);
+    QByteArray out = base.left(to);
+    for (int i = 4; i < scans; ++i)
+        out += again;
+    return out + base.mid(to);
+}
+
+QByteArray jpegZeroSpectral(int width, int height)
+{
+    QByteArray bytes = libjpegEncode(detailed(width, height), [](jpeg_compress_struct&) {});
+    const std::vector<int> starts = scanStarts(bytes);
+    if (starts.size() != 1)
+        return QByteArray();
+    // Marker, length (2), count (1), two bytes a component, Ss, Se, Ah/Al.
+    const int sos = starts.front();
+    const int count = static_cast<unsigned char>(bytes.at(sos + 4));
+    bytes[sos + 5 + 2 * count + 1] = '\0';  // Se: 63 becomes 0
+    return bytes;
+}
+
+QByteArray jpegWithOrientation(const QByteArray& jpeg, int orientation)
+{
+    // "Exif\0\0", a big-endian TIFF header, one directory of one entry: the
+    // orientation tag (0x0112), a SHORT (3), one value; no next directory.
+    QByteArray exif("Exif\0\0MM\0\x2A\0\0\0\x08\0\x01\x01\x12\0\x03\0\0\0\x01", 24);
+    exif.append(static_cast<char>(0));
+    exif.append(static_cast<char>(orientation));
+    exif.append(QByteArray(6, '\0'));  // the value's padding, then no next directory
+    QByteArray segment("\xFF\xE1", 2);
+    segment.append(static_cast<char>((exif.size() + 2) >> 8));
+    segment.append(static_cast<char>((exif.size() + 2) & 0xFF));
+    return jpeg.left(2) + segment + exif + jpeg.mid(2);
 }
 
 QByteArray randomTrailer(int length)

@@ -28,6 +28,28 @@ QByteArray jpegCmyk(int width, int height);
 // A JPEG cut inside its coded data at `keepPercent` of its length, with an
 // end-of-image marker glued on: its structure looks whole.
 QByteArray jpegCutWithEnd(const QByteArray& jpeg, int keepPercent);
+// A JPEG cut after the coded data of its first scan, with an end-of-image
+// marker glued on: every scan left decodes without a warning.
+QByteArray jpegFirstScanOnly(const QByteArray& jpeg);
+
+// Made with libjpeg:
+//  - a greyscale JPEG;
+//  - an arithmetic-coded JPEG (which browsers do not decode);
+//  - a sequential JPEG sent in one scan per component;
+//  - a progressive JPEG of exactly `scans` scans: its first AC scan, with
+//    the Huffman table before it, sent again and again (each time a header
+//    and a few bytes, and no libjpeg warning);
+//  - a baseline JPEG whose start-of-scan header gives the spectral range 0
+//    to 0 instead of 0 to 63 (libjpeg warns and decodes it exactly).
+QByteArray jpegGrey(int width, int height);
+QByteArray jpegArithmetic(int width, int height);
+QByteArray jpegScanPerComponent(int width, int height);
+QByteArray jpegScans(int width, int height, int scans);
+QByteArray jpegZeroSpectral(int width, int height);
+// `jpeg` with an APP1 Exif block that declares the EXIF `orientation` (6:
+// stored turned a quarter to the left, shown turned to the right) inserted
+// after its start marker.
+QByteArray jpegWithOrientation(const QByteArray& jpeg, int orientation);
 // `length` seeded random bytes in which 0xFF 0xDA (start of scan) and
 // 0xFF 0xD9 (end of image) occur many times, like a video appended by a
 // phone's motion photo.
