@@ -30,6 +30,7 @@
 
 #include "platform/JpegWalk.h"
 #include "platform/PictureFile.h"
+#include "support/JpegScans.h"
 
 namespace {
 
@@ -114,41 +115,6 @@ QByteArray flatProgressive(int width, int height)
     return bytes;
 }
 
-// The offsets of the start-of-scan markers (0xFF 0xDA never occurs inside
-// coded data), and where the coded data of the scan at `sos` ends.
-std::vector<int> scanStarts(const QByteArray& jpeg)
-{
-    std::vector<int> starts;
-    for (int at = jpeg.indexOf("\xFF\xDA"); at >= 0; at = jpeg.indexOf("\xFF\xDA", at + 2))
-        starts.push_back(at);
-    return starts;
-}
-
-int endOfScan(const QByteArray& jpeg, int sos)
-{
-    const auto byte = [&](int at) { return static_cast<unsigned char>(jpeg.at(at)); };
-    int at = sos + 2 + (byte(sos + 2) << 8 | byte(sos + 3));
-    for (; at + 1 < jpeg.size(); ++at) {
-        const unsigned char next = byte(at + 1);
-        if (byte(at) == 0xFF && next != 0 && next != 0xFF && (next < 0xD0 || next > 0xD7))
-            return at;
-    }
-    return jpeg.size();
-}
-
-// `jpeg` with its scan `index` (and the tables before it) sent again until
-// the file has `scans` scans.
-QByteArray repeatScan(const QByteArray& jpeg, int index, int scans)
-{
-    const std::vector<int> starts = scanStarts(jpeg);
-    const int from = index == 0 ? starts[0] : endOfScan(jpeg, starts[static_cast<size_t>(index) - 1]);
-    const int to = endOfScan(jpeg, starts[static_cast<size_t>(index)]);
-    QByteArray out = jpeg.left(to);
-    for (int n = static_cast<int>(starts.size()); n < scans; ++n)
-        out += jpeg.mid(from, to - from);
-    return out + jpeg.mid(to);
-}
-
 const char* verdictName(platform::PictureVerdict verdict)
 {
     switch (verdict) {
@@ -182,7 +148,7 @@ void benchScanBombs(const QTemporaryDir& dir)
     std::printf("\nscan bombs, %d x %d, scan limit %d (medians, ms)\n", side, side, limit);
 
     const QString bomb = dir.filePath(QStringLiteral("bomb.jpg"));
-    const QByteArray bombBytes = repeatScan(flat, 2, 2000);  // a chroma AC band, 2000 times
+    const QByteArray bombBytes = jpegscans::repeated(flat, 2, 2000);  // a chroma AC band, 2000 times
     writeFile(bomb, bombBytes);
     platform::PictureVerdict verdict = platform::PictureVerdict::Ok;
     const double judged = timed([&] { verdict = platform::verifyPicture(bomb); }, 9);
@@ -210,7 +176,7 @@ void benchScanBombs(const QTemporaryDir& dir)
     };
     const QString atLimit = dir.filePath(QStringLiteral("limit.jpg"));
     for (const auto& kind : kinds) {
-        const QByteArray bytes = repeatScan(flat, kind.scan, limit);
+        const QByteArray bytes = jpegscans::repeated(flat, kind.scan, limit);
         writeFile(atLimit, bytes);
         if (platform::verifyPicture(atLimit) != platform::PictureVerdict::Ok)
             std::fprintf(stderr, "a bomb at the limit was refused\n");

@@ -1,4 +1,5 @@
 #include "support/HostilePictures.h"
+#include "support/JpegScans.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -13,6 +14,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <vector>
 
@@ -180,7 +182,23 @@ QByteArray jpegProgressive(int width, int height)
     return bytes;
 }
 
-QByteArray jpegCmyk(int width, int height)
+QByteArray jpegCutWithEnd(const QByteArray& jpeg, int keepPercent)
+{
+    return jpeg.left(jpeg.size() * keepPercent / 100) + QByteArray("\xFF\xD9", 2);
+}
+
+namespace {
+
+const QByteArray kEndOfImage("\xFF\xD9", 2);
+
+using Configure = std::function<void(jpeg_compress_struct&)>;
+using FillRow = std::function<void(int y, JSAMPLE* row)>;
+
+// libjpeg's encoder over `width` x `height` pixels of `components` in
+// `space`, each row filled by `fill`, its parameters set by `configure`
+// after the defaults.
+QByteArray libjpegEncodeRows(int width, int height, int components, J_COLOR_SPACE space,
+                             const Configure& configure, const FillRow& fill)
 {
     jpeg_compress_struct info;
     jpeg_error_mgr errors;
@@ -191,18 +209,14 @@ QByteArray jpegCmyk(int width, int height)
     jpeg_mem_dest(&info, &out, &size);
     info.image_width = static_cast<JDIMENSION>(width);
     info.image_height = static_cast<JDIMENSION>(height);
-    info.input_components = 4;
-    info.in_color_space = JCS_CMYK;
+    info.input_components = components;
+    info.in_color_space = space;
     jpeg_set_defaults(&info);
+    configure(info);
     jpeg_start_compress(&info, TRUE);
-    std::vector<JSAMPLE> row(static_cast<size_t>(width) * 4);
+    std::vector<JSAMPLE> row(static_cast<size_t>(width) * static_cast<size_t>(components));
     while (info.next_scanline < info.image_height) {
-        for (int x = 0; x < width; ++x) {
-            row[static_cast<size_t>(x) * 4] = static_cast<JSAMPLE>((x * 7) % 256);
-            row[static_cast<size_t>(x) * 4 + 1] = static_cast<JSAMPLE>(info.next_scanline % 256);
-            row[static_cast<size_t>(x) * 4 + 2] = 40;
-            row[static_cast<size_t>(x) * 4 + 3] = 10;
-        }
+        fill(static_cast<int>(info.next_scanline), row.data());
         JSAMPROW rows[1] = {row.data()};
         jpeg_write_scanlines(&info, rows, 1);
     }
@@ -213,43 +227,14 @@ QByteArray jpegCmyk(int width, int height)
     return bytes;
 }
 
-QByteArray jpegCutWithEnd(const QByteArray& jpeg, int keepPercent)
+// libjpeg's encoder over `image` (Format_RGB888 or Format_Grayscale8).
+QByteArray libjpegEncode(const QImage& image, const Configure& configure)
 {
-    return jpeg.left(jpeg.size() * keepPercent / 100) + QByteArray("\xFF\xD9", 2);
-}
-
-namespace {
-
-const QByteArray kEndOfImage("\xFF\xD9", 2);
-
-// libjpeg's encoder over `image` (Format_RGB888 or Format_Grayscale8), its
-// parameters set by `configure` after the defaults.
-QByteArray libjpegEncode(const QImage& image, const std::function<void(jpeg_compress_struct&)>& configure)
-{
-    jpeg_compress_struct info;
-    jpeg_error_mgr errors;
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&info);
-    unsigned char* out = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&info, &out, &size);
     const bool grey = image.format() == QImage::Format_Grayscale8;
-    info.image_width = static_cast<JDIMENSION>(image.width());
-    info.image_height = static_cast<JDIMENSION>(image.height());
-    info.input_components = grey ? 1 : 3;
-    info.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
-    jpeg_set_defaults(&info);
-    configure(info);
-    jpeg_start_compress(&info, TRUE);
-    while (info.next_scanline < info.image_height) {
-        JSAMPROW row = const_cast<JSAMPLE*>(image.constScanLine(static_cast<int>(info.next_scanline)));
-        jpeg_write_scanlines(&info, &row, 1);
-    }
-    jpeg_finish_compress(&info);
-    jpeg_destroy_compress(&info);
-    const QByteArray bytes(reinterpret_cast<const char*>(out), static_cast<int>(size));
-    std::free(out);
-    return bytes;
+    const int components = grey ? 1 : 3;
+    const size_t rowBytes = static_cast<size_t>(image.width()) * static_cast<size_t>(components);
+    return libjpegEncodeRows(image.width(), image.height(), components, grey ? JCS_GRAYSCALE : JCS_RGB, configure,
+                             [&](int y, JSAMPLE* row) { std::memcpy(row, image.constScanLine(y), rowBytes); });
 }
 
 jpeg_scan_info scanOf(int component, int ss, int se)
@@ -263,36 +248,24 @@ jpeg_scan_info scanOf(int component, int ss, int se)
     return scan;
 }
 
-// The offsets of the start-of-scan markers (0xFF 0xDA never occurs inside
-// coded data, where a 0xFF is followed by 0x00 or a restart marker).
-std::vector<int> scanStarts(const QByteArray& jpeg)
-{
-    std::vector<int> starts;
-    for (int at = jpeg.indexOf("\xFF\xDA"); at >= 0; at = jpeg.indexOf("\xFF\xDA", at + 2))
-        starts.push_back(at);
-    return starts;
-}
-
-// Where the coded data of the scan whose marker is at `sos` ends: the 0xFF
-// of the next marker.
-int endOfScan(const QByteArray& jpeg, int sos)
-{
-    const auto byte = [&](int at) { return static_cast<unsigned char>(jpeg.at(at)); };
-    int at = sos + 2 + (byte(sos + 2) << 8 | byte(sos + 3));
-    for (; at + 1 < jpeg.size(); ++at) {
-        const unsigned char next = byte(at + 1);
-        if (byte(at) == 0xFF && next != 0 && next != 0xFF && (next < 0xD0 || next > 0xD7))
-            return at;
-    }
-    return jpeg.size();
-}
-
 }  // namespace
+
+QByteArray jpegCmyk(int width, int height)
+{
+    return libjpegEncodeRows(width, height, 4, JCS_CMYK, [](jpeg_compress_struct&) {}, [width](int y, JSAMPLE* row) {
+        for (int x = 0; x < width; ++x) {
+            row[static_cast<size_t>(x) * 4] = static_cast<JSAMPLE>((x * 7) % 256);
+            row[static_cast<size_t>(x) * 4 + 1] = static_cast<JSAMPLE>(y % 256);
+            row[static_cast<size_t>(x) * 4 + 2] = 40;
+            row[static_cast<size_t>(x) * 4 + 3] = 10;
+        }
+    });
+}
 
 QByteArray jpegFirstScanOnly(const QByteArray& jpeg)
 {
-    const std::vector<int> starts = scanStarts(jpeg);
-    return starts.empty() ? jpeg : jpeg.left(endOfScan(jpeg, starts.front())) + kEndOfImage;
+    const std::vector<int> starts = jpegscans::starts(jpeg);
+    return starts.empty() ? jpeg : jpeg.left(jpegscans::endOf(jpeg, starts.front())) + kEndOfImage;
 }
 
 QByteArray jpegGrey(int width, int height)
@@ -325,23 +298,16 @@ QByteArray jpegScans(int width, int height, int scans)
         info.scan_info = script;
         info.num_scans = 4;
     });
-    const std::vector<int> starts = scanStarts(base);
-    if (starts.size() != 4 || scans < 4)
+    // The first AC scan, with the Huffman table before it, sent again.
+    if (jpegscans::starts(base).size() != 4 || scans < 4)
         return QByteArray();
-    // The first AC scan and the Huffman table before it.
-    const int from = endOfScan(base, starts[0]);
-    const int to = endOfScan(base, starts[1]);
-    const QByteArray again = base.mid(from, to - from);
-    QByteArray out = base.left(to);
-    for (int i = 4; i < scans; ++i)
-        out += again;
-    return out + base.mid(to);
+    return jpegscans::repeated(base, 1, scans);
 }
 
 QByteArray jpegZeroSpectral(int width, int height)
 {
     QByteArray bytes = libjpegEncode(detailed(width, height), [](jpeg_compress_struct&) {});
-    const std::vector<int> starts = scanStarts(bytes);
+    const std::vector<int> starts = jpegscans::starts(bytes);
     if (starts.size() != 1)
         return QByteArray();
     // Marker, length (2), count (1), two bytes a component, Ss, Se, Ah/Al.
