@@ -197,8 +197,8 @@ using FillRow = std::function<void(int y, JSAMPLE* row)>;
 // libjpeg's encoder over `width` x `height` pixels of `components` in
 // `space`, each row filled by `fill`, its parameters set by `configure`
 // after the defaults.
-QByteArray libjpegEncodeRows(int width, int height, int components, J_COLOR_SPACE space,
-                             const Configure& configure, const FillRow& fill)
+QByteArray libjpegEncodeRows(int width, int height, int components, J_COLOR_SPACE space, const Configure& configure,
+                             const FillRow& fill)
 {
     jpeg_compress_struct info;
     jpeg_error_mgr errors;
@@ -252,14 +252,16 @@ jpeg_scan_info scanOf(int component, int ss, int se)
 
 QByteArray jpegCmyk(int width, int height)
 {
-    return libjpegEncodeRows(width, height, 4, JCS_CMYK, [](jpeg_compress_struct&) {}, [width](int y, JSAMPLE* row) {
-        for (int x = 0; x < width; ++x) {
-            row[static_cast<size_t>(x) * 4] = static_cast<JSAMPLE>((x * 7) % 256);
-            row[static_cast<size_t>(x) * 4 + 1] = static_cast<JSAMPLE>(y % 256);
-            row[static_cast<size_t>(x) * 4 + 2] = 40;
-            row[static_cast<size_t>(x) * 4 + 3] = 10;
-        }
-    });
+    return libjpegEncodeRows(
+        width, height, 4, JCS_CMYK, [](jpeg_compress_struct&) {},
+        [width](int y, JSAMPLE* row) {
+            for (int x = 0; x < width; ++x) {
+                row[static_cast<size_t>(x) * 4] = static_cast<JSAMPLE>((x * 7) % 256);
+                row[static_cast<size_t>(x) * 4 + 1] = static_cast<JSAMPLE>(y % 256);
+                row[static_cast<size_t>(x) * 4 + 2] = 40;
+                row[static_cast<size_t>(x) * 4 + 3] = 10;
+            }
+        });
 }
 
 QByteArray jpegFirstScanOnly(const QByteArray& jpeg)
