@@ -29,6 +29,7 @@
 #include "platform/System.h"
 #include "platform/Translation.h"
 #include "ui/PluginFolders.h"
+#include "ui/ProgramStyle.h"
 #include "ui/QMessageBoxBase.h"
 
 void ensureFolder(const std::string& path)
@@ -67,11 +68,7 @@ void createDataFolders()
 
 void applyStyleAndTranslation()
 {
-    QFile style(QStringLiteral(":/Lorvane/Resources/ui/lorvane.qss"));
-    if (style.open(QIODevice::ReadOnly)) {
-        qApp->setStyleSheet(QString::fromUtf8(style.readAll()));
-        style.close();
-    }
+    applyProgramStyle();
     platform::installQtTranslation();
 }
 

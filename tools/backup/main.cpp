@@ -3,6 +3,7 @@
 
 #include "core/SettingsFileCheck.h"
 #include "tools/backup/BackupTool.h"
+#include "ui/ProgramStyle.h"
 
 int main(int argc, char** argv)
 {
@@ -15,5 +16,7 @@ int main(int argc, char** argv)
         return checkResult;
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("backup"));
+    // Its question and file boxes look as the notebook's do.
+    applyProgramStyle();
     return backuptool::run(app.arguments(), QCoreApplication::applicationDirPath());
 }
