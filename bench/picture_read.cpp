@@ -7,11 +7,13 @@
 //     QImageReader on the same file, alternately. Prints the medians and the
 //     ratios door / bare.
 //  2. scan bombs at the largest allowed size (10000 x 10000): progressive
-//     JPEGs of a flat picture with one scan sent again and again, each time a
-//     header and a few bytes. The verdict and its time for 2000 scans (about
-//     half a megabyte) and, for each kind of scan, the time to judge a bomb
-//     of exactly the scan limit, against the whole decode of a photo of that
-//     size (bare and through the door).
+//     JPEGs of a flat picture with scans sent again, each time a header and
+//     a few bytes. The verdict and its time for bombs the walk refuses (2000
+//     scans, about half a megabyte; 20 scans of luma refinements) and, for
+//     the costliest ones it lets through (scans sent again up to each bound
+//     of the work, and up to all of them at once), the time to judge them,
+//     against the whole decode of a photo of that size (bare and through the
+//     door).
 #include <QBuffer>
 #include <QElapsedTimer>
 #include <QFile>
@@ -145,16 +147,26 @@ void benchScanBombs(const QTemporaryDir& dir)
     const int side = 10000;
     const QByteArray flat = flatProgressive(side, side);
     const int limit = platform::jpeg::kMaxScans;
-    std::printf("\nscan bombs, %d x %d, scan limit %d (medians, ms)\n", side, side, limit);
+    std::printf("\nscan bombs, %d x %d, at most %d scans, %d passes over the blocks, %d refinements (medians, ms)\n",
+                side, side, limit, platform::jpeg::kMaxBlockPasses, platform::jpeg::kMaxRefinements);
 
+    // Bombs the walk refuses: many scans, and few scans of too much work.
+    const struct {
+        const char* name;
+        QByteArray bytes;
+    } refused[] = {
+        {"2000 scans (a chroma AC band)", jpegscans::repeated(flat, 2, 2000)},
+        {"20 scans (luma refinements)", jpegscans::repeated(flat, 9, limit)},
+    };
     const QString bomb = dir.filePath(QStringLiteral("bomb.jpg"));
-    const QByteArray bombBytes = jpegscans::repeated(flat, 2, 2000);  // a chroma AC band, 2000 times
-    writeFile(bomb, bombBytes);
-    platform::PictureVerdict verdict = platform::PictureVerdict::Ok;
-    const double judged = timed([&] { verdict = platform::verifyPicture(bomb); }, 9);
-    const double read = timed([&] { platform::readPicture(bomb); }, 9);
-    std::printf("2000 scans, %lld KB: %s in %.3f ms (check), %.3f ms (whole read)\n",
-                static_cast<long long>(bombBytes.size() / 1024), verdictName(verdict), judged, read);
+    for (const auto& kind : refused) {
+        writeFile(bomb, kind.bytes);
+        platform::PictureVerdict verdict = platform::PictureVerdict::Ok;
+        const double judged = timed([&] { verdict = platform::verifyPicture(bomb); }, 9);
+        const double read = timed([&] { platform::readPicture(bomb); }, 9);
+        std::printf("%s, %lld KB: %s in %.3f ms (check), %.3f ms (whole read)\n", kind.name,
+                    static_cast<long long>(kind.bytes.size() / 1024), verdictName(verdict), judged, read);
+    }
 
     const QString photo = dir.filePath(QStringLiteral("photo.jpg"));
     if (!writePhotoLike(photo, side, side)) {
@@ -162,21 +174,26 @@ void benchScanBombs(const QTemporaryDir& dir)
         return;
     }
     std::printf("a photo of that size, %lld KB: its whole decode, bare and through the door, against\n"
-                "bombs of exactly %d scans (a flat progressive picture, one scan sent again):\n",
-                static_cast<long long>(QFile(photo).size() / 1024), limit);
-    std::printf("%-28s %6s %7s %7s %7s %7s %11s %11s\n", "scan sent again", "KB", "check", "read", "bare", "door",
+                "the bombs the door lets through (a flat progressive picture, scans sent again up to the bounds):\n",
+                static_cast<long long>(QFile(photo).size() / 1024));
+    std::printf("%-40s %6s %7s %7s %7s %7s %11s %11s\n", "sent again", "KB", "check", "read", "bare", "door",
                 "check/bare", "read/door");
+    // libjpeg's script: 0 DC, 1 luma AC 1-5, 2 and 3 chroma AC, 4 luma AC 6-63,
+    // 5 luma refinement, 6 DC refinement, 7 and 8 chroma refinement, 9 luma
+    // refinement.
+    const QByteArray refinements = jpegscans::repeated(flat, 9, 12);
     const struct {
         const char* name;
-        int scan;
+        QByteArray bytes;
     } kinds[] = {
-        {"DC of all components", 0},
-        {"luma AC 6-63, first pass", 4},
-        {"luma AC 1-63, refinement", 9},
+        {"DC of all components: 3 passes", jpegscans::repeated(flat, 0, 11)},
+        {"luma AC 6-63, first pass: 20 scans", jpegscans::repeated(flat, 4, limit)},
+        {"luma AC 1-63 refinement: 3 refinements", refinements},
+        {"all three: 20 scans", jpegscans::repeated(jpegscans::repeated(refinements, 4, limit - 1), 0, limit)},
     };
     const QString atLimit = dir.filePath(QStringLiteral("limit.jpg"));
     for (const auto& kind : kinds) {
-        const QByteArray bytes = jpegscans::repeated(flat, kind.scan, limit);
+        const QByteArray& bytes = kind.bytes;
         writeFile(atLimit, bytes);
         if (platform::verifyPicture(atLimit) != platform::PictureVerdict::Ok)
             std::fprintf(stderr, "a bomb at the limit was refused\n");
@@ -189,7 +206,7 @@ void benchScanBombs(const QTemporaryDir& dir)
             door.push_back(timed([&] { platform::readPicture(photo); }, 1));
         }
         const double c = medianMs(check), w = medianMs(whole), b = medianMs(bare), d = medianMs(door);
-        std::printf("%-28s %6lld %7.0f %7.0f %7.0f %7.0f %11.2f %11.2f\n", kind.name,
+        std::printf("%-40s %6lld %7.0f %7.0f %7.0f %7.0f %11.2f %11.2f\n", kind.name,
                     static_cast<long long>(bytes.size() / 1024), c, w, b, d, c / b, w / d);
     }
     std::printf("(check, read: the bomb's verifyPicture and readPicture; bare, door: the photo's whole decode by\n"

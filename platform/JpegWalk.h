@@ -17,24 +17,35 @@ class QIODevice;
 // handed to the decoder.
 namespace platform::jpeg {
 
-// The most scans (start-of-scan markers) a JPEG may have.
+// The work a JPEG may ask of the decoder, bounded by what real encoders
+// write. A scan costs time in proportion to the blocks it covers however few
+// bytes it has: a scan of a few bytes (runs of empty blocks) still visits
+// every block of its components, and a refinement of AC bands visits every
+// coefficient of those bands in every block. So three things are bounded:
 //
-// Real encoders write few: a baseline JPEG has one, a sequential one sent
-// component by component three or four, libjpeg's progressive scripts (cjpeg,
-// jpegtran, Qt's writer, GIMP) 6 for grey, 10 for colour and 18 for CMYK,
-// Photoshop's progressive JPEGs 3 to 5; libjpeg-turbo's own tools stop at
-// 500. The bound is what a scan costs: a scan of a few bytes (end-of-band
-// runs) still visits every block of its components, and refining all 63 AC
-// bands of a component visits every coefficient of every block. Measured at
-// the largest allowed size (10000 x 10000, bench_picture_read): judging a
-// flat progressive picture's own ten scans takes 0.67 of the whole decode of
-// a real photo of that size, and each refinement scan sent again adds about
-// a fortieth of it (a DC scan a fiftieth, a first AC pass a hundred and
-// fiftieth), so that a JPEG of 20 such scans takes about 0.9 of the photo's
-// decode to judge, one of 24 already longer. Twenty keeps every encoder
-// above and bounds every JPEG of an allowed size to less than the decode of
-// a real photo of that size.
+// - Scans. A baseline JPEG has one, a sequential one sent component by
+//   component three or four; libjpeg's progressive scripts (cjpeg, jpegtran,
+//   Qt's writer, GIMP) 6 for grey, 10 for colour and 18 for CMYK; mozjpeg
+//   picks fewer than 20 from its candidates, Photoshop writes 3 to 5;
+//   libjpeg-turbo's own tools stop at 500.
 constexpr int kMaxScans = 20;
+// - Passes over the blocks: a sequential scan or a progressive DC scan, in
+//   shares of the whole picture (a scan of the luma of a 4:2:0 picture is
+//   two thirds of a pass). Encoders write one (sequential, mozjpeg) or two
+//   (libjpeg's progressive DC, first pass and refinement).
+constexpr int kMaxBlockPasses = 3;
+// - Refinements of the AC coefficients: every AC coefficient of the picture
+//   refined once counts one. libjpeg refines the luma twice and the chroma
+//   once (5/3 for a 4:2:0 picture, 2 for grey and CMYK), mozjpeg at most
+//   three times the luma and twice the chroma (3 for grey).
+constexpr int kMaxRefinements = 3;
+// Measured at the largest allowed size (10000 x 10000, bench_picture_read):
+// the costliest JPEG within all three bounds (libjpeg's ten scans of a flat
+// picture, a DC pass and two luma refinements sent again, and first AC
+// passes up to 20 scans) takes 0.8 of the whole decode of a real photo of
+// that size to judge, each bound reached alone 0.6 to 0.75; a JPEG of 20
+// scans of luma refinements, which a scan count alone would let through,
+// took up to 1.1.
 
 // The most bytes walked before the end-of-image marker: no JPEG of the
 // largest allowed size that a camera or encoder writes comes near it.
@@ -85,7 +96,7 @@ enum class Structure {
     Whole,         // frame header, scans and end-of-image marker in order (as far as walked)
     NoFrame,       // no frame header with a size could be read
     Unsupported,   // arithmetic-coded, lossless, hierarchical, not 8-bit, or not 1, 3 or 4 components
-    TooManyScans,  // more than kMaxScans scans: refused at once
+    TooManyScans,  // more scans or scan work than real encoders write: refused at once
     Damaged,       // broken off or out of order: no end-of-image marker, a segment past the
                    // end of the bytes, a sequential JPEG with a component in no scan, ...
 };

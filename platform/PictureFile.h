@@ -29,8 +29,9 @@ class QUrl;
 // every component over its whole coefficient range (bytes after that marker,
 // such as a phone's motion-photo video, are ignored), a BMP that holds the
 // pixel data its header declares, a PNG that decodes. The work of a JPEG is
-// bounded before it is decoded: its markers are walked and one of more than
-// jpeg::kMaxScans scans (JpegWalk.h) is refused at once. A JPEG is then
+// bounded before it is decoded: its markers are walked and one of more scans,
+// passes over its blocks or refinements than real encoders write (JpegWalk.h)
+// is refused at once. A JPEG is then
 // decoded in one libjpeg pass that judges it and makes the picture (the one
 // Qt's reader gives). Decodes running at one time share a memory budget
 // (DecodeBudget.h) by their declared sizes, so checks of many pictures side

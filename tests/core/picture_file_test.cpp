@@ -21,6 +21,7 @@
 #include "platform/PictureFile.h"
 #include "support/ChildRun.h"
 #include "support/HostilePictures.h"
+#include "support/JpegScans.h"
 #include "support/TestEnv.h"
 
 namespace {
@@ -59,6 +60,7 @@ TEST(PictureFile, HostileFilesTable)
     const QByteArray wholePng = hostile::png(300, 200);
     const QByteArray wholeJpeg = hostile::jpeg(300, 200);
     const QByteArray progressive = hostile::jpegProgressive(300, 200);
+    ASSERT_EQ(jpegscans::starts(progressive).size(), 10u) << "libjpeg's script for colour";
     const QByteArray wholeBmp = hostile::bmp(300, 200);
     const QByteArray rle = hostile::bmpRle8(300, 200);
     const QByteArray inner = hostile::png(600, 400);
@@ -92,12 +94,17 @@ TEST(PictureFile, HostileFilesTable)
         {"photo.jpg", wholeJpeg, Ok, Ok, {300, 200}},
         {"progressive.jpg", progressive, Ok, Ok, {300, 200}},
         {"cmyk.jpg", hostile::jpegCmyk(300, 200), Ok, Ok, {300, 200}},
+        {"cmyk-progressive.jpg", hostile::jpegCmyk(300, 200, true), Ok, Ok, {300, 200}},
+        {"grey-progressive.jpg", hostile::jpegGrey(300, 200, true), Ok, Ok, {300, 200}},
         {"grey.jpg", hostile::jpegGrey(300, 200), Ok, Ok, {300, 200}},
         {"per-component.jpg", perComponent, Ok, Ok, {300, 200}},
         // Odd bytes in a header that libjpeg warns of and decodes exactly, and
         // a band sent again as many times as the scan limit allows.
         {"zero-spectral.jpg", hostile::jpegZeroSpectral(300, 200), Ok, Ok, {300, 200}},
         {"scans-at-limit.jpg", hostile::jpegScans(300, 200, kMaxScans), Ok, Ok, {300, 200}},
+        // Scans sent again up to the bounds of the work (JpegWorkIsBounded).
+        {"dc-passes-at-limit.jpg", jpegscans::repeated(progressive, 0, 11), Ok, Ok, {300, 200}},
+        {"sequential-passes-at-limit.jpg", jpegscans::repeated(perComponent, 0, 6), Ok, Ok, {300, 200}},
         // A phone photo stored sideways: its thumbnail stands upright.
         {"turned.jpg", hostile::jpegWithOrientation(hostile::jpeg(200, 100), 6), Ok, Ok, {200, 100}, {100, 200}},
         // Phones append a motion-photo video or a metadata block after the
@@ -119,6 +126,11 @@ TEST(PictureFile, HostileFilesTable)
         {"first-component-only.jpg", hostile::jpegFirstScanOnly(perComponent), Ok, Damaged, {}},
         // One scan more than the limit: refused before any decoding.
         {"scan-bomb.jpg", hostile::jpegScans(300, 200, kMaxScans + 1), Ok, Damaged, {}},
+        // One pass over the blocks or one refinement of the luma more than the
+        // bounds allow: refused though the scans are few.
+        {"dc-pass-bomb.jpg", jpegscans::repeated(progressive, 0, 12), Ok, Damaged, {}},
+        {"refinement-bomb.jpg", jpegscans::repeated(progressive, 9, 13), Ok, Damaged, {}},
+        {"sequential-pass-bomb.jpg", jpegscans::repeated(perComponent, 0, 7), Ok, Damaged, {}},
         // Arithmetic coding is not read, whole or cut (libjpeg pads a cut
         // one with zeros without a warning).
         {"arithmetic.jpg", arithmetic, NotPicture, NotPicture, {}},
@@ -262,6 +274,46 @@ TEST(PictureFile, JpegReadEqualsQtsReader)
             ASSERT_EQ(std::memcmp(door.constScanLine(y), bare.constScanLine(y), static_cast<size_t>(rowBytes)), 0)
                 << "row " << y;
         }
+    }
+}
+
+// The walk refuses a JPEG whose scans ask more work than real encoders write,
+// before any decoding, and lets through what is at the bounds. Qt's
+// progressive picture is libjpeg's script for a 4:2:0 picture: its two DC
+// scans are two passes over the blocks, its refinements of the AC bands come
+// to 5/3 of the picture's AC coefficients (each of the luma's two thirds).
+TEST(PictureFile, JpegWorkIsBoundedBeforeDecoding)
+{
+    const QByteArray progressive = hostile::jpegProgressive(300, 200);
+    const QByteArray perComponent = hostile::jpegScanPerComponent(300, 200);
+    ASSERT_EQ(jpegscans::starts(progressive).size(), 10u);
+    const QByteArray cmyk = hostile::jpegCmyk(300, 200, true);
+    const QByteArray grey = hostile::jpegGrey(300, 200, true);
+    ASSERT_EQ(jpegscans::starts(perComponent).size(), 3u);
+    ASSERT_EQ(jpegscans::starts(cmyk).size(), 18u);
+    ASSERT_EQ(jpegscans::starts(grey).size(), 6u);
+    using platform::jpeg::Structure;
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        Structure structure;
+    } cases[] = {
+        {"libjpeg's script", progressive, Structure::Whole},
+        {"libjpeg's script for CMYK: each component refined twice", cmyk, Structure::Whole},
+        {"libjpeg's script for grey: the luma refined twice", grey, Structure::Whole},
+        {"a third DC pass", jpegscans::repeated(progressive, 0, 11), Structure::Whole},
+        {"a fourth DC pass", jpegscans::repeated(progressive, 0, 12), Structure::TooManyScans},
+        {"two luma refinements more: three in all", jpegscans::repeated(progressive, 9, 12), Structure::Whole},
+        {"three luma refinements more", jpegscans::repeated(progressive, 9, 13), Structure::TooManyScans},
+        {"first AC passes up to the scan limit", jpegscans::repeated(progressive, 4, platform::jpeg::kMaxScans),
+         Structure::Whole},
+        {"the luma sent four times: three passes", jpegscans::repeated(perComponent, 0, 6), Structure::Whole},
+        {"the luma sent five times", jpegscans::repeated(perComponent, 0, 7), Structure::TooManyScans},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        platform::jpeg::Input input(c.bytes);
+        EXPECT_EQ(platform::jpeg::walk(input, platform::jpeg::Extent::Whole).structure, c.structure);
     }
 }
 

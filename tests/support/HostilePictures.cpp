@@ -250,10 +250,14 @@ jpeg_scan_info scanOf(int component, int ss, int se)
 
 }  // namespace
 
-QByteArray jpegCmyk(int width, int height)
+QByteArray jpegCmyk(int width, int height, bool progressive)
 {
     return libjpegEncodeRows(
-        width, height, 4, JCS_CMYK, [](jpeg_compress_struct&) {},
+        width, height, 4, JCS_CMYK,
+        [progressive](jpeg_compress_struct& info) {
+            if (progressive)
+                jpeg_simple_progression(&info);
+        },
         [width](int y, JSAMPLE* row) {
             for (int x = 0; x < width; ++x) {
                 row[static_cast<size_t>(x) * 4] = static_cast<JSAMPLE>((x * 7) % 256);
@@ -270,10 +274,13 @@ QByteArray jpegFirstScanOnly(const QByteArray& jpeg)
     return starts.empty() ? jpeg : jpeg.left(jpegscans::endOf(jpeg, starts.front())) + kEndOfImage;
 }
 
-QByteArray jpegGrey(int width, int height)
+QByteArray jpegGrey(int width, int height, bool progressive)
 {
     return libjpegEncode(detailed(width, height).convertToFormat(QImage::Format_Grayscale8),
-                         [](jpeg_compress_struct&) {});
+                         [progressive](jpeg_compress_struct& info) {
+                             if (progressive)
+                                 jpeg_simple_progression(&info);
+                         });
 }
 
 QByteArray jpegArithmetic(int width, int height)

@@ -22,9 +22,10 @@ QByteArray jpegDeclaring(int width, int height);
 QByteArray png(int width, int height);
 QByteArray jpeg(int width, int height);
 
-// A progressive JPEG (several scans) and a four-component CMYK JPEG.
+// A progressive JPEG (several scans) and a four-component CMYK JPEG (with
+// libjpeg's progressive script: 18 scans).
 QByteArray jpegProgressive(int width, int height);
-QByteArray jpegCmyk(int width, int height);
+QByteArray jpegCmyk(int width, int height, bool progressive = false);
 // A JPEG cut inside its coded data at `keepPercent` of its length, with an
 // end-of-image marker glued on: its structure looks whole.
 QByteArray jpegCutWithEnd(const QByteArray& jpeg, int keepPercent);
@@ -33,7 +34,7 @@ QByteArray jpegCutWithEnd(const QByteArray& jpeg, int keepPercent);
 QByteArray jpegFirstScanOnly(const QByteArray& jpeg);
 
 // Made with libjpeg:
-//  - a greyscale JPEG;
+//  - a greyscale JPEG (with libjpeg's progressive script: 6 scans);
 //  - an arithmetic-coded JPEG (which browsers do not decode);
 //  - a sequential JPEG sent in one scan per component;
 //  - a progressive JPEG of exactly `scans` scans: its first AC scan, with
@@ -41,7 +42,7 @@ QByteArray jpegFirstScanOnly(const QByteArray& jpeg);
 //    and a few bytes, and no libjpeg warning);
 //  - a baseline JPEG whose start-of-scan header gives the spectral range 0
 //    to 0 instead of 0 to 63 (libjpeg warns and decodes it exactly).
-QByteArray jpegGrey(int width, int height);
+QByteArray jpegGrey(int width, int height, bool progressive = false);
 QByteArray jpegArithmetic(int width, int height);
 QByteArray jpegScanPerComponent(int width, int height);
 QByteArray jpegScans(int width, int height, int scans);
