@@ -34,6 +34,14 @@ protected:
         exporter.term = "上学期";
         exporter.subject = "数学";
     }
+    // Points the answers' export at 答案.pdf in the output folder; its path.
+    QString answersPdf()
+    {
+        const QString pdf = out.filePath(QStringLiteral("答案.pdf"));
+        exporter.answerPath = pdf.toLocal8Bit().toStdString();
+        return pdf;
+    }
+
     QTemporaryDir out;
     WordProcessing2 exporter;
     std::string err;
@@ -101,10 +109,10 @@ TEST_F(OldStyle, AnswersPageHoldsTheParagraphsOfEachAnswerOnly)
         EXPECT_FALSE(page.contains(QString::fromUtf8(absent))) << absent;
     EXPECT_TRUE(page.contains(QStringLiteral("font-family:'SimSun'; font-size:10pt")));
 
-    exporter.answerPath = out.filePath(QStringLiteral("答案.pdf")).toLocal8Bit().toStdString();
+    const QString pdf = answersPdf();
     ASSERT_EQ(exporter.exportAnswer(err), 0) << err;
     QProcess text;
-    text.start(QStringLiteral("pdftotext"), {out.filePath(QStringLiteral("答案.pdf")), QStringLiteral("-")});
+    text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
     if (text.waitForFinished(60000) && text.exitCode() == 0) {
         const QString words = QString::fromUtf8(text.readAllStandardOutput());
         EXPECT_TRUE(words.contains(QStringLiteral("甲段")));
@@ -170,8 +178,7 @@ TEST_F(OldStyle, PicturesWiderThanThePageAreScaledIntoItWithTheirAspect)
                 .toStdString();
         exporter.answers.push_back(answer);
     }
-    const QString pdf = out.filePath(QStringLiteral("答案.pdf"));
-    exporter.answerPath = pdf.toLocal8Bit().toStdString();
+    const QString pdf = answersPdf();
     ASSERT_EQ(exporter.exportAnswer(err), 0) << err;
 
     PdfLayout layout;
@@ -207,8 +214,7 @@ TEST_F(OldStyle, AnswerPicturesThatAreNoWholePngJpegOrBmpShowAsTheMark)
     answer.number = 1;
     answer.content = ("<html><body><p><img src=\"" + icon + "\"/></p></body></html>").toUtf8().toStdString();
     exporter.answers.push_back(answer);
-    const QString pdf = out.filePath(QStringLiteral("答案.pdf"));
-    exporter.answerPath = pdf.toLocal8Bit().toStdString();
+    const QString pdf = answersPdf();
     ASSERT_EQ(exporter.exportAnswer(err), 0) << err;
 
     PdfLayout layout;
@@ -224,19 +230,15 @@ TEST_F(OldStyle, AnswerPicturesThatAreNoWholePngJpegOrBmpShowAsTheMark)
 // its own.
 TEST_F(OldStyle, AFifoNamedInAnAnswerShowsTheMarkAndThePdfIsWritten)
 {
-    if (!childrun::inChild()) {
-        QString output;
-        EXPECT_EQ(childrun::runThisTest(&output, 60000), 0) << output.toStdString();
+    if (childrun::ranInChild(60000))
         return;
-    }
     const QString fifo = out.filePath(QStringLiteral("2.jpg"));
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     _answer_t answer;
     answer.number = 1;
     answer.content = ("<html><body><p>甲段<img src=\"" + fifo + "\"/></p></body></html>").toUtf8().toStdString();
     exporter.answers.push_back(answer);
-    const QString pdf = out.filePath(QStringLiteral("答案.pdf"));
-    exporter.answerPath = pdf.toLocal8Bit().toStdString();
+    const QString pdf = answersPdf();
     ASSERT_EQ(exporter.exportAnswer(err), 0) << err;
     EXPECT_GT(QFileInfo(pdf).size(), 0);
 

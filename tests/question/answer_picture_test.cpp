@@ -237,22 +237,30 @@ QString withoutBreaks(QString text)
     return text.remove(QLatin1Char('\n'));
 }
 
+// Places the caret in kTyped and clicks each picture button, the chooser
+// answering a picture saved as `file`; returns what the editor then shows,
+// breaks left out. The caret stands after the picture just inserted: the
+// next one goes in beside it.
+QString clickEverySource(TextEdit& answer, ModalRecorder& modals, const QString& file)
+{
+    takePictures(modals, file);
+    placeText(answer, parseMarked(kTyped));
+    for (TextEdit::Button button : kSourceButtons) {
+        answer.toolButton(button)->click();
+        EXPECT_EQ(answer.selectedImages().size(), 1) << button;
+    }
+    return withoutBreaks(answer.textEdit()->toPlainText());
+}
+
+const QString kBothPictures = withPicture("…原式 = -8 + 18 = 1@@0。 abc def 123");
+
 TEST_F(WizardAnswer, PictureButtonsKeepTheTextAroundTheCaret)
 {
     const QString file = QDir::current().absoluteFilePath(QStringLiteral("page.png"));
     ASSERT_TRUE(questionPicture(400, 200).save(file));
-    takePictures(modals, file);
-    placeText(answer(), parseMarked(kTyped));
-    for (TextEdit::Button button : kSourceButtons) {
-        answer().toolButton(button)->click();
-        ASSERT_EQ(answer().selectedImages().size(), 1) << button;
-        // The caret stands after the picture just inserted: the next one goes
-        // in beside it.
-    }
-    const QString expected = withPicture("…原式 = -8 + 18 = 1@@0。 abc def 123");
-    EXPECT_EQ(withoutBreaks(answer().textEdit()->toPlainText()), expected);
+    EXPECT_EQ(clickEverySource(answer(), modals, file), kBothPictures);
     QString html;
-    EXPECT_EQ(withoutBreaks(complete(&html)), expected);
+    EXPECT_EQ(withoutBreaks(complete(&html)), kBothPictures);
 }
 
 TEST_F(ViewerAnswer, PictureButtonsKeepTheTextAroundTheCaret)
@@ -260,16 +268,9 @@ TEST_F(ViewerAnswer, PictureButtonsKeepTheTextAroundTheCaret)
     ASSERT_TRUE(questionPicture(600, 300).save(questionFolder() + QStringLiteral("/original.jpg")));
     const QString file = QDir::current().absoluteFilePath(QStringLiteral("page.png"));
     ASSERT_TRUE(questionPicture(400, 200).save(file));
-    takePictures(modals, file);
-    placeText(answer(), parseMarked(kTyped));
-    for (TextEdit::Button button : kSourceButtons) {
-        answer().toolButton(button)->click();
-        ASSERT_EQ(answer().selectedImages().size(), 1) << button;
-    }
-    const QString expected = withPicture("…原式 = -8 + 18 = 1@@0。 abc def 123");
-    EXPECT_EQ(withoutBreaks(answer().textEdit()->toPlainText()), expected);
+    EXPECT_EQ(clickEverySource(answer(), modals, file), kBothPictures);
     QString html;
-    EXPECT_EQ(withoutBreaks(save(&html)), expected);
+    EXPECT_EQ(withoutBreaks(save(&html)), kBothPictures);
 }
 
 }  // namespace

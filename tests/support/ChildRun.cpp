@@ -58,6 +58,15 @@ int runThisTest(QString* output, int timeoutMs)
         output, timeoutMs);
 }
 
+bool ranInChild(int timeoutMs)
+{
+    if (inChild())
+        return false;
+    QString output;
+    EXPECT_EQ(runThisTest(&output, timeoutMs), 0) << output.toStdString();
+    return true;
+}
+
 int runTest(const QString& suiteAndName, QString* output, int timeoutMs)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();

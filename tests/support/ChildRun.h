@@ -33,6 +33,14 @@ QString value(const QString& name);
 // Its exit code (-1 when it crashed or did not end), its output in `output`.
 int runThisTest(QString* output, int timeoutMs = 240000);
 
+// For a test whose whole work runs in a child: in the parent, runs this test
+// in a child, expects it to end with 0 (its output shown when not) and
+// returns true, so that the test returns; in the child, false.
+//
+//     if (childrun::ranInChild(60000))
+//         return;
+bool ranInChild(int timeoutMs = 240000);
+
 // Runs the test `suite.name` of this program in a fresh child (with the
 // values set before, and inChild() true there) and waits as runThisTest
 // does: for a test that must start from a process nothing else has touched.
