@@ -150,11 +150,12 @@ void benchScanBombs(const QTemporaryDir& dir)
     std::printf("\nscan bombs, %d x %d, at most %d scans, %d passes over the blocks, %d refinements (medians, ms)\n",
                 side, side, limit, platform::jpeg::kMaxBlockPasses, platform::jpeg::kMaxRefinements);
 
-    // Bombs the walk refuses: many scans, and few scans of too much work.
-    const struct {
+    struct Bomb {
         const char* name;
         QByteArray bytes;
-    } refused[] = {
+    };
+    // Bombs the walk refuses: many scans, and few scans of too much work.
+    const Bomb refused[] = {
         {"2000 scans (a chroma AC band)", jpegscans::repeated(flat, 2, 2000)},
         {"20 scans (luma refinements)", jpegscans::repeated(flat, 9, limit)},
     };
@@ -182,10 +183,7 @@ void benchScanBombs(const QTemporaryDir& dir)
     // 5 luma refinement, 6 DC refinement, 7 and 8 chroma refinement, 9 luma
     // refinement.
     const QByteArray refinements = jpegscans::repeated(flat, 9, 12);
-    const struct {
-        const char* name;
-        QByteArray bytes;
-    } kinds[] = {
+    const Bomb kinds[] = {
         {"DC of all components: 3 passes", jpegscans::repeated(flat, 0, 11)},
         {"luma AC 6-63, first pass: 20 scans", jpegscans::repeated(flat, 4, limit)},
         {"luma AC 1-63 refinement: 3 refinements", refinements},

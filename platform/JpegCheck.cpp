@@ -76,18 +76,41 @@ void streamFrom(jpeg_decompress_struct& info, Stream& stream, QIODevice* device,
     info.src = &stream.manager;
 }
 
-// Called by libjpeg before it reads on (each row, each scan): a scan beyond
-// the number the walk counted ends the decode.
+// Called by libjpeg before it reads on (each row, each scan), so before the
+// first row of each scan: a scan beyond the number the walk counted, or one
+// whose work goes beyond the bounds (a file changed since its walk), ends
+// the decode.
 struct Progress {
     jpeg_progress_mgr manager;
     int scans;
+    int seen;  // the scans whose work was added
+    ScanWork work;
 };
 
 void watchScans(j_common_ptr info)
 {
     auto* decompress = reinterpret_cast<j_decompress_ptr>(info);
-    if (decompress->input_scan_number > reinterpret_cast<Progress*>(info->progress)->scans)
+    auto* progress = reinterpret_cast<Progress*>(info->progress);
+    const int scan = decompress->input_scan_number;
+    if (scan > progress->scans)
         (*info->err->error_exit)(info);
+    if (scan <= progress->seen)
+        return;
+    progress->seen = scan;
+    int blocks = 0;
+    for (int c = 0; c < decompress->comps_in_scan; ++c)
+        blocks += decompress->cur_comp_info[c]->h_samp_factor * decompress->cur_comp_info[c]->v_samp_factor;
+    if (!progress->work.add(blocks, decompress->Ss, decompress->Se, decompress->Ah))
+        (*info->err->error_exit)(info);
+}
+
+// The bounds of the work start from the frame header that libjpeg read.
+void startWork(const jpeg_decompress_struct& info, Progress& progress)
+{
+    int allBlocks = 0;
+    for (int c = 0; c < info.num_components; ++c)
+        allBlocks += info.comp_info[c].h_samp_factor * info.comp_info[c].v_samp_factor;
+    progress.work.start(info.progressive_mode, allBlocks);
 }
 
 struct Errors {
@@ -289,6 +312,8 @@ bool decode(const Input& input, const Layout& layout, const Decode& decode, QIma
     info.progress = &progress.manager;
 
     bool whole = prepare(info, errors, decode);
+    if (whole)
+        startWork(info, progress);
     QImage picture;
     if (whole && decode.pixels) {
         picture = outputImage(info);

@@ -35,8 +35,9 @@ qint64 decodeBytes(const Layout& layout, const Decode& decode);
 // taken from its bytes in memory. True when the picture is whole: no warning
 // of lost data (corrupt or premature end of data, bad Huffman code, lost
 // restart), and every coefficient of every component of a progressive JPEG
-// received its last bit. libjpeg stops at a scan beyond the walk's count (a
-// file changed since the walk is not decoded further than it allowed). With
+// received its last bit. libjpeg stops at a scan beyond the walk's count or
+// beyond the bounds of the work (ScanWork): a file changed since the walk is
+// not decoded further than the walk would have allowed. With
 // decode.pixels, `image` (given) gets the picture as stored (not turned):
 // Format_RGB32 for colour and CMYK, Format_Grayscale8 for grey.
 bool decode(const Input& input, const Layout& layout, const Decode& decode, QImage* image);

@@ -182,14 +182,16 @@ private:
             framed_ = false;  // a height given later (DNL): no size to check
             return finish(Structure::NoFrame);
         }
+        int allBlocks = 0;
         for (int c = 0; c < components; ++c) {
             ids_[c] = body[6 + 3 * c];
             // A component's share of the picture's blocks: its horizontal
             // times its vertical sampling factor (0 is refused by libjpeg).
             const int sampling = body[7 + 3 * c];
             blocks_[c] = std::max(1, sampling >> 4) * std::max(1, sampling & 0x0F);
-            allBlocks_ += blocks_[c];
+            allBlocks += blocks_[c];
         }
+        work_.start(layout_.progressive, allBlocks);
         if (extent_ == Extent::Frame)
             return finish(Structure::Whole);
         return true;
@@ -211,35 +213,11 @@ private:
                 }
             }
         }
-        if (!chargeScan(blocks, body + 1 + 2 * body[0]))
+        const uchar* spectral = body + 1 + 2 * body[0];  // Ss, Se, Ah/Al
+        if (!work_.add(blocks, spectral[0], spectral[1], spectral[2] >> 4))
             return finish(Structure::TooManyScans);
         if (!skipCodedData())
             return finish(Structure::Damaged);
-        return true;
-    }
-
-    // Adds the work of a scan over `blocks` (in shares of allBlocks_) with
-    // the spectral selection and approximation bytes `spectral` (Ss, Se,
-    // Ah/Al): false when the passes over the blocks or the refinement of the
-    // coefficients go beyond what real encoders write. A sequential scan and
-    // a progressive DC scan decode every block they cover; a progressive AC
-    // refinement scan visits every coefficient of its band in every block it
-    // covers, even where its data is a run of empty blocks. A first AC pass
-    // over a run of empty blocks costs little and is bounded by the scan
-    // count alone.
-    bool chargeScan(int blocks, const uchar* spectral)
-    {
-        const int first = spectral[0];
-        const int last = std::min<int>(spectral[1], 63);
-        const bool refinement = (spectral[2] >> 4) != 0;
-        if (!layout_.progressive || first == 0) {
-            blockPasses_ += blocks;
-            return blockPasses_ <= static_cast<qint64>(kMaxBlockPasses) * allBlocks_;
-        }
-        if (refinement && last >= first) {
-            refinedCoefficients_ += static_cast<qint64>(blocks) * (last - first + 1);
-            return refinedCoefficients_ <= static_cast<qint64>(kMaxRefinements) * 63 * allBlocks_;
-        }
         return true;
     }
 
@@ -296,16 +274,32 @@ private:
     bool iccTooLarge_ = false;
     uchar ids_[4] = {};
     bool scanned_[4] = {};
-    // Sampling factors multiplied, per component and summed.
+    // Sampling factors multiplied, per component.
     int blocks_[4] = {};
-    int allBlocks_ = 0;
-    // The work of the scans so far: block passes and AC coefficients
-    // refined, in shares of allBlocks_.
-    qint64 blockPasses_ = 0;
-    qint64 refinedCoefficients_ = 0;
+    ScanWork work_;
 };
 
 }  // namespace
+
+void ScanWork::start(bool progressive, int allBlocks)
+{
+    progressive_ = progressive;
+    allBlocks_ = allBlocks;
+    blockPasses_ = 0;
+    refinedCoefficients_ = 0;
+}
+
+bool ScanWork::add(int blocks, int first, int last, int ah)
+{
+    last = std::min(last, 63);
+    if (!progressive_ || first == 0) {
+        blockPasses_ += blocks;
+        return blockPasses_ <= kMaxBlockPasses * allBlocks_;
+    }
+    if (ah != 0 && last >= first)
+        refinedCoefficients_ += static_cast<qint64>(blocks) * (last - first + 1);
+    return refinedCoefficients_ <= kMaxRefinements * 63 * allBlocks_;
+}
 
 Input::Input(const QByteArray& bytes) : window_(bytes) {}
 

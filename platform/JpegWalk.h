@@ -47,6 +47,32 @@ constexpr int kMaxRefinements = 3;
 // scans of luma refinements, which a scan count alone would let through,
 // took up to 1.1.
 
+// The work of a JPEG's scans so far, against kMaxBlockPasses and
+// kMaxRefinements. The walk adds each scan it finds; the decode that follows
+// adds each scan libjpeg starts, so that a file changed since its walk is
+// bounded all the same.
+class ScanWork {
+public:
+    // A frame whose components' sampling factors (horizontal times
+    // vertical) add up to `allBlocks`.
+    void start(bool progressive, int allBlocks);
+    // Adds a scan over components whose sampling factors add up to
+    // `blocks`, with the spectral selection `first`..`last` and the high bit
+    // `ah` of its successive approximation: false when the work goes beyond
+    // a bound. A sequential scan and a progressive DC scan decode every block
+    // they cover; a progressive AC refinement scan visits every coefficient
+    // of its band in every block it covers, even where its data is a run of
+    // empty blocks. A first AC pass over a run of empty blocks costs little
+    // and is bounded by the scan count alone.
+    bool add(int blocks, int first, int last, int ah);
+
+private:
+    bool progressive_ = false;
+    qint64 allBlocks_ = 0;
+    qint64 blockPasses_ = 0;          // in shares of allBlocks_
+    qint64 refinedCoefficients_ = 0;  // in shares of allBlocks_
+};
+
 // The most bytes walked before the end-of-image marker: no JPEG of the
 // largest allowed size that a camera or encoder writes comes near it.
 constexpr qint64 kMaxBytes = 1LL << 30;

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
+#include <QImageWriter>
 
 #include <sys/resource.h>
 
@@ -337,6 +338,38 @@ TEST(PictureFile, JpegDecodeStopsAtAScanBeyondItsWalk)
     EXPECT_EQ(image.size(), QSize(300, 200));
     layout.scans = 11;
     EXPECT_FALSE(platform::jpeg::decode(input, layout, decode, &image));
+}
+
+// A file changed after its walk into one of as many scans but more work
+// (here: first AC passes become luma refinements) is not decoded past the
+// bounds either. The picture is flat, so that every refinement sent again
+// decodes without a warning.
+TEST(PictureFile, JpegDecodeStopsAtWorkBeyondTheBounds)
+{
+    QImage flat(300, 200, QImage::Format_RGB32);
+    flat.fill(QColor(200, 190, 170));
+    QBuffer buffer;
+    ASSERT_TRUE(buffer.open(QIODevice::WriteOnly));
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setProgressiveScanWrite(true);
+    ASSERT_TRUE(writer.write(flat));
+    const QByteArray progressive = buffer.data();
+    ASSERT_EQ(jpegscans::starts(progressive).size(), 10u);
+    const QByteArray walked = jpegscans::repeated(progressive, 4, 14);   // first AC passes: within the bounds
+    const QByteArray decoded = jpegscans::repeated(progressive, 9, 14);  // luma refinements: beyond them
+
+    platform::jpeg::Decode decode;
+    decode.pixels = true;
+    QImage image;
+    platform::jpeg::Input within(walked);
+    const platform::jpeg::Layout layout = platform::jpeg::walk(within, platform::jpeg::Extent::Whole);
+    ASSERT_EQ(layout.structure, platform::jpeg::Structure::Whole);
+    EXPECT_TRUE(platform::jpeg::decode(within, layout, decode, &image));
+
+    platform::jpeg::Input changed(decoded);
+    platform::jpeg::Layout stale = layout;
+    stale.end = decoded.size();
+    EXPECT_FALSE(platform::jpeg::decode(changed, stale, decode, &image));
 }
 
 }  // namespace
